@@ -1,0 +1,127 @@
+#include "app/MainWindow.h"
+
+#include <QCoreApplication>
+
+#include "app/PlayerOptions.h"
+#include "platform/MessageBox.h"
+#include "platform/System.h"
+
+using PlayerOptions::ReadInt;
+using PlayerOptions::WriteInt;
+
+MainWindow::MainWindow() : settings_(std::make_unique<SettingsFile>()) {}
+
+MainWindow::~MainWindow() {
+  // Owned objects go in this order: plug-in manager, button window, settings,
+  // skin, equalizer window, playlist editor window.
+  settings_.reset();
+}
+
+bool MainWindow::Create(const QString& title) {
+  // 1. The window itself; shown by the application once creation is complete.
+  if (!CreateTopLevel(title, Rect{}, 0, nullptr, false)) return false;
+
+  // 2. The plug-in manager loads and starts every plug-in of "Plugins".
+  // 3. The main window's handle is published for the plug-in host callbacks.
+  // 4. The skin is loaded from "Skins/Temporary" ("Load Fail!" when it cannot be).
+
+  // 5. The settings store.
+  const QString folder = Platform::ProgramFolder();
+  if (!settings_->LoadFromFile(folder + PlayerOptions::kFileName)) ShowMessageBox(this, "Option read fail!");
+
+  // 6. The skinned child controls and text panels.
+
+  // 7. Placement.
+  ReadPlacement();
+
+  // 8.-10. The hardware-button window, fed from "hotkeys.ini" and section "buttons".
+  unmap_ = ReadInt(*settings_, "UnMap", 1);
+  beep_ = ReadInt(*settings_, "Beep", 1);
+
+  // 11. Repeat, then shuffle, handed to the play order as their toggles do.
+  repeatOn_ = ReadInt(*settings_, "Repeat", 0) > 0;
+  shuffleOn_ = ReadInt(*settings_, "Shuffle", 0) > 0;
+
+  // 12. The equalizer and playlist editor windows, which read their own options.
+
+  // 13.-14. Scale of all three windows, then which secondary windows are shown.
+  scale_ = ReadInt(*settings_, "Scale", 100);
+
+  // 15.-17. Always-on-top, the volume behaviour, volume and balance.
+  ReadOptions();
+
+  // 18. Timers 103 and 104 of the display.
+  // 19. The skin applied to the main window.
+  return true;
+}
+
+void MainWindow::ReadPlacement() {
+  const int x = ReadInt(*settings_, "Main_x", 0);
+  const int y = ReadInt(*settings_, "Main_y", 26);
+  const int width = ReadInt(*settings_, "Main_width", 275);
+  const int height = ReadInt(*settings_, "Main_height", 116);
+  MoveWindow(Rect::FromSize(x, y, width, height), true);
+}
+
+void MainWindow::ReadOptions() {
+  topMost_ = ReadInt(*settings_, "TopMost", 0);
+  SetTopMost(topMost_ != 0);
+  useStartVolume_ = ReadInt(*settings_, "UseStartVol", 0);
+  useEndVolume_ = ReadInt(*settings_, "UseEndVol", 0);
+  startVolume_ = ReadInt(*settings_, "StartVolume", 50);
+  endVolume_ = ReadInt(*settings_, "EndVolume", 0);
+  volumeUpStep_ = ReadInt(*settings_, "VolUpStep", 10);
+  volumeDownStep_ = ReadInt(*settings_, "VolDownStep", 10);
+  volume_ = ReadInt(*settings_, "Volume", 128);
+  pan_ = ReadInt(*settings_, "Pan", 0);
+}
+
+void MainWindow::WriteOptions() {
+  SettingsFile& s = *settings_;
+  const Rect r = GetWindowRect();
+  WriteInt(s, "Main_x", r.left);
+  WriteInt(s, "Main_y", r.top);
+  WriteInt(s, "Main_width", r.Width());
+  WriteInt(s, "Main_height", r.Height());
+  WriteInt(s, "Scale", scale_);
+  WriteInt(s, "Repeat", repeatOn_ ? 1 : 0);
+  WriteInt(s, "Shuffle", shuffleOn_ ? 1 : 0);
+  WriteInt(s, "TopMost", topMost_);
+  WriteInt(s, "UseStartVol", useStartVolume_);
+  WriteInt(s, "UseEndVol", useEndVolume_);
+  WriteInt(s, "StartVolume", startVolume_);
+  WriteInt(s, "EndVolume", endVolume_);
+  WriteInt(s, "VolUpStep", volumeUpStep_);
+  WriteInt(s, "VolDownStep", volumeDownStep_);
+  WriteInt(s, "Beep", beep_);
+  // Section "buttons" is rewritten from the button window's bindings; until that
+  // window exists the section stays exactly as it was read.
+  WriteInt(s, "UnMap", unmap_);
+  WriteInt(s, "Volume", volume_);
+  WriteInt(s, "Pan", pan_);
+}
+
+void MainWindow::OnClose() {
+  if (closing_) return;
+  closing_ = true;
+  // 1. The equalizer and playlist editor windows save their options (and the playlist).
+  // 2. Every plug-in is shut down and released.
+  // 3. The task bar is shown again.
+  Platform::ShellFullScreen(this, Platform::SHELL_SHOW_TASKBAR);
+  // 4. The main window's options.
+  WriteOptions();
+  // 5. The store goes to disk, once; a failure is not reported.
+  settings_->SaveToFile(Platform::ProgramFolder() + PlayerOptions::kFileName);
+  // 6. The window goes away, which ends the message loop.
+  Destroy();
+}
+
+void MainWindow::OnDestroy() {
+  // Queued, so the message loop ends after the destroy work is done.
+  QMetaObject::invokeMethod(QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+}
+
+void MainWindow::OnFocusGained() {
+  Platform::ShellFullScreen(this, Platform::SHELL_HIDE_TASKBAR);
+  Platform::ShellFullScreen(this, Platform::SHELL_HIDE_INPUT_BUTTON);
+}

@@ -1,0 +1,60 @@
+#pragma once
+#include <QString>
+#include <memory>
+
+#include "platform/Window.h"
+#include "settings/SettingsFile.h"
+
+// The main player window. Creating it builds every long-lived object of the
+// player in a fixed order; closing it lets each save its state, writes the
+// settings file once and ends the program.
+class MainWindow : public Window {
+ public:
+  MainWindow();
+  ~MainWindow() override;
+
+  // Creates the window and everything it owns. False when the window cannot be created.
+  bool Create(const QString& title);
+
+  SettingsFile& Settings() { return *settings_; }
+
+ protected:
+  void OnClose() override;
+  void OnDestroy() override;
+  void OnFocusGained() override;
+
+ private:
+  void ReadPlacement();
+  void ReadOptions();
+  void WriteOptions();
+
+  // Creation order of the owned objects; destruction runs in the order the
+  // design gives: plug-in manager, button window, settings, skin, equalizer, playlist.
+  std::unique_ptr<SettingsFile> settings_;
+
+  bool closing_ = false;
+  int scale_ = 100;
+  int unmap_ = 1;
+  float speed_ = 1.0f;
+  int loopA_ = -1;
+  int loopB_ = -1;
+  bool playing_ = false;
+  bool stoppedByUser_ = false;
+  int osdShown_ = 0;
+
+  int useStartVolume_ = 0;
+  int useEndVolume_ = 0;
+  int startVolume_ = 50;
+  int endVolume_ = 0;
+  int volumeUpStep_ = 10;
+  int volumeDownStep_ = 10;
+
+  // Held here until their owning controls exist (toggles, sliders, button window,
+  // on-top flag), so every option read is written back unchanged.
+  bool repeatOn_ = false;
+  bool shuffleOn_ = false;
+  int topMost_ = 0;
+  int beep_ = 1;
+  int volume_ = 128;
+  int pan_ = 0;
+};

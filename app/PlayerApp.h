@@ -1,0 +1,22 @@
+#pragma once
+#include <QStringList>
+#include <memory>
+
+class MainWindow;
+
+// The application object: starts the player and tears it down.
+class PlayerApp {
+ public:
+  PlayerApp();
+  ~PlayerApp();
+
+  // Start-up; true to run the message loop, false to end the program at once.
+  bool InitInstance(const QStringList& arguments);
+  // Exit work after the message loop has ended.
+  void ExitInstance();
+
+  MainWindow* GetMainWindow() const { return mainWindow_.get(); }
+
+ private:
+  std::unique_ptr<MainWindow> mainWindow_;
+};

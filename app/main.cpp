@@ -1,0 +1,15 @@
+#include <QApplication>
+
+#include "app/PlayerApp.h"
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  // The last window closing must not end the program: the main window's close
+  // handler saves everything first and ends the loop itself.
+  application.setQuitOnLastWindowClosed(false);
+  PlayerApp player;
+  if (!player.InitInstance(application.arguments().mid(1))) return 0;
+  const int code = application.exec();
+  player.ExitInstance();
+  return code;
+}

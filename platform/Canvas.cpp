@@ -1,0 +1,56 @@
+#include "platform/Canvas.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+
+namespace {
+QColor ToQColor(Colour c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
+QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
+
+QFont MakeFont(int pixelHeight, const QString& face) {
+  QFont font(face.isEmpty() ? QStringLiteral("DejaVu Sans") : face);
+  font.setPixelSize(pixelHeight > 0 ? pixelHeight : 1);
+  font.setStyleStrategy(QFont::NoSubpixelAntialias);
+  return font;
+}
+}  // namespace
+
+Canvas::Canvas(QPainter& painter) : painter_(painter) {
+  painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
+}
+
+void Canvas::StretchCopy(const QImage& bitmap, const Rect& src, const Rect& dst) {
+  if (bitmap.isNull() || src.IsEmpty() || dst.IsEmpty()) return;
+  painter_.drawImage(ToQRect(dst), bitmap, ToQRect(src));
+}
+
+void Canvas::Fill(const Rect& rect, Colour colour) {
+  if (!rect.IsEmpty()) painter_.fillRect(ToQRect(rect), ToQColor(colour));
+}
+
+void Canvas::DrawText(const Rect& rect, const QString& text, int pixelHeight, const QString& face,
+                      Colour textColour, TextAlign align, const Colour* background) {
+  if (background) Fill(rect, *background);
+  painter_.save();
+  painter_.setClipRect(ToQRect(rect));
+  painter_.setFont(MakeFont(pixelHeight, face));
+  painter_.setPen(ToQColor(textColour));
+  const int h = align == AlignCenter ? Qt::AlignHCenter : align == AlignRight ? Qt::AlignRight : Qt::AlignLeft;
+  painter_.drawText(ToQRect(rect), h | Qt::AlignVCenter | Qt::TextSingleLine, text);
+  painter_.restore();
+}
+
+int Canvas::TextWidth(const QString& text, int pixelHeight, const QString& face) {
+  return QFontMetrics(MakeFont(pixelHeight, face)).horizontalAdvance(text);
+}
+
+void Canvas::DottedOutline(const Rect& rect) {
+  if (rect.IsEmpty()) return;
+  painter_.save();
+  QPen pen(Qt::black, 1, Qt::DotLine);
+  painter_.setPen(pen);
+  painter_.setBrush(Qt::NoBrush);
+  painter_.drawRect(QRect(rect.left, rect.top, rect.Width() - 1, rect.Height() - 1));
+  painter_.restore();
+}

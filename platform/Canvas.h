@@ -1,0 +1,32 @@
+#pragma once
+#include <QImage>
+#include <QString>
+
+#include "platform/Geometry.h"
+
+class QPainter;
+
+// The drawing surface handed to paint handlers: stretch copies with
+// nearest-neighbour sampling, solid fills, text and the dotted drag outline.
+class Canvas {
+ public:
+  explicit Canvas(QPainter& painter);
+
+  // Copies source rectangle src of bitmap onto dst, scaling without smoothing.
+  void StretchCopy(const QImage& bitmap, const Rect& src, const Rect& dst);
+  void Fill(const Rect& rect, Colour colour);
+
+  enum TextAlign { AlignLeft = 0, AlignCenter = 1, AlignRight = 2 };
+  // Draws one line of text clipped to rect, vertically centred, in a font of the
+  // given pixel height. With a background the rectangle is filled first.
+  void DrawText(const Rect& rect, const QString& text, int pixelHeight, const QString& face,
+                Colour textColour, TextAlign align = AlignLeft, const Colour* background = nullptr);
+  // Pixel width of text in that font.
+  static int TextWidth(const QString& text, int pixelHeight, const QString& face);
+  void DottedOutline(const Rect& rect);
+
+  QPainter& Painter() { return painter_; }
+
+ private:
+  QPainter& painter_;
+};

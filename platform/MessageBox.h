@@ -1,0 +1,20 @@
+#pragma once
+#include <QString>
+
+class Window;
+
+// Modal message boxes with an OK button. The service is replaceable so that tests
+// record boxes instead of waiting for a person.
+class MessageBoxService {
+ public:
+  virtual ~MessageBoxService() = default;
+  virtual void Show(Window* owner, const QString& text, const QString& caption) = 0;
+};
+
+// Installs a service (null restores the default one). The default shows a Qt
+// message box; when TARNELLO_MESSAGE_LOG names a file it appends each box to that
+// file instead, one line "caption<TAB>text" with line breaks written as "\n".
+void SetMessageBoxService(MessageBoxService* service);
+
+// Shows a box on the UI thread; from another thread it waits until the box is dismissed.
+void ShowMessageBox(Window* owner, const QString& text, const QString& caption = QStringLiteral("Tarnello"));

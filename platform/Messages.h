@@ -1,0 +1,21 @@
+#pragma once
+#include <cstdint>
+
+// Window message numbers. The player's private messages keep the design's numbers
+// (all above the user base 0x0400) because plug-ins send some of them.
+constexpr uint32_t MSG_CLOSE = 0x0010;    // ask a window to close (it decides)
+constexpr uint32_t MSG_COMMAND = 0x0111;  // wParam = command identifier
+constexpr uint32_t MSG_USER = 0x0400;
+
+constexpr uint32_t MSG_TRACK_ENDED = 0x0402;
+constexpr uint32_t MSG_STREAM_RATES = 0x040B;
+constexpr uint32_t MSG_STREAM_CHANNELS = 0x040D;
+constexpr uint32_t MSG_PLAY_ROW = 0x040E;
+constexpr uint32_t MSG_CHILD_FOCUS_GAINED = 0x0410;
+constexpr uint32_t MSG_CHILD_FOCUS_LOST = 0x0411;
+constexpr uint32_t MSG_SLIDER_MOVING = 0x041E;
+constexpr uint32_t MSG_SLIDER_RELEASED = 0x041F;
+constexpr uint32_t MSG_DRAG_END = 0x04C9;
+constexpr uint32_t MSG_DRAG_BEGIN = 0x04CA;
+constexpr uint32_t MSG_LIST_CLICK = 0x052C;
+constexpr uint32_t MSG_BUTTON_FUNCTION = 0x05F4;

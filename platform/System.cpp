@@ -1,0 +1,134 @@
+#include "platform/System.h"
+
+#include <QSocketNotifier>
+#include <algorithm>
+#include <csignal>
+#include <dlfcn.h>
+#include <filesystem>
+#include <mutex>
+#include <random>
+#include <string>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace Platform {
+
+QString ProgramFolder() {
+  QString folder = qEnvironmentVariable("TARNELLO_HOME");
+  if (folder.isEmpty()) {
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) return {};
+    folder = QString::fromStdString(exe.parent_path().string());
+  }
+  if (!folder.endsWith('/')) folder += '/';
+  return folder;
+}
+
+std::vector<FolderEntry> ListFolder(const QString& folder) {
+  std::vector<std::pair<std::string, bool>> raw;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder.toStdString(), ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code typeError;
+    raw.emplace_back(it->path().filename().string(), it->is_directory(typeError));
+  }
+  std::sort(raw.begin(), raw.end());
+  std::vector<FolderEntry> entries;
+  entries.reserve(raw.size());
+  for (auto& [name, isFolder] : raw) entries.push_back({QString::fromStdString(name), isFolder});
+  return entries;
+}
+
+LibraryHandle LoadLibrary(const QString& path) { return dlopen(path.toUtf8().constData(), RTLD_NOW | RTLD_LOCAL); }
+
+void* GetProcAddress(LibraryHandle library, const char* name) { return library ? dlsym(library, name) : nullptr; }
+
+void FreeLibrary(LibraryHandle library) {
+  if (library) dlclose(library);
+}
+
+bool StartSockets() { return true; }
+
+void ShellFullScreen(Window*, int) {}
+
+uint32_t Random() {
+  static std::mutex mutex;
+  static std::mt19937 generator{std::random_device{}()};
+  std::lock_guard lock(mutex);
+  return generator();
+}
+
+namespace {
+// Length of the valid UTF-8 sequence starting at p, or 0 when it is not valid.
+int Utf8SequenceLength(const unsigned char* p, const unsigned char* end) {
+  const unsigned char c = p[0];
+  int n;
+  uint32_t min;
+  if (c < 0x80) return 1;
+  if ((c & 0xE0) == 0xC0) n = 2, min = 0x80;
+  else if ((c & 0xF0) == 0xE0) n = 3, min = 0x800;
+  else if ((c & 0xF8) == 0xF0) n = 4, min = 0x10000;
+  else return 0;
+  if (end - p < n) return 0;
+  uint32_t cp = c & (0x7F >> n);
+  for (int i = 1; i < n; ++i) {
+    if ((p[i] & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (p[i] & 0x3F);
+  }
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return n;
+}
+}  // namespace
+
+QString DecodeText(const QByteArray& bytes) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
+  const auto* end = p + bytes.size();
+  // Fast path: the whole text is valid UTF-8.
+  const auto* q = p;
+  while (q < end) {
+    const int n = Utf8SequenceLength(q, end);
+    if (n == 0) break;
+    q += n;
+  }
+  if (q == end) return QString::fromUtf8(bytes);
+  QString text = QString::fromUtf8(reinterpret_cast<const char*>(p), q - p);
+  while (q < end) {
+    const int n = Utf8SequenceLength(q, end);
+    if (n == 0) {
+      text += QChar(char16_t(*q));
+      ++q;
+    } else {
+      text += QString::fromUtf8(reinterpret_cast<const char*>(q), n);
+      q += n;
+    }
+  }
+  return text;
+}
+
+namespace {
+int signalPipe[2] = {-1, -1};
+
+void WriteSignal(int signal) {
+  const char c = char(signal);
+  [[maybe_unused]] ssize_t n = ::write(signalPipe[1], &c, 1);
+}
+}  // namespace
+
+void OnTerminationSignal(std::function<void()> handler) {
+  if (signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
+  auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read);
+  QObject::connect(notifier, &QSocketNotifier::activated, [handler = std::move(handler)] {
+    char c;
+    [[maybe_unused]] ssize_t n = ::read(signalPipe[0], &c, 1);
+    handler();
+  });
+  struct sigaction action = {};
+  action.sa_handler = WriteSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  for (int s : {SIGTERM, SIGINT, SIGHUP}) sigaction(s, &action, nullptr);
+}
+
+}  // namespace Platform

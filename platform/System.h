@@ -1,0 +1,51 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+class Window;
+
+// Operating-system services the player uses, in the shape the player needs them.
+namespace Platform {
+
+// The folder of the running program with a trailing '/', or TARNELLO_HOME (given
+// a trailing '/') when that is set; empty when neither can be had, so that the
+// program's files are then named relative to the current folder.
+QString ProgramFolder();
+
+struct FolderEntry {
+  QString name;  // the entry's name, without its folder
+  bool isFolder = false;
+};
+// The entries of a folder sorted by name in byte order; empty when it cannot be read.
+std::vector<FolderEntry> ListFolder(const QString& folder);
+
+using LibraryHandle = void*;
+LibraryHandle LoadLibrary(const QString& path);  // null on failure
+void* GetProcAddress(LibraryHandle library, const char* name);
+void FreeLibrary(LibraryHandle library);
+
+// Network start-up; nothing needs starting on Linux, so it always succeeds.
+bool StartSockets();
+
+// Flags of the full-screen call (hide or show the task bar and input-panel button).
+constexpr int SHELL_SHOW_TASKBAR = 1;
+constexpr int SHELL_HIDE_TASKBAR = 2;
+constexpr int SHELL_HIDE_INPUT_BUTTON = 8;
+// A desktop has no task bar of ours to hide: the call does nothing.
+void ShellFullScreen(Window* window, int flags);
+
+// A 32-bit random number from a generator seeded once from the system.
+uint32_t Random();
+
+// Text files are UTF-8; a byte sequence that is not valid UTF-8 (an old file in a
+// legacy code page) is decoded as Latin-1 instead of being lost.
+QString DecodeText(const QByteArray& bytes);
+
+// Calls handler on the UI thread when the process receives SIGTERM, SIGINT or SIGHUP,
+// so that a logout or Ctrl-C closes the program like its own close command.
+void OnTerminationSignal(std::function<void()> handler);
+
+}  // namespace Platform

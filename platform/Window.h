@@ -1,0 +1,115 @@
+#pragma once
+#include <QString>
+#include <cstdint>
+#include <map>
+
+#include "platform/Geometry.h"
+#include "platform/Messages.h"
+
+class Canvas;
+class QWidget;
+class WindowWidget;
+
+// Opaque handle of a window as it crosses the plug-in interface.
+using WindowHandle = void*;
+
+// A window of the design: identified by an id, driven by numbered messages,
+// commands, timers and stylus input. Each Window is carried by one Qt widget
+// that exists between Create... and Destroy.
+class Window {
+ public:
+  Window();
+  virtual ~Window();
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+
+  // A top-level skinned window: frameless, no decorations. With an owner it is a
+  // pop-up owned by that window (kept above it, hidden with it).
+  bool CreateTopLevel(const QString& title, const Rect& screenRect, int id, Window* owner = nullptr,
+                      bool visible = true);
+  bool CreateChild(Window* parent, const Rect& clientRect, int id, bool visible = true);
+  void Destroy();
+  bool Exists() const { return widget_ != nullptr; }
+
+  int GetId() const { return id_; }
+  Window* GetParent() const { return parent_; }
+  WindowHandle GetHandle() { return this; }
+  // The live window behind a handle, or null when it is not (or no longer) a window.
+  static Window* FromHandle(WindowHandle handle);
+  QWidget* Widget() const;
+
+  // Synchronous from any thread: from another thread it blocks until the UI thread
+  // has handled the message. Returns the handler's result (0 for a dead window).
+  intptr_t Send(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);
+  // Queued; safe from any thread. False when the window does not exist.
+  bool Post(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);
+  void SendCommand(int commandId) { Send(MSG_COMMAND, uintptr_t(commandId)); }
+  bool PostCommand(int commandId) { return Post(MSG_COMMAND, uintptr_t(commandId)); }
+  // Asks the window to close, as the system's close does: OnClose decides.
+  void Close();
+
+  void SetTimer(int timerId, int periodMs);
+  void KillTimer(int timerId);
+
+  void SetCapture();
+  void ReleaseCapture();
+  bool HasCapture() const;
+  void SetFocus();
+  bool HasFocus() const;
+
+  // Screen rectangle of the window and its client rectangle (origin 0,0).
+  Rect GetWindowRect() const;
+  Rect GetClientRect() const;
+  // Moves and sizes the window: screen coordinates for top-level windows,
+  // the parent's client coordinates for child windows.
+  void MoveWindow(const Rect& rect, bool repaint = true);
+  void Show();
+  void Hide();
+  void Minimize();
+  bool IsVisible() const;
+  void SetTitle(const QString& title);
+  void SetTopMost(bool topMost);
+
+  // Schedules a repaint of the whole client area (erase = fill with white first).
+  void Invalidate(bool erase = false);
+  void Invalidate(const Rect& rect, bool erase = false);
+  // Draws now, outside the normal paint cycle, for controls that must show a new
+  // state at once (toggles, sliders, lamps). The window's OnPaint does the drawing.
+  void RedrawNow();
+  void RedrawNow(const Rect& rect);
+
+  static int ScreenWidth();
+  static int ScreenHeight();
+
+ protected:
+  // Every message that is not one of the typed handlers below arrives here.
+  virtual intptr_t OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
+  virtual void OnCommand(int commandId);
+  // Overrides handle their own ids and then call the base class, so every tick
+  // also reaches the default handling.
+  virtual void OnTimer(int timerId);
+  virtual void OnStylusDown(Point client);
+  virtual void OnStylusMove(Point client);
+  virtual void OnStylusUp(Point client);
+  virtual void OnStylusDoubleClick(Point client);
+  virtual void OnPaint(Canvas& canvas);
+  virtual void OnSize(int width, int height);
+  virtual void OnFocusGained();
+  // newFocus: the player window that receives the focus, or null for another program.
+  virtual void OnFocusLost(Window* newFocus);
+  // Default: destroy the window.
+  virtual void OnClose();
+  // Called while the window still exists, just before its widget goes away.
+  virtual void OnDestroy();
+
+ private:
+  friend class WindowWidget;
+  intptr_t Dispatch(uint32_t message, uintptr_t wParam, intptr_t lParam);
+  bool Attach(WindowWidget* widget, const Rect& rect, int id, bool visible);
+
+  WindowWidget* widget_ = nullptr;
+  Window* parent_ = nullptr;
+  int id_ = 0;
+  std::map<int, int> timers_;  // design id -> Qt timer id
+  bool eraseNext_ = false;
+};

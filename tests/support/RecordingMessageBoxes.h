@@ -1,0 +1,19 @@
+#pragma once
+#include <QString>
+#include <vector>
+
+#include "platform/MessageBox.h"
+
+// Records message boxes instead of showing them; installed for its lifetime.
+class RecordingMessageBoxes : public MessageBoxService {
+ public:
+  struct Box {
+    QString text;
+    QString caption;
+  };
+  RecordingMessageBoxes() { SetMessageBoxService(this); }
+  ~RecordingMessageBoxes() override { SetMessageBoxService(nullptr); }
+  void Show(Window* owner, const QString& text, const QString& caption) override;
+
+  std::vector<Box> boxes;
+};
