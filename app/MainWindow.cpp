@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include "app/PlayerOptions.h"
+#include "playback/HostCallbacks.h"
 #include "platform/MessageBox.h"
 #include "platform/System.h"
 
@@ -14,7 +15,9 @@ MainWindow::MainWindow() : settings_(std::make_unique<SettingsFile>()) {}
 MainWindow::~MainWindow() {
   // Owned objects go in this order: plug-in manager, button window, settings,
   // skin, equalizer window, playlist editor window.
+  pluginManager_.reset();
   settings_.reset();
+  if (HostCallbacks::MainWindow() == GetHandle()) HostCallbacks::PublishMainWindow(nullptr);
 }
 
 bool MainWindow::Create(const QString& title) {
@@ -22,11 +25,16 @@ bool MainWindow::Create(const QString& title) {
   if (!CreateTopLevel(title, Rect{}, 0, nullptr, false)) return false;
 
   // 2. The plug-in manager loads and starts every plug-in of "Plugins".
-  // 3. The main window's handle is published for the plug-in host callbacks.
+  const QString folder = Platform::ProgramFolder();
+  pluginManager_ = std::make_unique<PluginManager>(GetHandle(), folder + QStringLiteral("Plugins"));
+  pluginManager_->LoadAll();
+
+  // 3. The main window's handle is published for the plug-in host callbacks; a
+  // plug-in reporting stream details while it started reached no window.
+  HostCallbacks::PublishMainWindow(GetHandle());
   // 4. The skin is loaded from "Skins/Temporary" ("Load Fail!" when it cannot be).
 
   // 5. The settings store.
-  const QString folder = Platform::ProgramFolder();
   if (!settings_->LoadFromFile(folder + PlayerOptions::kFileName)) ShowMessageBox(this, "Option read fail!");
 
   // 6. The skinned child controls and text panels.
@@ -106,6 +114,7 @@ void MainWindow::OnClose() {
   closing_ = true;
   // 1. The equalizer and playlist editor windows save their options (and the playlist).
   // 2. Every plug-in is shut down and released.
+  if (pluginManager_) pluginManager_->UnloadAll();
   // 3. The task bar is shown again.
   Platform::ShellFullScreen(this, Platform::SHELL_SHOW_TASKBAR);
   // 4. The main window's options.

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/Window.h"
+#include "playback/PluginManager.h"
 #include "settings/SettingsFile.h"
 
 // The main player window. Creating it builds every long-lived object of the
@@ -17,6 +18,7 @@ class MainWindow : public Window {
   bool Create(const QString& title);
 
   SettingsFile& Settings() { return *settings_; }
+  PluginManager* Plugins() { return pluginManager_.get(); }
 
  protected:
   void OnClose() override;
@@ -30,6 +32,7 @@ class MainWindow : public Window {
 
   // Creation order of the owned objects; destruction runs in the order the
   // design gives: plug-in manager, button window, settings, skin, equalizer, playlist.
+  std::unique_ptr<PluginManager> pluginManager_;
   std::unique_ptr<SettingsFile> settings_;
 
   bool closing_ = false;

@@ -7,9 +7,14 @@ constexpr uint32_t MSG_CLOSE = 0x0010;    // ask a window to close (it decides)
 constexpr uint32_t MSG_COMMAND = 0x0111;  // wParam = command identifier
 constexpr uint32_t MSG_USER = 0x0400;
 
+// The three messages of the plug-in interface; playback/InputModule.h declares the
+// same numbers for plug-ins, and whichever header comes first defines them.
+#ifndef TARNELLO_PLUGIN_MESSAGES_DEFINED
+#define TARNELLO_PLUGIN_MESSAGES_DEFINED
 constexpr uint32_t MSG_TRACK_ENDED = 0x0402;
 constexpr uint32_t MSG_STREAM_RATES = 0x040B;
 constexpr uint32_t MSG_STREAM_CHANNELS = 0x040D;
+#endif
 constexpr uint32_t MSG_PLAY_ROW = 0x040E;
 constexpr uint32_t MSG_CHILD_FOCUS_GAINED = 0x0410;
 constexpr uint32_t MSG_CHILD_FOCUS_LOST = 0x0411;

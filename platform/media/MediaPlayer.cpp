@@ -1,0 +1,284 @@
+#include "platform/media/MediaPlayer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <deque>
+#include <vector>
+
+#include "platform/media/MediaDecoder.h"
+
+// The event thread: delivers events in order, holding no lock while the sink runs.
+// Its state is shared with the thread, so a control destroyed while the sink is
+// still busy (its handler waiting for the thread that destroys the control) lets the
+// thread finish on its own instead of waiting for it.
+struct MediaPlayer::Events {
+  std::mutex mutex;
+  std::condition_variable wake;
+  std::deque<MediaEvent> queue;
+  bool quit = false;
+  bool inSink = false;
+  MediaEventSink* sink = nullptr;
+  std::thread::id thread;
+
+  void Post(MediaEvent e) {
+    {
+      std::lock_guard lock(mutex);
+      if (quit) return;
+      queue.push_back(e);
+    }
+    wake.notify_one();
+  }
+
+  static void Run(std::shared_ptr<Events> self) {
+    std::unique_lock lock(self->mutex);
+    for (;;) {
+      self->wake.wait(lock, [&] { return self->quit || !self->queue.empty(); });
+      if (self->quit) return;
+      const MediaEvent e = self->queue.front();
+      self->queue.pop_front();
+      MediaEventSink* sink = self->sink;
+      self->inSink = true;
+      lock.unlock();
+      if (sink) sink->OnMediaEvent(e);
+      lock.lock();
+      self->inSink = false;
+      self->wake.notify_all();
+    }
+  }
+};
+
+std::unique_ptr<MediaPlayer> MediaPlayer::Create(MediaEventSink* sink) {
+  if (!MediaDecoder::HasWmaDecoder()) return nullptr;
+  return Create(sink, OpenDefaultSoundOutput());
+}
+
+std::unique_ptr<MediaPlayer> MediaPlayer::Create(MediaEventSink* sink, std::unique_ptr<SoundOutput> output) {
+  if (!output || !MediaDecoder::HasWmaDecoder()) return nullptr;
+  return std::unique_ptr<MediaPlayer>(new MediaPlayer(sink, std::move(output)));
+}
+
+MediaPlayer::MediaPlayer(MediaEventSink* sink, std::unique_ptr<SoundOutput> output)
+    : output_(std::move(output)), events_(std::make_shared<Events>()) {
+  events_->sink = sink;
+  std::thread events(Events::Run, events_);
+  events_->thread = events.get_id();
+  events.detach();
+  worker_ = std::thread([this] { WorkerLoop(); });
+}
+
+MediaPlayer::~MediaPlayer() {
+  {
+    std::lock_guard lock(mutex_);
+    quit_ = true;
+    ++session_;
+  }
+  wake_.notify_all();
+  output_->SetPaused(false);
+  output_->Interrupt();
+  worker_.join();
+  std::unique_lock lock(events_->mutex);
+  events_->quit = true;
+  events_->queue.clear();
+  events_->sink = nullptr;
+  events_->wake.notify_all();
+  // A handler still running may be waiting for the very thread that destroys the
+  // control (a synchronous message to the UI thread): wait a little, then leave the
+  // event thread to finish on its own.
+  if (std::this_thread::get_id() != events_->thread)
+    events_->wake.wait_for(lock, std::chrono::seconds(2), [&] { return !events_->inSink; });
+}
+
+bool MediaPlayer::Cancelled(uint64_t session) const { return session_.load() != session; }
+
+void MediaPlayer::WorkerLoop() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    wake_.wait(lock, [&] { return quit_ || (runRequested_ && startedSession_ != session_.load()); });
+    if (quit_) return;
+    const uint64_t session = session_.load();
+    startedSession_ = session;
+    const std::string source = source_;
+    const double start = startPosition_;
+    lock.unlock();
+    RunSession(session, source, start);
+    lock.lock();
+  }
+}
+
+void MediaPlayer::ApplyGain(std::vector<int16_t>& samples) const {
+  const int32_t volume = volume_.load();
+  if (volume >= 0) return;
+  if (volume <= kMinVolume) {
+    std::fill(samples.begin(), samples.end(), int16_t(0));
+    return;
+  }
+  const float gain = std::pow(10.0f, float(volume) / 2000.0f);
+  for (int16_t& s : samples) s = int16_t(std::lrint(float(s) * gain));
+}
+
+void MediaPlayer::EndSession(uint64_t session, MediaEvent event) {
+  {
+    std::lock_guard lock(mutex_);
+    if (session_.load() != session) return;  // stopped or restarted meanwhile: no event
+    state_ = kStopped;
+    startPosition_ = 0;
+    runRequested_ = false;
+    pendingSeek_.reset();
+  }
+  events_->Post(event);
+}
+
+void MediaPlayer::RunSession(uint64_t session, const std::string& source, double start) {
+  MediaDecoder decoder([this, session] { return Cancelled(session); },
+                       std::chrono::milliseconds(stallTimeoutMs_.load()));
+  if (!decoder.Open(source)) {
+    EndSession(session, MediaEvent::OpenFailed);
+    return;
+  }
+  duration_ = decoder.Duration();
+  const bool seeked = start > 0 && decoder.Seek(start);
+  {
+    std::lock_guard lock(mutex_);
+    if (session_.load() != session) return;
+    framesWritten_ = 0;
+    sessionStartFrame_ = seeked ? std::llround(start * SoundOutput::kRate) : 0;
+    if (state_ == kWaiting) state_ = kPlaying;
+  }
+
+  std::vector<int16_t> block;
+  size_t offset = 0;  // frames of block already written
+  bool atEnd = false;
+  for (;;) {
+    const uint64_t epoch = output_->Epoch();
+    std::optional<double> seek;
+    {
+      std::lock_guard lock(mutex_);
+      if (session_.load() != session) break;
+      seek.swap(pendingSeek_);
+    }
+    if (seek) {
+      output_->Flush();
+      block.clear();
+      offset = 0;
+      atEnd = false;
+      if (decoder.Seek(*seek)) {
+        framesWritten_ = 0;
+        sessionStartFrame_ = std::llround(*seek * SoundOutput::kRate);
+      }
+      continue;
+    }
+    if (atEnd) {
+      // Everything decoded is heard before the end is reported; a stop or a seek
+      // meanwhile interrupts the wait.
+      if (output_->Drain(epoch)) {
+        EndSession(session, MediaEvent::EndOfStream);
+        return;
+      }
+      continue;
+    }
+    if (offset * SoundOutput::kChannels >= block.size()) {
+      if (!decoder.Next(block)) {
+        if (Cancelled(session)) break;
+        atEnd = true;
+        continue;
+      }
+      offset = 0;
+      ApplyGain(block);
+    }
+    const size_t frames = block.size() / SoundOutput::kChannels - offset;
+    const size_t n = output_->Write(block.data() + offset * SoundOutput::kChannels, frames, epoch);
+    offset += n;
+    framesWritten_ += int64_t(n);
+  }
+  output_->Flush();
+}
+
+bool MediaPlayer::SetSource(const std::string& source) {
+  Stop();
+  std::lock_guard lock(mutex_);
+  source_ = source;
+  startPosition_ = 0;
+  duration_ = 0;
+  return true;
+}
+
+std::string MediaPlayer::Source() const {
+  std::lock_guard lock(mutex_);
+  return source_;
+}
+
+bool MediaPlayer::SetVolume(int32_t hundredthsOfDb) {
+  volume_ = std::clamp(hundredthsOfDb, kMinVolume, 0);
+  return true;
+}
+
+double MediaPlayer::Position() const {
+  std::lock_guard lock(mutex_);
+  if (pendingSeek_) return *pendingSeek_;
+  if (state_ == kStopped || state_ == kWaiting) return startPosition_;
+  const int64_t start = sessionStartFrame_.load();
+  const int64_t heard = std::max<int64_t>(0, framesWritten_.load() - output_->LatencyFrames());
+  double seconds = double(start + heard) / SoundOutput::kRate;
+  const double duration = duration_.load();
+  if (duration > 0) seconds = std::min(seconds, duration);
+  return seconds;
+}
+
+bool MediaPlayer::SetPosition(double seconds) {
+  if (!std::isfinite(seconds)) return false;
+  seconds = std::max(0.0, seconds);
+  {
+    std::lock_guard lock(mutex_);
+    if (state_ == kStopped) {
+      startPosition_ = seconds;
+      return true;
+    }
+    pendingSeek_ = seconds;
+  }
+  output_->Interrupt();
+  return true;
+}
+
+int32_t MediaPlayer::PlayState() const {
+  std::lock_guard lock(mutex_);
+  return state_;
+}
+
+bool MediaPlayer::Play() {
+  std::lock_guard lock(mutex_);
+  if (state_ == kPaused) {
+    state_ = kPlaying;
+    output_->SetPaused(false);
+    return true;
+  }
+  if (state_ != kStopped) return true;
+  if (source_.empty()) return false;
+  ++session_;
+  runRequested_ = true;
+  state_ = kWaiting;
+  framesWritten_ = 0;
+  sessionStartFrame_ = std::llround(startPosition_ * SoundOutput::kRate);
+  pendingSeek_.reset();
+  wake_.notify_all();
+  return true;
+}
+
+bool MediaPlayer::Pause() {
+  std::lock_guard lock(mutex_);
+  if (state_ != kPlaying && state_ != kWaiting) return false;
+  state_ = kPaused;
+  output_->SetPaused(true);
+  return true;
+}
+
+bool MediaPlayer::Stop() {
+  std::lock_guard lock(mutex_);
+  ++session_;
+  runRequested_ = false;
+  state_ = kStopped;
+  startPosition_ = 0;
+  pendingSeek_.reset();
+  output_->SetPaused(false);
+  output_->Interrupt();
+  return true;
+}

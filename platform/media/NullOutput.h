@@ -1,0 +1,38 @@
+#pragma once
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
+#include "platform/media/SoundOutput.h"
+
+// An ideal device without sound. Timed, it consumes frames at real-time pace with a
+// small device buffer, so positions advance as on a real device; untimed, it takes
+// them as fast as they come.
+class NullOutput : public SoundOutput {
+ public:
+  explicit NullOutput(bool timed);
+  size_t Write(const int16_t* samples, size_t frames, uint64_t epoch) override;
+  bool Drain(uint64_t epoch) override;
+  void Flush() override;
+  void SetPaused(bool paused) override;
+  int64_t LatencyFrames() override;
+
+ protected:
+  void Wake() override;
+  // Hands the accepted frames on (the wav backend writes them to its file).
+  virtual void Consume(const int16_t*, size_t) {}
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  int64_t PlayedLocked(Clock::time_point now) const;
+  Clock::time_point TimeOfFrameLocked(int64_t frame) const;
+
+  const bool timed_;
+  const int64_t capacity_;  // device buffer in frames
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool paused_ = false;
+  int64_t written_ = 0;
+  int64_t playedBase_ = 0;   // frames heard at anchor_
+  Clock::time_point anchor_;  // when the device last started consuming
+};

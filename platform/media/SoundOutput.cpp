@@ -1,0 +1,20 @@
+#include "platform/media/SoundOutput.h"
+
+#include <cstdlib>
+
+#include "platform/media/NullOutput.h"
+#include "platform/media/PulseOutput.h"
+#include "platform/media/WavOutput.h"
+
+std::unique_ptr<SoundOutput> OpenSoundOutput(const std::string& spec) {
+  if (spec.empty() || spec == "pulse") return PulseOutput::Open();
+  if (spec == "null") return std::make_unique<NullOutput>(true);
+  if (spec == "null-untimed") return std::make_unique<NullOutput>(false);
+  if (spec.rfind("wav:", 0) == 0 && spec.size() > 4) return WavOutput::Open(spec.substr(4));
+  return nullptr;
+}
+
+std::unique_ptr<SoundOutput> OpenDefaultSoundOutput() {
+  const char* spec = std::getenv("TARNELLO_AUDIO");
+  return OpenSoundOutput(spec ? spec : "");
+}
