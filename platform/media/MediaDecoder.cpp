@@ -135,17 +135,20 @@ bool MediaDecoder::Next(std::vector<int16_t>& out) {
 
 bool MediaDecoder::Decoded(std::vector<int16_t>& out) {
   if (frame_->nb_samples <= 0 || frame_->sample_rate <= 0 || frame_->ch_layout.nb_channels <= 0) return true;
+  const AVStream* stream = format_->streams[stream_];
+  int64_t ts = frame_->best_effort_timestamp;
+  if (ts == AV_NOPTS_VALUE) ts = frame_->pts;
+  const int64_t start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
+  const bool timed = ts != AV_NOPTS_VALUE;
+  const int64_t tsSample = timed ? av_rescale_q(ts - start, stream->time_base, AVRational{1, frame_->sample_rate}) : 0;
   if (nextSample_ < 0) {
-    // First frame after a seek: its timestamp tells where it lies; from here on the
-    // position is counted in decoded samples.
-    const AVStream* stream = format_->streams[stream_];
-    int64_t ts = frame_->best_effort_timestamp;
-    if (ts == AV_NOPTS_VALUE) ts = frame_->pts;
-    const int64_t start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
-    nextSample_ = ts == AV_NOPTS_VALUE
-                      ? dropBefore_
-                      : av_rescale_q(ts - start, stream->time_base, AVRational{1, frame_->sample_rate});
-    nextSample_ = std::max<int64_t>(nextSample_, 0);
+    // First frame after a seek: its timestamp, less the decoder's delay measured at
+    // the start, tells where it lies; from here on samples are counted.
+    nextSample_ = timed ? std::max<int64_t>(0, tsSample - (offsetKnown_ ? timestampOffset_ : 0)) : dropBefore_;
+  } else if (!offsetKnown_ && timed) {
+    // Decoding from the start: how far the timestamps run ahead of the decoded samples.
+    timestampOffset_ = tsSample - nextSample_;
+    offsetKnown_ = true;
   }
   const int64_t first = nextSample_;
   nextSample_ += frame_->nb_samples;
@@ -197,6 +200,9 @@ bool MediaDecoder::Convert(const AVFrame* frame, int64_t skip, std::vector<int16
 bool MediaDecoder::Seek(double seconds) {
   if (!codec_ || !format_) return false;
   seconds = std::max(0.0, seconds);
+  // Learn the timestamps' offset from the first decoded frame before leaving the start.
+  for (std::vector<int16_t> discard; !offsetKnown_ && nextSample_ == 0 && Next(discard);) {
+  }
   const AVStream* stream = format_->streams[stream_];
   const int rate = codec_->sample_rate > 0 ? codec_->sample_rate : SoundOutput::kRate;
   const double from = std::max(0.0, seconds - kSeekPreroll);

@@ -60,5 +60,7 @@ class MediaDecoder {
   // Sample-exact positions, counted in decoded input samples from the start.
   int64_t nextSample_ = -1;     // input sample of the next decoded frame, -1 = take from its timestamp
   int64_t dropBefore_ = 0;      // input samples before this are dropped (after a seek)
+  int64_t timestampOffset_ = 0; // timestamp of a frame minus its decoded-sample position
+  bool offsetKnown_ = false;
   int resamplerRate_ = 0, resamplerFormat_ = -1, resamplerChannels_ = 0;
 };

@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <thread>
+
+#include "MediaSink.h"
+#include "TestMedia.h"
+#include "platform/media/MediaPlayer.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+constexpr double kFrameSeconds = 2048.0 / 44100.0;  // one WMA frame
+constexpr int kSineAmplitude = 32768 / 8;            // ffmpeg's sine source level
+
+class MediaPlayerTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir = TestMedia::MakeTempDir();
+    ASSERT_TRUE(TestMedia::MakeSine(dir + "/mono3.wma", 3.0, 1));
+    ASSERT_TRUE(TestMedia::MakeSine(dir + "/short.wma", 0.3, 1));
+  }
+  static std::string dir;
+
+  // Plays path through a wav output to the end and reads back what was written.
+  TestMedia::Wav PlayToWav(const std::string& path, int32_t volume, double start = 0) {
+    const std::string wavPath = dir + "/out" + std::to_string(counter++) + ".wav";
+    RecordingSink sink;
+    {
+      auto player = MediaPlayer::Create(&sink, OpenSoundOutput("wav:" + wavPath));
+      EXPECT_TRUE(player);
+      if (!player) return {};
+      player->SetVolume(volume);
+      player->SetSource(path);
+      if (start > 0) player->SetPosition(start);
+      player->Play();
+      EXPECT_TRUE(sink.WaitForEvents(1, 20s));
+      EXPECT_EQ(sink.Events().at(0), MediaEvent::EndOfStream);
+      EXPECT_EQ(player->PlayState(), MediaPlayer::kStopped);
+    }
+    TestMedia::Wav wav;
+    EXPECT_TRUE(TestMedia::ReadWav(wavPath, wav));
+    return wav;
+  }
+  int counter = 0;
+};
+std::string MediaPlayerTest::dir;
+
+TEST_F(MediaPlayerTest, CreationFailsWithoutSoundOutput) {
+  RecordingSink sink;
+  EXPECT_EQ(MediaPlayer::Create(&sink, nullptr), nullptr);
+  EXPECT_EQ(OpenSoundOutput("wav:/nonexistent-folder/x.wav"), nullptr);
+  EXPECT_EQ(OpenSoundOutput("no-such-backend"), nullptr);
+}
+
+TEST_F(MediaPlayerTest, PlaysEveryDecodedSampleWithMonoOnBothChannelsAtFullLevel) {
+  const TestMedia::Wav wav = PlayToWav(dir + "/mono3.wma", 0);
+  ASSERT_EQ(wav.channels, 2);
+  ASSERT_EQ(wav.rate, 44100);
+  EXPECT_NEAR(double(wav.Frames()) / 44100.0, 3.0, kFrameSeconds);
+  EXPECT_NEAR(TestMedia::Peak(wav, 0), kSineAmplitude, kSineAmplitude * 0.05);
+  EXPECT_NEAR(TestMedia::Peak(wav, 1), kSineAmplitude, kSineAmplitude * 0.05);
+}
+
+TEST_F(MediaPlayerTest, VolumeIsHundredthsOfDbWithSilenceAtTheBottomAndNoGainAboveZero) {
+  const TestMedia::Wav silent = PlayToWav(dir + "/mono3.wma", -10000);
+  ASSERT_GT(silent.Frames(), 0u);
+  EXPECT_EQ(TestMedia::Peak(silent, 0), 0);
+  EXPECT_EQ(TestMedia::Peak(silent, 1), 0);
+
+  const TestMedia::Wav minus6 = PlayToWav(dir + "/mono3.wma", -600);
+  EXPECT_NEAR(TestMedia::Peak(minus6, 0), kSineAmplitude * std::pow(10.0, -0.3), kSineAmplitude * 0.05);
+
+  const TestMedia::Wav loud = PlayToWav(dir + "/mono3.wma", 200);
+  EXPECT_NEAR(TestMedia::Peak(loud, 0), kSineAmplitude, kSineAmplitude * 0.05);
+}
+
+// ASF timestamps are whole milliseconds, so that is as close as a seek can land.
+TEST_F(MediaPlayerTest, StartingAtAPositionDropsTheSamplesBeforeIt) {
+  const TestMedia::Wav full = PlayToWav(dir + "/mono3.wma", 0);
+  for (double start : {0.010, 1.5, 2.9}) {
+    const TestMedia::Wav rest = PlayToWav(dir + "/mono3.wma", 0, start);
+    const double skipped = double(full.Frames() - rest.Frames()) / 44100.0;
+    EXPECT_NEAR(skipped, start, 0.001) << start;
+  }
+}
+
+TEST_F(MediaPlayerTest, PositionFollowsRealTimeFreezesWhilePausedAndSeeks) {
+  RecordingSink sink;
+  auto player = MediaPlayer::Create(&sink, OpenSoundOutput("null"));
+  ASSERT_TRUE(player);
+  player->SetSource(dir + "/mono3.wma");
+  EXPECT_EQ(player->Position(), 0.0);
+  ASSERT_TRUE(player->Play());
+  std::this_thread::sleep_for(500ms);
+  EXPECT_NEAR(player->Duration(), 3.0, kFrameSeconds);
+  const double running = player->Position();
+  EXPECT_GT(running, 0.25);
+  EXPECT_LT(running, 0.75);
+
+  ASSERT_TRUE(player->Pause());
+  EXPECT_EQ(player->PlayState(), MediaPlayer::kPaused);
+  const double paused = player->Position();
+  std::this_thread::sleep_for(300ms);
+  EXPECT_NEAR(player->Position(), paused, 0.001);
+
+  player->SetPosition(1.5);
+  EXPECT_DOUBLE_EQ(player->Position(), 1.5);
+  std::this_thread::sleep_for(100ms);
+  EXPECT_NEAR(player->Position(), 1.5, kFrameSeconds);  // still paused, at the new place
+  ASSERT_TRUE(player->Play());
+  std::this_thread::sleep_for(400ms);
+  EXPECT_GT(player->Position(), 1.6);
+  EXPECT_LT(player->Position(), 2.1);
+
+  ASSERT_TRUE(sink.WaitForEvents(1, 5s));
+  EXPECT_EQ(sink.Events().at(0), MediaEvent::EndOfStream);
+  EXPECT_EQ(player->Position(), 0.0);
+}
+
+TEST_F(MediaPlayerTest, StopReturnsAtOnceAndReportsNoEnd) {
+  RecordingSink sink;
+  auto player = MediaPlayer::Create(&sink, OpenSoundOutput("null"));
+  ASSERT_TRUE(player);
+  player->SetSource(dir + "/mono3.wma");
+  player->Play();
+  std::this_thread::sleep_for(200ms);
+  const auto before = std::chrono::steady_clock::now();
+  player->Stop();
+  EXPECT_LT(std::chrono::steady_clock::now() - before, 50ms);
+  EXPECT_EQ(player->PlayState(), MediaPlayer::kStopped);
+  EXPECT_EQ(player->Position(), 0.0);
+  EXPECT_FALSE(sink.WaitForEvents(1, 300ms));
+}
+
+// The end-of-stream handler restarts playback from the event thread, as the player
+// does from inside its synchronous message: nothing may wait for that thread.
+TEST_F(MediaPlayerTest, EndHandlerRestartingPlaybackNeverDeadlocks) {
+  RecordingSink sink;
+  auto player = MediaPlayer::Create(&sink, OpenSoundOutput("null-untimed"));
+  ASSERT_TRUE(player);
+  std::atomic<int> ends{0};
+  const std::string path = dir + "/short.wma";
+  sink.handler = [&](MediaEvent e) {
+    if (e != MediaEvent::EndOfStream || ++ends >= 200) return;
+    player->Stop();
+    player->SetSource(path);
+    player->SetPosition(0);
+    player->Play();
+  };
+  player->SetSource(path);
+  player->Play();
+  ASSERT_TRUE(sink.WaitForEvents(200, 60s)) << "ends: " << ends.load();
+  EXPECT_EQ(ends.load(), 200);
+}
+
+}  // namespace

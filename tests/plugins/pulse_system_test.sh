@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Dovrel through a real sound server: a private PulseAudio daemon with a null sink
+# plays a 1 kHz WMA sine, whose monitor is recorded and measured. Then, with the
+# server gone and no TARNELLO_AUDIO, Dovrel must say once that it cannot play and
+# claim nothing.
+# Usage: pulse_system_test.sh HOST PLUGIN_FOLDER   (exit 77 = skipped)
+set -u
+host=$1
+plugins=$2
+work=$(mktemp -d)
+pulse_pid=""
+parec_pid=""
+cleanup() {
+  [ -n "$parec_pid" ] && kill "$parec_pid" 2>/dev/null
+  [ -n "$pulse_pid" ] && kill "$pulse_pid" 2>/dev/null && wait "$pulse_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+unset TARNELLO_AUDIO PULSE_SERVER
+export XDG_RUNTIME_DIR=$work/run HOME=$work
+mkdir -m 0700 "$XDG_RUNTIME_DIR"
+
+pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
+  -L module-native-protocol-unix \
+  -L "module-null-sink sink_name=null rate=44100 channels=2 format=s16le" >"$work/pulse.log" 2>&1 &
+pulse_pid=$!
+for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+if ! pactl info >/dev/null 2>&1; then
+  echo "SKIP: pulseaudio cannot start here"; cat "$work/pulse.log"; exit 77
+fi
+pactl set-default-sink null
+
+ffmpeg -nostdin -loglevel error -y -f lavfi -i sine=frequency=1000:duration=3 -c:a wmav2 -b:a 128k \
+  "$work/sine.wma" || fail "ffmpeg"
+
+parec --latency-msec=10 -d null.monitor --file-format=wav "$work/rec.wav" &
+parec_pid=$!
+sleep 0.3
+"$host" "$plugins" "$work/sine.wma" >"$work/host.log" 2>&1
+code=$?
+sleep 0.3
+kill -INT "$parec_pid"; wait "$parec_pid" 2>/dev/null; parec_pid=""
+cat "$work/host.log"
+[ "$code" -eq 0 ] || fail "host exited with $code"
+
+# Level and pitch of the part that holds the tone (silence at both ends cut off).
+sox "$work/rec.wav" "$work/tone.wav" silence 1 0.05 1% reverse silence 1 0.05 1% reverse remix 1
+stats=$(sox "$work/tone.wav" -n stat 2>&1)
+echo "$stats"
+length=$(echo "$stats" | awk '/^Length/ {print $3}')
+rms=$(echo "$stats" | awk '/^RMS +amplitude/ {print $3}')
+peak=$(echo "$stats" | awk '/^Maximum amplitude/ {print $3}')
+freq=$(echo "$stats" | awk '/^Rough +frequency/ {print $3}')
+# ffmpeg's sine has amplitude 1/8: RMS 0.0884 at full volume.
+awk -v l="$length" -v r="$rms" -v p="$peak" -v f="$freq" 'BEGIN {
+  ok = (l > 2.8 && l < 3.3) && (r > 0.080 && r < 0.097) && (p > 0.115 && p < 0.135) && (f > 950 && f < 1050);
+  exit ok ? 0 : 1 }' || fail "recorded tone: length $length rms $rms peak $peak frequency $freq"
+
+# No server and no override: one message, no claims, no WMA in the filter.
+kill "$pulse_pid"; wait "$pulse_pid" 2>/dev/null; pulse_pid=""
+export TARNELLO_MESSAGE_LOG=$work/boxes.txt
+start=$(date +%s)
+"$host" "$plugins" "$work/sine.wma" >"$work/host2.log" 2>&1
+code=$?
+elapsed=$(( $(date +%s) - start ))
+cat "$work/host2.log"
+[ "$code" -eq 2 ] || fail "without a server the path was not refused (exit $code)"
+[ "$elapsed" -le 10 ] || fail "start-up without a server took ${elapsed}s"
+grep -q '^filter All supported types|||$' "$work/host2.log" || fail "filter still offers WMA"
+expected=$(printf ' Error! / Dovrel.so\tWindows Media Player Control for PocketIE 가 설치 되어 있지 않아\\nwma를 재생할수 없습니다.')
+[ "$(wc -l <"$work/boxes.txt")" -eq 1 ] || fail "expected one message, got: $(cat "$work/boxes.txt")"
+[ "$(cat "$work/boxes.txt")" = "$expected" ] || fail "message was: $(cat "$work/boxes.txt")"
+echo "PASS"
