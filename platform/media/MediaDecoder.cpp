@@ -28,6 +28,16 @@ MediaDecoder::~MediaDecoder() {
   avformat_close_input(&format_);
 }
 
+void MediaDecoder::QuietLibraryLog() {
+  // Damaged input is expected and handled; FFmpeg's own complaints would only
+  // clutter the player's standard error.
+  static const bool once = [] {
+    av_log_set_level(AV_LOG_FATAL);
+    return true;
+  }();
+  (void)once;
+}
+
 bool MediaDecoder::HasWmaDecoder() {
   return avcodec_find_decoder(AV_CODEC_ID_WMAV2) != nullptr && avcodec_find_decoder(AV_CODEC_ID_WMAV1) != nullptr;
 }
@@ -78,9 +88,10 @@ bool MediaDecoder::Open(const std::string& source) {
 bool MediaDecoder::ReadPacket() {
   for (;;) {
     if (cancelled_ && cancelled_()) return false;
+    // The stall time counts while a read waits, not while playback is paused.
+    Touch();
     const int r = av_read_frame(format_, packet_);
     if (r < 0) return false;
-    Touch();
     if (packet_->stream_index == stream_) return true;
     av_packet_unref(packet_);
   }

@@ -34,6 +34,7 @@ class MediaDecoder {
   bool Seek(double seconds);
 
   static bool HasWmaDecoder();
+  static void QuietLibraryLog();
 
  private:
   static int InterruptCallback(void* self);

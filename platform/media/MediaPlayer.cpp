@@ -54,6 +54,7 @@ std::unique_ptr<MediaPlayer> MediaPlayer::Create(MediaEventSink* sink) {
 
 std::unique_ptr<MediaPlayer> MediaPlayer::Create(MediaEventSink* sink, std::unique_ptr<SoundOutput> output) {
   if (!output || !MediaDecoder::HasWmaDecoder()) return nullptr;
+  MediaDecoder::QuietLibraryLog();
   return std::unique_ptr<MediaPlayer>(new MediaPlayer(sink, std::move(output)));
 }
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-NullOutput::NullOutput(bool timed) : timed_(timed), capacity_(kRate / 10), anchor_(Clock::now()) {}
+NullOutput::NullOutput(bool timed) : timed_(timed), capacity_(kRate * 2 / 5), anchor_(Clock::now()) {}
 
 int64_t NullOutput::PlayedLocked(Clock::time_point now) const {
   if (!timed_) return written_;
@@ -30,15 +30,17 @@ size_t NullOutput::Write(const int16_t* samples, size_t frames, uint64_t epoch) 
       playedBase_ = written_;
       anchor_ = now;
     }
+    // A block that fits is taken at once; otherwise the writer sleeps until half the
+    // device buffer is free, so it wakes a few times a second, not once per block.
     const int64_t room = timed_ ? capacity_ - (written_ - played) : int64_t(frames);
-    if (room > 0) {
+    const int64_t half = capacity_ / 2;
+    if (room >= std::min<int64_t>(int64_t(frames), half)) {
       const size_t n = std::min(frames, size_t(room));
       written_ += int64_t(n);
       Consume(samples, n);
       return n;
     }
-    // Sleep until the device has room for the next frame; no polling.
-    wake_.wait_until(lock, TimeOfFrameLocked(written_ - capacity_ + 1));
+    wake_.wait_until(lock, TimeOfFrameLocked(written_ - capacity_ + half));
   }
 }
 

@@ -118,7 +118,8 @@ void PulseOutput::FeedLocked(size_t bytes) {
   if (chunk.empty()) return;
   ring_.Pop(chunk.data(), chunk.size());
   pa_stream_write(stream_, chunk.data(), chunk.size() * sizeof(int16_t), nullptr, 0, PA_SEEK_RELATIVE);
-  pa_threaded_mainloop_signal(loop_, 0);
+  // The writer waits for half the ring (see Write); waking it earlier is wasted.
+  if (ring_.Room() >= kRingFrames / 2 * kChannels) pa_threaded_mainloop_signal(loop_, 0);
 }
 
 size_t PulseOutput::Write(const int16_t* samples, size_t frames, uint64_t epoch) {
@@ -142,8 +143,10 @@ size_t PulseOutput::Write(const int16_t* samples, size_t frames, uint64_t epoch)
   for (;;) {
     if (Interrupted(epoch)) return 0;
     if (!ReadyLocked()) return 0;
+    // A block that fits is taken at once; otherwise the writer sleeps until half the
+    // ring is free, so it wakes a few times a second, not once per block.
     const size_t room = ring_.Room() / kChannels;
-    if (room > 0) {
+    if (room >= std::min(frames, kRingFrames / 2)) {
       const size_t n = std::min(frames, room);
       ring_.Push(samples, n * kChannels);
       const size_t wanted = pa_stream_writable_size(stream_);
@@ -158,7 +161,8 @@ bool PulseOutput::Drain(uint64_t epoch) {
   LoopLock lock(loop_);
   while (ring_.Size() > 0) {
     if (Interrupted(epoch) || !ReadyLocked()) return !ReadyLocked() && !Interrupted(epoch);
-    pa_stream_trigger(stream_, nullptr, nullptr);
+    // Start playback even if less than the server's start threshold was written.
+    if (pa_operation* op = pa_stream_trigger(stream_, nullptr, nullptr)) pa_operation_unref(op);
     pa_threaded_mainloop_wait(loop_);
   }
   if (!ReadyLocked()) return !Interrupted(epoch);
@@ -212,9 +216,7 @@ void PulseOutput::OnStreamState(pa_stream*, void* self) {
 }
 
 void PulseOutput::OnStreamWrite(pa_stream*, size_t bytes, void* self) {
-  auto* output = static_cast<PulseOutput*>(self);
-  output->FeedLocked(bytes);
-  pa_threaded_mainloop_signal(output->loop_, 0);
+  static_cast<PulseOutput*>(self)->FeedLocked(bytes);
 }
 
 void PulseOutput::OnSuccess(pa_stream*, int, void* self) {
