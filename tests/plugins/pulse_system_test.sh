@@ -22,15 +22,18 @@ unset TARNELLO_AUDIO PULSE_SERVER
 export XDG_RUNTIME_DIR=$work/run HOME=$work
 mkdir -m 0700 "$XDG_RUNTIME_DIR"
 
-pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
-  -L module-native-protocol-unix \
-  -L "module-null-sink sink_name=null rate=44100 channels=2 format=s16le" >"$work/pulse.log" 2>&1 &
-pulse_pid=$!
-for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-if ! pactl info >/dev/null 2>&1; then
+start_pulse() {
+  pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
+    -L module-native-protocol-unix \
+    -L "module-null-sink sink_name=null rate=44100 channels=2 format=s16le" >>"$work/pulse.log" 2>&1 &
+  pulse_pid=$!
+  for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+  pactl info >/dev/null 2>&1 || return 1
+  pactl set-default-sink null
+}
+if ! start_pulse; then
   echo "SKIP: pulseaudio cannot start here"; cat "$work/pulse.log"; exit 77
 fi
-pactl set-default-sink null
 
 ffmpeg -nostdin -loglevel error -y -f lavfi -i sine=frequency=1000:duration=3 -c:a wmav2 -b:a 128k \
   "$work/sine.wma" || fail "ffmpeg"
@@ -57,6 +60,30 @@ freq=$(echo "$stats" | awk '/^Rough +frequency/ {print $3}')
 awk -v l="$length" -v r="$rms" -v p="$peak" -v f="$freq" 'BEGIN {
   ok = (l > 2.8 && l < 3.3) && (r > 0.080 && r < 0.097) && (p > 0.115 && p < 0.135) && (f > 950 && f < 1050);
   exit ok ? 0 : 1 }' || fail "recorded tone: length $length rms $rms peak $peak frequency $freq"
+
+# The sound server restarts during playback: the output reconnects and the rest of
+# the track is heard on the new server.
+ffmpeg -nostdin -loglevel error -y -f lavfi -i sine=frequency=1000:duration=6 -c:a wmav2 -b:a 128k \
+  "$work/sine6.wma" || fail "ffmpeg"
+"$host" "$plugins" "$work/sine6.wma" >"$work/host-restart.log" 2>&1 &
+host_pid=$!
+sleep 1.5
+kill "$pulse_pid"; wait "$pulse_pid" 2>/dev/null
+start_pulse
+parec --latency-msec=10 -d null.monitor --file-format=wav "$work/rec2.wav" &
+parec_pid=$!
+wait "$host_pid"
+code=$?
+sleep 0.3
+kill -INT "$parec_pid"; wait "$parec_pid" 2>/dev/null; parec_pid=""
+[ "$code" -eq 0 ] || fail "host exited with $code after the server restarted"
+sox "$work/rec2.wav" "$work/tone2.wav" silence 1 0.05 1% reverse silence 1 0.05 1% reverse remix 1
+stats=$(sox "$work/tone2.wav" -n stat 2>&1)
+length=$(echo "$stats" | awk '/^Length/ {print $3}')
+rms=$(echo "$stats" | awk '/^RMS +amplitude/ {print $3}')
+echo "after the restart: length $length rms $rms"
+awk -v l="$length" -v r="$rms" 'BEGIN { exit (l > 1.5 && r > 0.080 && r < 0.097) ? 0 : 1 }' ||
+  fail "no tone after the server restarted: length $length rms $rms"
 
 # No server and no override: one message, no claims, no WMA in the filter.
 kill "$pulse_pid"; wait "$pulse_pid" 2>/dev/null; pulse_pid=""
