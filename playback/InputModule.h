@@ -30,7 +30,13 @@ typedef void* LibraryHandle; /* what dlopen returned */
    MSG_STREAM_RATES / MSG_STREAM_CHANNELS: sent by the player's reportStreamInfo. */
 #ifndef TARNELLO_PLUGIN_MESSAGES_DEFINED
 #define TARNELLO_PLUGIN_MESSAGES_DEFINED
+#ifdef __cplusplus
+constexpr uint32_t MSG_TRACK_ENDED = 0x0402;
+constexpr uint32_t MSG_STREAM_RATES = 0x040B;
+constexpr uint32_t MSG_STREAM_CHANNELS = 0x040D;
+#else
 enum { MSG_TRACK_ENDED = 0x0402, MSG_STREAM_RATES = 0x040B, MSG_STREAM_CHANNELS = 0x040D };
+#endif
 #endif
 
 #define INPUT_MODULE_API_VERSION 256
