@@ -155,7 +155,7 @@ void MediaPlayer::RunSession(uint64_t session, const std::string& source, double
     {
       std::lock_guard lock(mutex_);
       if (session_.load() != session) break;
-      seek.swap(pendingSeek_);
+      seek = pendingSeek_;
     }
     if (seek) {
       output_->Flush();
@@ -166,6 +166,9 @@ void MediaPlayer::RunSession(uint64_t session, const std::string& source, double
         framesWritten_ = 0;
         sessionStartFrame_ = std::llround(*seek * SoundOutput::kRate);
       }
+      // Until here the position reads as the seek target; a newer target stays pending.
+      std::lock_guard lock(mutex_);
+      if (pendingSeek_ == seek) pendingSeek_.reset();
       continue;
     }
     if (atEnd) {

