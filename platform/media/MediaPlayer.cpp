@@ -1,17 +1,24 @@
 #include "platform/media/MediaPlayer.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <condition_variable>
 #include <deque>
+#include <mutex>
+#include <optional>
+#include <thread>
 #include <vector>
 
 #include "platform/media/MediaDecoder.h"
+
+namespace {
 
 // The event thread: delivers events in order, holding no lock while the sink runs.
 // Its state is shared with the thread, so a control destroyed while the sink is
 // still busy (its handler waiting for the thread that destroys the control) lets the
 // thread finish on its own instead of waiting for it.
-struct MediaPlayer::Events {
+struct Events {
   std::mutex mutex;
   std::condition_variable wake;
   std::deque<MediaEvent> queue;
@@ -47,6 +54,61 @@ struct MediaPlayer::Events {
   }
 };
 
+}  // namespace
+
+// Everything the control's threads share. The worker thread holds a reference, so a
+// worker that outlives its control finishes with valid state.
+class MediaPlayer::Core : public std::enable_shared_from_this<MediaPlayer::Core> {
+ public:
+  using State = MediaPlayer::State;
+  Core(MediaEventSink* sink, std::unique_ptr<SoundOutput> output);
+  void Start();
+  void Close();
+
+  bool SetSource(const std::string& source);
+  std::string Source() const;
+  bool SetVolume(int32_t hundredthsOfDb);
+  int32_t Volume() const { return volume_.load(); }
+  double Position() const;
+  bool SetPosition(double seconds);
+  double Duration() const { return duration_.load(); }
+  int32_t PlayState() const;
+  bool Play();
+  bool Pause();
+  bool Stop();
+  void SetStallTimeout(std::chrono::milliseconds timeout) { stallTimeoutMs_ = timeout.count(); }
+
+ private:
+  void WorkerLoop();
+  void RunSession(uint64_t session, const std::string& source, double start);
+  bool Cancelled(uint64_t session) const;
+  void ApplyGain(std::vector<int16_t>& samples) const;
+  void EndSession(uint64_t session, MediaEvent event);
+
+  std::unique_ptr<SoundOutput> output_;
+  std::shared_ptr<Events> events_;
+
+  mutable std::mutex mutex_;
+  std::condition_variable wake_;
+  bool quit_ = false;
+  bool workerDone_ = false;
+  std::string source_;
+  std::atomic<uint64_t> session_{0};   // bumped by every stop and start
+  uint64_t startedSession_ = 0;        // the session the worker was last asked to run
+  bool runRequested_ = false;
+  State state_ = MediaPlayer::kStopped;
+  double startPosition_ = 0;            // where the next start begins
+  std::optional<double> pendingSeek_;
+
+  std::atomic<double> duration_{0};
+  std::atomic<int64_t> sessionStartFrame_{0};  // output frame the session's samples start at
+  std::atomic<int64_t> framesWritten_{0};      // written in this session
+  std::atomic<int32_t> volume_{0};
+  std::atomic<int64_t> stallTimeoutMs_{10000};
+
+  std::thread worker_;
+};
+
 std::unique_ptr<MediaPlayer> MediaPlayer::Create(MediaEventSink* sink) {
   if (!MediaDecoder::HasWmaDecoder()) return nullptr;
   return Create(sink, OpenDefaultSoundOutput());
@@ -55,28 +117,43 @@ std::unique_ptr<MediaPlayer> MediaPlayer::Create(MediaEventSink* sink) {
 std::unique_ptr<MediaPlayer> MediaPlayer::Create(MediaEventSink* sink, std::unique_ptr<SoundOutput> output) {
   if (!output || !MediaDecoder::HasWmaDecoder()) return nullptr;
   MediaDecoder::QuietLibraryLog();
-  return std::unique_ptr<MediaPlayer>(new MediaPlayer(sink, std::move(output)));
+  auto core = std::make_shared<Core>(sink, std::move(output));
+  core->Start();
+  return std::unique_ptr<MediaPlayer>(new MediaPlayer(std::move(core)));
 }
 
-MediaPlayer::MediaPlayer(MediaEventSink* sink, std::unique_ptr<SoundOutput> output)
+MediaPlayer::Core::Core(MediaEventSink* sink, std::unique_ptr<SoundOutput> output)
     : output_(std::move(output)), events_(std::make_shared<Events>()) {
   events_->sink = sink;
+}
+
+void MediaPlayer::Core::Start() {
   std::thread events(Events::Run, events_);
   events_->thread = events.get_id();
   events.detach();
-  worker_ = std::thread([this] { WorkerLoop(); });
+  worker_ = std::thread([self = shared_from_this()] {
+    self->WorkerLoop();
+    std::lock_guard lock(self->mutex_);
+    self->workerDone_ = true;
+    self->wake_.notify_all();
+  });
 }
 
-MediaPlayer::~MediaPlayer() {
+void MediaPlayer::Core::Close() {
   {
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     quit_ = true;
     ++session_;
+    output_->SetPaused(false);
+    output_->Interrupt();
+    wake_.notify_all();
+    // Every wait of the worker is cut short at once except a name lookup, which
+    // cannot be; the control does not wait that out.
+    wake_.wait_for(lock, std::chrono::seconds(2), [&] { return workerDone_; });
   }
-  wake_.notify_all();
-  output_->SetPaused(false);
-  output_->Interrupt();
-  worker_.join();
+  if (workerDone_) worker_.join();
+  else worker_.detach();
+
   std::unique_lock lock(events_->mutex);
   events_->quit = true;
   events_->queue.clear();
@@ -89,9 +166,11 @@ MediaPlayer::~MediaPlayer() {
     events_->wake.wait_for(lock, std::chrono::seconds(2), [&] { return !events_->inSink; });
 }
 
-bool MediaPlayer::Cancelled(uint64_t session) const { return session_.load() != session; }
+MediaPlayer::~MediaPlayer() { core_->Close(); }
 
-void MediaPlayer::WorkerLoop() {
+bool MediaPlayer::Core::Cancelled(uint64_t session) const { return session_.load() != session; }
+
+void MediaPlayer::Core::WorkerLoop() {
   std::unique_lock lock(mutex_);
   for (;;) {
     wake_.wait(lock, [&] { return quit_ || (runRequested_ && startedSession_ != session_.load()); });
@@ -106,10 +185,10 @@ void MediaPlayer::WorkerLoop() {
   }
 }
 
-void MediaPlayer::ApplyGain(std::vector<int16_t>& samples) const {
+void MediaPlayer::Core::ApplyGain(std::vector<int16_t>& samples) const {
   const int32_t volume = volume_.load();
   if (volume >= 0) return;
-  if (volume <= kMinVolume) {
+  if (volume <= MediaPlayer::kMinVolume) {
     std::fill(samples.begin(), samples.end(), int16_t(0));
     return;
   }
@@ -117,11 +196,11 @@ void MediaPlayer::ApplyGain(std::vector<int16_t>& samples) const {
   for (int16_t& s : samples) s = int16_t(std::lrint(float(s) * gain));
 }
 
-void MediaPlayer::EndSession(uint64_t session, MediaEvent event) {
+void MediaPlayer::Core::EndSession(uint64_t session, MediaEvent event) {
   {
     std::lock_guard lock(mutex_);
     if (session_.load() != session) return;  // stopped or restarted meanwhile: no event
-    state_ = kStopped;
+    state_ = MediaPlayer::kStopped;
     startPosition_ = 0;
     runRequested_ = false;
     pendingSeek_.reset();
@@ -129,7 +208,7 @@ void MediaPlayer::EndSession(uint64_t session, MediaEvent event) {
   events_->Post(event);
 }
 
-void MediaPlayer::RunSession(uint64_t session, const std::string& source, double start) {
+void MediaPlayer::Core::RunSession(uint64_t session, const std::string& source, double start) {
   MediaDecoder decoder([this, session] { return Cancelled(session); },
                        std::chrono::milliseconds(stallTimeoutMs_.load()));
   if (!decoder.Open(source)) {
@@ -143,7 +222,7 @@ void MediaPlayer::RunSession(uint64_t session, const std::string& source, double
     if (session_.load() != session) return;
     framesWritten_ = 0;
     sessionStartFrame_ = seeked ? std::llround(start * SoundOutput::kRate) : 0;
-    if (state_ == kWaiting) state_ = kPlaying;
+    if (state_ == MediaPlayer::kWaiting) state_ = MediaPlayer::kPlaying;
   }
 
   std::vector<int16_t> block;
@@ -197,7 +276,7 @@ void MediaPlayer::RunSession(uint64_t session, const std::string& source, double
   output_->Flush();
 }
 
-bool MediaPlayer::SetSource(const std::string& source) {
+bool MediaPlayer::Core::SetSource(const std::string& source) {
   Stop();
   std::lock_guard lock(mutex_);
   source_ = source;
@@ -206,20 +285,20 @@ bool MediaPlayer::SetSource(const std::string& source) {
   return true;
 }
 
-std::string MediaPlayer::Source() const {
+std::string MediaPlayer::Core::Source() const {
   std::lock_guard lock(mutex_);
   return source_;
 }
 
-bool MediaPlayer::SetVolume(int32_t hundredthsOfDb) {
-  volume_ = std::clamp(hundredthsOfDb, kMinVolume, 0);
+bool MediaPlayer::Core::SetVolume(int32_t hundredthsOfDb) {
+  volume_ = std::clamp(hundredthsOfDb, MediaPlayer::kMinVolume, 0);
   return true;
 }
 
-double MediaPlayer::Position() const {
+double MediaPlayer::Core::Position() const {
   std::lock_guard lock(mutex_);
   if (pendingSeek_) return *pendingSeek_;
-  if (state_ == kStopped || state_ == kWaiting) return startPosition_;
+  if (state_ == MediaPlayer::kStopped || state_ == MediaPlayer::kWaiting) return startPosition_;
   const int64_t start = sessionStartFrame_.load();
   const int64_t heard = std::max<int64_t>(0, framesWritten_.load() - output_->LatencyFrames());
   double seconds = double(start + heard) / SoundOutput::kRate;
@@ -228,12 +307,12 @@ double MediaPlayer::Position() const {
   return seconds;
 }
 
-bool MediaPlayer::SetPosition(double seconds) {
+bool MediaPlayer::Core::SetPosition(double seconds) {
   if (!std::isfinite(seconds)) return false;
   seconds = std::max(0.0, seconds);
   {
     std::lock_guard lock(mutex_);
-    if (state_ == kStopped) {
+    if (state_ == MediaPlayer::kStopped) {
       startPosition_ = seconds;
       return true;
     }
@@ -243,23 +322,23 @@ bool MediaPlayer::SetPosition(double seconds) {
   return true;
 }
 
-int32_t MediaPlayer::PlayState() const {
+int32_t MediaPlayer::Core::PlayState() const {
   std::lock_guard lock(mutex_);
   return state_;
 }
 
-bool MediaPlayer::Play() {
+bool MediaPlayer::Core::Play() {
   std::lock_guard lock(mutex_);
-  if (state_ == kPaused) {
-    state_ = kPlaying;
+  if (state_ == MediaPlayer::kPaused) {
+    state_ = MediaPlayer::kPlaying;
     output_->SetPaused(false);
     return true;
   }
-  if (state_ != kStopped) return true;
+  if (state_ != MediaPlayer::kStopped) return true;
   if (source_.empty()) return false;
   ++session_;
   runRequested_ = true;
-  state_ = kWaiting;
+  state_ = MediaPlayer::kWaiting;
   framesWritten_ = 0;
   sessionStartFrame_ = std::llround(startPosition_ * SoundOutput::kRate);
   pendingSeek_.reset();
@@ -267,22 +346,35 @@ bool MediaPlayer::Play() {
   return true;
 }
 
-bool MediaPlayer::Pause() {
+bool MediaPlayer::Core::Pause() {
   std::lock_guard lock(mutex_);
-  if (state_ != kPlaying && state_ != kWaiting) return false;
-  state_ = kPaused;
+  if (state_ != MediaPlayer::kPlaying && state_ != MediaPlayer::kWaiting) return false;
+  state_ = MediaPlayer::kPaused;
   output_->SetPaused(true);
   return true;
 }
 
-bool MediaPlayer::Stop() {
+bool MediaPlayer::Core::Stop() {
   std::lock_guard lock(mutex_);
   ++session_;
   runRequested_ = false;
-  state_ = kStopped;
+  state_ = MediaPlayer::kStopped;
   startPosition_ = 0;
   pendingSeek_.reset();
   output_->SetPaused(false);
   output_->Interrupt();
   return true;
 }
+
+bool MediaPlayer::SetSource(const std::string& source) { return core_->SetSource(source); }
+std::string MediaPlayer::Source() const { return core_->Source(); }
+bool MediaPlayer::SetVolume(int32_t hundredthsOfDb) { return core_->SetVolume(hundredthsOfDb); }
+int32_t MediaPlayer::Volume() const { return core_->Volume(); }
+double MediaPlayer::Position() const { return core_->Position(); }
+bool MediaPlayer::SetPosition(double seconds) { return core_->SetPosition(seconds); }
+double MediaPlayer::Duration() const { return core_->Duration(); }
+int32_t MediaPlayer::PlayState() const { return core_->PlayState(); }
+bool MediaPlayer::Play() { return core_->Play(); }
+bool MediaPlayer::Pause() { return core_->Pause(); }
+bool MediaPlayer::Stop() { return core_->Stop(); }
+void MediaPlayer::SetStallTimeout(std::chrono::milliseconds timeout) { core_->SetStallTimeout(timeout); }
