@@ -24,7 +24,7 @@ bool PlayerApp::InitInstance(const QStringList&) {
 
   // 7. Shown and painted.
   mainWindow_->Show();
-  mainWindow_->Invalidate();
+  mainWindow_->Invalidate(true);
 
   // A logout or Ctrl-C closes the player like its own close command, so nothing is lost.
   Platform::OnTerminationSignal([this] {
