@@ -21,6 +21,7 @@ class ProbeWindow : public Window {
   std::vector<std::pair<char, Point>> stylus;
   std::thread::id handledOn;
   int closes = 0;
+  std::vector<Window*> focus;  // this = gained; otherwise the window that took the focus
 
  protected:
   intptr_t OnMessage(uint32_t m, uintptr_t w, intptr_t l) override {
@@ -36,6 +37,8 @@ class ProbeWindow : public Window {
   void OnStylusDown(Point p) override { stylus.push_back({'d', p}); }
   void OnStylusMove(Point p) override { stylus.push_back({'m', p}); }
   void OnStylusUp(Point p) override { stylus.push_back({'u', p}); }
+  void OnFocusGained() override { focus.push_back(this); }
+  void OnFocusLost(Window* to) override { focus.push_back(to); }
   void OnClose() override {
     ++closes;
     Window::OnClose();
@@ -133,6 +136,21 @@ TEST(Window, MoveAndRectangles) {
   w.Hide();
   EXPECT_FALSE(w.IsVisible());
   EXPECT_TRUE(w.Widget()->windowFlags() & Qt::FramelessWindowHint);
+}
+
+TEST(Window, FocusLossTellsWhichWindowTookTheFocus) {
+  ProbeWindow a, b;
+  ASSERT_TRUE(a.CreateTopLevel("a", Rect::FromSize(0, 0, 10, 10), 1));
+  ASSERT_TRUE(b.CreateTopLevel("b", Rect::FromSize(20, 0, 10, 10), 2));
+  a.SetFocus();
+  SpinUntil([&] { return a.HasFocus(); });
+  ASSERT_FALSE(a.focus.empty());
+  EXPECT_EQ(&a, a.focus.back());
+  b.SetFocus();
+  SpinUntil([&] { return b.HasFocus(); });
+  EXPECT_EQ(&b, a.focus.back());  // a heard that b took the focus
+  ASSERT_FALSE(b.focus.empty());
+  EXPECT_EQ(&b, b.focus.back());
 }
 
 TEST(Window, CloseGoesThroughOnCloseAndDestroyEndsTheWindow) {
