@@ -6,6 +6,7 @@
 
 PlayerApp::PlayerApp() = default;
 PlayerApp::~PlayerApp() {
+  Platform::OnTerminationSignal({});
   // Reached without ExitInstance when start-up failed.
   if (ThePlayOrder() == playOrder_.get()) PublishPlayOrder(nullptr);
 }

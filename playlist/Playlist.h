@@ -2,7 +2,7 @@
 #include <QString>
 #include <vector>
 
-#include "platform/Window.h"
+#include "platform/PlatformApi.h"
 
 class PlayOrder;
 class PlaylistObserver;
@@ -60,6 +60,7 @@ class Playlist {
   QString GetDisplayText(int index) const;
   QString GetTitle(int index) const;
   QString GetLengthText(int index) const;
+  // index must be a row (0 <= index < GetCount()).
   const PlaylistEntry& Row(int index) const { return rows_[size_t(index)]; }
 
   // The title AddFile gives a path: the text after its last '/', or for a path
