@@ -193,11 +193,3 @@ TEST(PlayOrder, SwappingRowsSwapsThemInHistoryAndCurrent) {
   order.ItemsSwapped(7, 7);
   EXPECT_EQ(order.GetCurrent(), 4);
 }
-
-TEST(PlayOrder, PublishedReferenceIsReplaceable) {
-  PlayOrder a;
-  PublishPlayOrder(&a);
-  EXPECT_EQ(ThePlayOrder(), &a);
-  PublishPlayOrder(nullptr);
-  EXPECT_EQ(ThePlayOrder(), nullptr);
-}

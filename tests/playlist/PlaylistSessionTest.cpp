@@ -52,10 +52,6 @@ TEST_F(Session, ResumeOutsideTheRowsMeansNoCurrentRow) {
     EXPECT_EQ(s.GetPlaylist().GetCurrentRow(), value == QString("junk") ? 0 : -1) << value;
     EXPECT_EQ(fresh.GetCurrent(), value == QString("junk") ? 0 : -1) << value;
   }
-  PlayOrder fresh;
-  PlaylistSession noKey(fresh, nullptr);
-  noKey.Load("", SettingsFile());
-  EXPECT_EQ(noKey.GetPlaylist().GetCurrentRow(), -1);
 }
 
 TEST_F(Session, CommandLineBecomesTheOnlyRowAndReplacesTheDefaultList) {
