@@ -5,6 +5,8 @@
 #include "app/PlayerOptions.h"
 #include "platform/MessageBox.h"
 #include "platform/System.h"
+#include "playlist/PlayOrder.h"
+#include "playlist/PlaylistSession.h"
 
 using PlayerOptions::ReadInt;
 using PlayerOptions::WriteInt;
@@ -15,6 +17,7 @@ MainWindow::~MainWindow() {
   // Owned objects go in this order: plug-in manager, button window, settings,
   // skin, equalizer window, playlist editor window.
   settings_.reset();
+  playlistSession_.reset();
 }
 
 bool MainWindow::Create(const QString& title) {
@@ -41,8 +44,18 @@ bool MainWindow::Create(const QString& title) {
   // 11. Repeat, then shuffle, handed to the play order as their toggles do.
   repeatOn_ = ReadInt(*settings_, "Repeat", 0) > 0;
   shuffleOn_ = ReadInt(*settings_, "Shuffle", 0) > 0;
+  if (PlayOrder* order = ThePlayOrder()) {
+    order->SetRepeat(repeatOn_);
+    order->SetShuffle(shuffleOn_);
+  }
 
   // 12. The equalizer and playlist editor windows, which read their own options.
+  // Until the editor window exists its playlist is filled here, as the editor's
+  // creation does: from the command line or "tarnello.m3u", then "Resume".
+  if (PlayOrder* order = ThePlayOrder()) {
+    playlistSession_ = std::make_unique<PlaylistSession>(*order, GetHandle());
+    playlistSession_->Load(commandLine_, *settings_, this);
+  }
 
   // 13.-14. Scale of all three windows, then which secondary windows are shown.
   scale_ = ReadInt(*settings_, "Scale", 100);
@@ -105,6 +118,7 @@ void MainWindow::OnClose() {
   if (closing_) return;
   closing_ = true;
   // 1. The equalizer and playlist editor windows save their options (and the playlist).
+  if (playlistSession_) playlistSession_->Save(*settings_);
   // 2. Every plug-in is shut down and released.
   // 3. The task bar is shown again.
   Platform::ShellFullScreen(this, Platform::SHELL_SHOW_TASKBAR);

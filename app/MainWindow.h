@@ -5,6 +5,8 @@
 #include "platform/Window.h"
 #include "settings/SettingsFile.h"
 
+class PlaylistSession;
+
 // The main player window. Creating it builds every long-lived object of the
 // player in a fixed order; closing it lets each save its state, writes the
 // settings file once and ends the program.
@@ -17,6 +19,8 @@ class MainWindow : public Window {
   bool Create(const QString& title);
 
   SettingsFile& Settings() { return *settings_; }
+  // The program's arguments joined by single blanks; set before Create.
+  void SetCommandLine(const QString& text) { commandLine_ = text; }
 
  protected:
   void OnClose() override;
@@ -31,6 +35,9 @@ class MainWindow : public Window {
   // Creation order of the owned objects; destruction runs in the order the
   // design gives: plug-in manager, button window, settings, skin, equalizer, playlist.
   std::unique_ptr<SettingsFile> settings_;
+  // Holds the playlist where the playlist editor window will (it loads and saves it).
+  std::unique_ptr<PlaylistSession> playlistSession_;
+  QString commandLine_;
 
   bool closing_ = false;
   int scale_ = 100;
