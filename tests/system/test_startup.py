@@ -3,9 +3,17 @@ import unittest
 
 from harness import Player
 
+# Keys the secondary windows write into section "tarnello" before the main window's.
+SECONDARY_KEYS = ["Resume"]
 MAIN_KEYS = ["Main_x", "Main_y", "Main_width", "Main_height", "Scale", "Repeat", "Shuffle", "TopMost",
              "UseStartVol", "UseEndVol", "StartVolume", "EndVolume", "VolUpStep", "VolDownStep", "Beep",
              "UnMap", "Volume", "Pan"]
+
+
+def written_order(existing=()):
+    """Keys already in a file keep their place; WriteString appends the others in writing order."""
+    existing = list(existing)
+    return existing + [k for k in SECONDARY_KEYS + MAIN_KEYS if k not in existing]
 
 
 def keys_in_order(text, section="tarnello"):
@@ -27,8 +35,10 @@ class FirstStart(unittest.TestCase):
             self.assertEqual(0, p.close())
             text = p.read("tarnello.txt")
             self.assertTrue(text.startswith("[tarnello]\n"))
-            self.assertEqual(MAIN_KEYS, keys_in_order(text))
+            self.assertEqual(written_order(), keys_in_order(text))
             self.assertIn("Main_y=26\n", text)
+            self.assertIn("Resume=-1\n", text)
+            self.assertEqual("#EXTM3U\n", p.read("tarnello.m3u"))
             self.assertIn("Volume=128\n", text)
             self.assertNotIn("\r", text)
 
@@ -61,6 +71,7 @@ class OddSettings(unittest.TestCase):
            "Volume=300\n"
            "Pan=-20\n"
            "Main_x = 999\n"
+           "Resume=-1\n"
            "EQ_x=12\n"
            "File1=/Music/[Live] track\n"
            "[buttons]\n"
@@ -86,9 +97,7 @@ class OddSettings(unittest.TestCase):
             self.assertIn("Repeat=1\n", written)
             self.assertIn("Shuffle=0\n", written)
             self.assertIn("Volume=300\n", written)
-            # Keys already in the file keep their place; the others are appended in writing order.
-            expected = ["Repeat", "Shuffle", "Volume"] + [k for k in MAIN_KEYS if k not in ("Repeat", "Shuffle", "Volume")]
-            self.assertEqual(expected, keys_in_order(written))
+            self.assertEqual(written_order(["Repeat", "Shuffle", "Volume"]), keys_in_order(written))
 
 
 class Signals(unittest.TestCase):
@@ -101,8 +110,23 @@ class Signals(unittest.TestCase):
                 text = p.read("tarnello.txt")
                 self.assertIn("Main_x=33\n", text)
                 self.assertIn("Main_y=44\n", text)
-                self.assertEqual(MAIN_KEYS, keys_in_order(text))
+                self.assertEqual(written_order(["Main_x"]), keys_in_order(text))
 
 
 if __name__ == "__main__":
     unittest.main()
+
+
+class Playlist(unittest.TestCase):
+    def test_command_line_becomes_the_playlist_and_survives_a_restart(self):
+        with Player(files={"tarnello.txt": "[tarnello]\nResume=0\n"}) as p:
+            p.start("/music/first", "song.wma")
+            self.assertEqual(0, p.close())
+            saved = p.read("tarnello.m3u")
+            self.assertEqual("/music/first song.wma", saved.split("\n")[2])
+            self.assertIn("Resume=0\n", p.read("tarnello.txt"))
+            # Without arguments the saved playlist and its current row come back.
+            p.start()
+            self.assertEqual(0, p.close())
+            self.assertEqual(saved, p.read("tarnello.m3u"))
+            self.assertIn("Resume=0\n", p.read("tarnello.txt"))
