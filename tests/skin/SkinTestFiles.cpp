@@ -5,6 +5,8 @@
 #include <minizip/zip.h>
 #include <zlib.h>
 
+#include "skin/BmpReader.h"
+
 namespace SkinTest {
 namespace {
 void Put16(QByteArray& b, uint32_t v) {
@@ -102,6 +104,10 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
 QByteArray ReadFile(const QString& path) {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QImage Decode(const QByteArray& bytes) {
+  return Bmp::Decode(reinterpret_cast<const unsigned char*>(bytes.constData()), size_t(bytes.size()));
 }
 
 std::vector<QString> SkinFileNames() {

@@ -3,7 +3,11 @@
 #include <QImage>
 #include <QString>
 #include <cstdint>
+#include <ostream>
 #include <vector>
+
+// Readable strings in test failures.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 // Builders of bitmap files, skin folders and zip archives for the skin tests.
 namespace SkinTest {
@@ -30,6 +34,8 @@ QImage Pattern(int width, int height, int seed);
 
 void WriteFile(const QString& path, const QByteArray& bytes);
 QByteArray ReadFile(const QString& path);
+// The image the skin code reads from bitmap bytes.
+QImage Decode(const QByteArray& bytes);
 
 // The file names of a complete skin, as the skin tests use them.
 std::vector<QString> SkinFileNames();
