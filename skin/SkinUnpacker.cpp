@@ -194,6 +194,10 @@ int SkinUnpacker::CopyEntryData(FILE* file, char* buffer) {
     }
     extracted_ += count;
   }
-  std::fclose(file);
+  // Buffered data reaches the disk only now; a full disk shows here.
+  if (std::fclose(file) != 0 && err == UNZ_OK) {
+    Say(QStringLiteral("error in writing extracted file\n"));
+    err = -1;
+  }
   return err;
 }
