@@ -94,6 +94,19 @@ TEST_F(SkinPackageTest, LoadingAPackageReplacesTheTemporaryFolder) {
   EXPECT_FALSE(skin.Bitmap(SLOT_MAIN).isNull());
 }
 
+TEST_F(SkinPackageTest, APackagePathTooLongForItsBufferIsRefusedBeforeAnythingChanges) {
+  WriteSkinFolder(temporary_);
+  SkinSet skin(temporary_);
+  ASSERT_TRUE(skin.Load(temporary_));
+  const QString package = skins_ + '/' + QString(255 - skins_.size(), 'p') + ".qsk";  // 256 bytes and more
+  ASSERT_TRUE(WriteZip(dir_.path() + "/short.qsk", SkinEntries(source_)));
+  QFile::link(dir_.path() + "/short.qsk", package);
+  EXPECT_FALSE(skin.Load(package));
+  EXPECT_TRUE(SkinSet::IsValidSource(temporary_));
+  EXPECT_FALSE(skin.Bitmap(SLOT_MAIN).isNull());
+  EXPECT_TRUE(boxes_.boxes.empty());
+}
+
 TEST_F(SkinPackageTest, APackageWithAFolderUnpacksIntoThatSubfolder) {
   const QString package = skins_ + "/Nested.qsk";
   std::vector<ZipEntry> entries = {{"nested/", {}}};
