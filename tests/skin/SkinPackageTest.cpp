@@ -124,7 +124,7 @@ TEST_F(SkinPackageTest, APackageRemovedAfterListingEmptiesTheSkin) {
   WriteSkinFolder(temporary_, "[Text]\nNormal=#445566\n");
   ASSERT_TRUE(skin.Load(temporary_));
   const QString package = skins_ + "/Gone.qsk";
-  EXPECT_TRUE(skin.Load(package));  // the design reports success
+  EXPECT_TRUE(skin.Load(package));  // still loads, with nothing to load
   ASSERT_EQ(Texts(), QStringList{"Cannot open " + package + "/" + package});
   EXPECT_FALSE(QFileInfo::exists(temporary_));
   for (const QImage& bitmap : skin.Bitmaps()) EXPECT_TRUE(bitmap.isNull());
