@@ -17,6 +17,7 @@ MainWindow::~MainWindow() {
   // Owned objects go in this order: plug-in manager, button window, settings,
   // skin, equalizer window, playlist editor window.
   settings_.reset();
+  skin_.reset();
   playlistSession_.reset();
 }
 
@@ -27,9 +28,11 @@ bool MainWindow::Create(const QString& title) {
   // 2. The plug-in manager loads and starts every plug-in of "Plugins".
   // 3. The main window's handle is published for the plug-in host callbacks.
   // 4. The skin is loaded from "Skins/Temporary" ("Load Fail!" when it cannot be).
+  const QString folder = Platform::ProgramFolder();
+  skin_ = std::make_unique<SkinSet>(folder + "Skins/Temporary");
+  if (!skin_->Load(skin_->Folder())) ShowMessageBox(this, "Load Fail!");
 
   // 5. The settings store.
-  const QString folder = Platform::ProgramFolder();
   if (!settings_->LoadFromFile(folder + PlayerOptions::kFileName)) ShowMessageBox(this, "Option read fail!");
 
   // 6. The skinned child controls and text panels.
@@ -66,6 +69,23 @@ bool MainWindow::Create(const QString& title) {
   // 18. Timers 103 and 104 of the display.
   // 19. The skin applied to the main window.
   return true;
+}
+
+std::vector<SkinPackage> MainWindow::RefreshSkinPackages() {
+  std::vector<SkinPackage> packages = ListSkinPackages(Platform::ProgramFolder() + "Skins");
+  skinPackages_.clear();
+  for (const SkinPackage& package : packages) skinPackages_.append(package.path);
+  return packages;
+}
+
+void MainWindow::ChooseSkin(int command) {
+  const QString package = SkinPackageForCommand(skinPackages_, command);
+  if (package.isEmpty()) return;
+  if (!skin_->Load(package)) {
+    ShowMessageBox(this, "qsk load Fail!");
+    return;
+  }
+  // The main window, the equalizer and the playlist editor re-apply the skin here.
 }
 
 void MainWindow::ReadPlacement() {
