@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -61,8 +62,8 @@ TEST_F(PlayerRun, CommandLineReplacesTheDefaultPlaylist) {
   EXPECT_EQ(ReadFile("tarnello.m3u"), "#EXTM3U\n#EXTINF:-1,two words.mp3\n/music/two words.mp3\n");
   // No "tarnello.txt" at start: reported once; at exit the playlist's key is
   // written before the main window's.
-  ASSERT_EQ(boxes.boxes.size(), 1u);
-  EXPECT_EQ(boxes.boxes[0].text, "Option read fail!");
+  EXPECT_EQ(1, std::count_if(boxes.boxes.begin(), boxes.boxes.end(),
+                             [](const auto& box) { return box.text == "Option read fail!"; }));
   const QByteArray options = ReadFile("tarnello.txt");
   ASSERT_TRUE(options.contains("Resume=-1\n"));
   EXPECT_LT(options.indexOf("Resume="), options.indexOf("Main_x="));
