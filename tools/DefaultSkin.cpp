@@ -172,7 +172,6 @@ void DrawMain(QPainter& p, const SkinBitmap& b) {
   TitleStrip(p, QRectF(0, 0, b.width, 14), "TARNELLO", true);
   // The display: time on the left, texts and lamps on the right.
   Well(p, QRectF(8, 17, 263, 39), 3);
-  Well(p, QRectF(32, 23, 72, 19), 2);
   p.fillRect(72, 29, 2, 2, kTeal);
   p.fillRect(72, 35, 2, 2, kTeal);
   p.fillRect(107, 22, 1, 32, QColor(0x1e, 0x26, 0x2c));
