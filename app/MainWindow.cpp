@@ -11,7 +11,7 @@
 using PlayerOptions::ReadInt;
 using PlayerOptions::WriteInt;
 
-MainWindow::MainWindow() : settings_(std::make_unique<SettingsFile>()) {}
+MainWindow::MainWindow() : MovableWindow(true, false, false, false), settings_(std::make_unique<SettingsFile>()) {}
 
 MainWindow::~MainWindow() {
   // Owned objects go in this order: plug-in manager, button window, settings,
@@ -158,4 +158,14 @@ void MainWindow::OnDestroy() {
 void MainWindow::OnFocusGained() {
   Platform::ShellFullScreen(this, Platform::SHELL_HIDE_TASKBAR);
   Platform::ShellFullScreen(this, Platform::SHELL_HIDE_INPUT_BUTTON);
+}
+
+void MainWindow::OnStylusDown(Point client) {
+  SetCapture();
+  MovableWindow::OnStylusDown(client);
+}
+
+void MainWindow::OnStylusUp(Point client) {
+  MovableWindow::OnStylusUp(client);
+  ReleaseCapture();
 }

@@ -2,7 +2,7 @@
 #include <QString>
 #include <memory>
 
-#include "platform/Window.h"
+#include "skin/MovableWindow.h"
 #include "settings/SettingsFile.h"
 #include "skin/SkinPackages.h"
 #include "skin/SkinSet.h"
@@ -12,7 +12,7 @@ class PlaylistSession;
 // The main player window. Creating it builds every long-lived object of the
 // player in a fixed order; closing it lets each save its state, writes the
 // settings file once and ends the program.
-class MainWindow : public Window {
+class MainWindow : public MovableWindow {
  public:
   MainWindow();
   ~MainWindow() override;
@@ -35,6 +35,9 @@ class MainWindow : public Window {
   void OnClose() override;
   void OnDestroy() override;
   void OnFocusGained() override;
+  // A press outside the controls drags the window (see MovableWindow).
+  void OnStylusDown(Point client) override;
+  void OnStylusUp(Point client) override;
 
  private:
   void ReadPlacement();

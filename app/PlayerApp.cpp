@@ -28,6 +28,7 @@ bool PlayerApp::InitInstance(const QStringList& arguments) {
   if (!mainWindow_->Create(title)) return false;
 
   // 6. The main window is dragged as an outline, free on both axes.
+  mainWindow_->SetDragMode(true, false, false, false);
 
   // 7. Shown and painted.
   mainWindow_->Show();

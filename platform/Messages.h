@@ -15,6 +15,7 @@ constexpr uint32_t MSG_CHILD_FOCUS_GAINED = 0x0410;
 constexpr uint32_t MSG_CHILD_FOCUS_LOST = 0x0411;
 constexpr uint32_t MSG_SLIDER_MOVING = 0x041E;
 constexpr uint32_t MSG_SLIDER_RELEASED = 0x041F;
+constexpr uint32_t MSG_WINDOW_MOVING = 0x04C8;  // wParam: const Rect* (screen rectangle)
 constexpr uint32_t MSG_DRAG_END = 0x04C9;
 constexpr uint32_t MSG_DRAG_BEGIN = 0x04CA;
 constexpr uint32_t MSG_LIST_CLICK = 0x052C;
