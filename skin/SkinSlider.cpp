@@ -140,7 +140,7 @@ void SkinSlider::OnStylusMove(Point client) {
   const int v = PointToValue(client);
   ShowNow(v, PointToThumb(client), true);
   position_ = v;
-  if (Window* parent = GetParent()) parent->Post(MSG_SLIDER_MOVING, uintptr_t(intptr_t(v)), GetId());
+  if (Window* parent = GetParent()) parent->Post(MSG_SLIDER_TRACK, uintptr_t(intptr_t(v)), GetId());
 }
 
 void SkinSlider::OnStylusUp(Point client) {
@@ -151,6 +151,6 @@ void SkinSlider::OnStylusUp(Point client) {
   // From now on paints show the thumb where the value puts it.
   showingDrag_ = false;
   position_ = v;
-  if (Window* parent = GetParent()) parent->Post(MSG_SLIDER_RELEASED, uintptr_t(intptr_t(v)), GetId());
+  if (Window* parent = GetParent()) parent->Post(MSG_SLIDER_SET, uintptr_t(intptr_t(v)), GetId());
   ReleaseCapture();
 }

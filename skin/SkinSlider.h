@@ -7,8 +7,8 @@
 
 // A slider drawn from skin sprites: one background frame chosen by the value,
 // and a thumb (its pressed sprite while the stylus is down). While dragging it
-// posts MSG_SLIDER_MOVING (wParam = value, lParam = id) to its parent on every
-// move, and MSG_SLIDER_RELEASED when the stylus is lifted. Style bit
+// posts MSG_SLIDER_TRACK (wParam = value, lParam = id) to its parent on every
+// move, and MSG_SLIDER_SET when the stylus is lifted. Style bit
 // kVertical makes the value grow downwards instead of to the right.
 class SkinSlider : public Window {
  public:

@@ -121,7 +121,7 @@ TEST_F(SliderCase, TapChangesThePositionOnlyOnReleaseWithOneMessage) {
   EXPECT_TRUE(parent.messages.empty());  // posted
   DeliverPosted();
   ASSERT_EQ(parent.messages.size(), 1u);
-  EXPECT_EQ(parent.messages[0].message, MSG_SLIDER_RELEASED);
+  EXPECT_EQ(parent.messages[0].message, MSG_SLIDER_SET);
   EXPECT_EQ(parent.messages[0].wParam, 127u);
   EXPECT_EQ(parent.messages[0].lParam, 10);
 }
@@ -133,18 +133,18 @@ TEST_F(SliderCase, DraggingPostsEveryStepThenTheRelease) {
   Move(slider, {90, 6});
   Release(slider, {90, 6});
   DeliverPosted();
-  const auto moving = Of(MSG_SLIDER_MOVING);
-  const auto released = Of(MSG_SLIDER_RELEASED);
+  const auto moving = Of(MSG_SLIDER_TRACK);
+  const auto released = Of(MSG_SLIDER_SET);
   ASSERT_EQ(moving.size(), 2u);
   EXPECT_EQ(moving[0].wParam, 127u);
   EXPECT_EQ(moving[1].wParam, 255u);
   ASSERT_EQ(released.size(), 1u);
   EXPECT_EQ(released[0].wParam, 255u);
-  EXPECT_EQ(parent.messages.back().message, MSG_SLIDER_RELEASED);
+  EXPECT_EQ(parent.messages.back().message, MSG_SLIDER_SET);
   // Moves after the release are not drags.
   Move(slider, {10, 6});
   DeliverPosted();
-  EXPECT_EQ(Of(MSG_SLIDER_MOVING).size(), 2u);
+  EXPECT_EQ(Of(MSG_SLIDER_TRACK).size(), 2u);
   EXPECT_EQ(slider.GetPosition(), 255);
 }
 

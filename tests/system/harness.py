@@ -8,6 +8,7 @@ drives it with xdotool and hands back what it wrote.
         p.read("tarnello.txt")
 """
 import os
+import random
 import shutil
 import signal
 import subprocess
@@ -20,19 +21,25 @@ X11CLOSE = os.environ.get("TARNELLO_X11CLOSE", os.path.join(BUILD, "tests/system
 
 
 class Xvfb:
-    """An X server on a display number it picks itself (-displayfd)."""
+    """An X server of our own on a random high display number, so that tests running
+    side by side (and servers of other programs on :0) never share or race for one."""
 
     def __init__(self, size="1024x768x24"):
-        read_fd, write_fd = os.pipe()
-        self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", size, "-nolisten", "tcp"],
-            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_fd)
-        with os.fdopen(read_fd) as f:
-            number = f.readline().strip()
-        if not number:
-            raise RuntimeError("Xvfb did not start")
-        self.display = ":" + number
+        for _ in range(50):
+            number = random.randint(100, 30000)
+            if os.path.exists("/tmp/.X%d-lock" % number):
+                continue
+            self.process = subprocess.Popen(["Xvfb", ":%d" % number, "-screen", "0", size, "-nolisten", "tcp", "-noreset"],
+                                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            socket_path = "/tmp/.X11-unix/X%d" % number
+            deadline = time.monotonic() + 10
+            while self.process.poll() is None and not os.path.exists(socket_path) and time.monotonic() < deadline:
+                time.sleep(0.01)
+            if self.process.poll() is None and os.path.exists(socket_path):
+                self.display = ":%d" % number
+                return
+            self.stop()
+        raise RuntimeError("Xvfb did not start")
 
     def stop(self):
         self.process.terminate()
@@ -125,6 +132,15 @@ class Player:
         out = self.xdotool("getwindowgeometry", "--shell", window or self.window)
         values = dict(line.split("=", 1) for line in out.split())
         return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+    def wait_for(self, condition, timeout=10):
+        """Polls until condition() holds, then lets the player's event loop catch up."""
+        deadline = time.monotonic() + timeout
+        while not condition():
+            if time.monotonic() > deadline:
+                raise TimeoutError("condition not reached")
+            time.sleep(0.02)
+        time.sleep(0.2)
 
     def click(self, x, y, window=None):
         """Clicks at client coordinates of a window (the main window by default)."""

@@ -106,6 +106,7 @@ class Signals(unittest.TestCase):
             with self.subTest(signal=number), Player(files={"tarnello.txt": "[tarnello]\nMain_x=7\n"}) as p:
                 p.start()
                 p.xdotool("windowmove", p.window, "33", "44")
+                p.wait_for(lambda: p.geometry()[:2] == (33, 44))
                 self.assertEqual(0, p.signal(number))
                 text = p.read("tarnello.txt")
                 self.assertIn("Main_x=33\n", text)
