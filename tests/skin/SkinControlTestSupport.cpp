@@ -5,6 +5,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "skin/BmpReader.h"
+
 namespace SkinTest {
 
 QColor SkinMap::Colour(const QString& name) const {
@@ -37,7 +39,8 @@ QString DefaultSkinFolder() { return QStringLiteral(TARNELLO_DEFAULT_SKIN_FOLDER
 std::map<QString, QImage> LoadSkinImages(const QString& folder) {
   std::map<QString, QImage> images;
   for (const QString& name : QDir(folder).entryList({"*.bmp"}, QDir::Files)) {
-    images[name] = QImage(folder + "/" + name);
+    // Through the player's own reader, so the generated files are proven readable by it.
+    images[name] = Bmp::LoadDIBitmap(folder + "/" + name);
   }
   return images;
 }
