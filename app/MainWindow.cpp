@@ -6,17 +6,21 @@
 #include "playback/HostCallbacks.h"
 #include "platform/MessageBox.h"
 #include "platform/System.h"
+#include "playlist/PlayOrder.h"
+#include "playlist/PlaylistSession.h"
 
 using PlayerOptions::ReadInt;
 using PlayerOptions::WriteInt;
 
-MainWindow::MainWindow() : settings_(std::make_unique<SettingsFile>()) {}
+MainWindow::MainWindow() : MovableWindow(true, false, false, false), settings_(std::make_unique<SettingsFile>()) {}
 
 MainWindow::~MainWindow() {
   // Owned objects go in this order: plug-in manager, button window, settings,
   // skin, equalizer window, playlist editor window.
   pluginManager_.reset();
   settings_.reset();
+  skin_.reset();
+  playlistSession_.reset();
   if (HostCallbacks::MainWindow() == GetHandle()) HostCallbacks::PublishMainWindow(nullptr);
 }
 
@@ -32,7 +36,10 @@ bool MainWindow::Create(const QString& title) {
   // 3. The main window's handle is published for the plug-in host callbacks; a
   // plug-in reporting stream details while it started reached no window.
   HostCallbacks::PublishMainWindow(GetHandle());
+
   // 4. The skin is loaded from "Skins/Temporary" ("Load Fail!" when it cannot be).
+  skin_ = std::make_unique<SkinSet>(folder + "Skins/Temporary");
+  if (!skin_->Load(skin_->Folder())) ShowMessageBox(this, "Load Fail!");
 
   // 5. The settings store.
   if (!settings_->LoadFromFile(folder + PlayerOptions::kFileName)) ShowMessageBox(this, "Option read fail!");
@@ -49,8 +56,18 @@ bool MainWindow::Create(const QString& title) {
   // 11. Repeat, then shuffle, handed to the play order as their toggles do.
   repeatOn_ = ReadInt(*settings_, "Repeat", 0) > 0;
   shuffleOn_ = ReadInt(*settings_, "Shuffle", 0) > 0;
+  if (PlayOrder* order = ThePlayOrder()) {
+    order->SetRepeat(repeatOn_);
+    order->SetShuffle(shuffleOn_);
+  }
 
   // 12. The equalizer and playlist editor windows, which read their own options.
+  // Until the editor window exists its playlist is filled here, as the editor's
+  // creation does: from the command line or "tarnello.m3u", then "Resume".
+  if (PlayOrder* order = ThePlayOrder()) {
+    playlistSession_ = std::make_unique<PlaylistSession>(*order, GetHandle());
+    playlistSession_->Load(commandLine_, *settings_, this);
+  }
 
   // 13.-14. Scale of all three windows, then which secondary windows are shown.
   scale_ = ReadInt(*settings_, "Scale", 100);
@@ -61,6 +78,23 @@ bool MainWindow::Create(const QString& title) {
   // 18. Timers 103 and 104 of the display.
   // 19. The skin applied to the main window.
   return true;
+}
+
+std::vector<SkinPackage> MainWindow::RefreshSkinPackages() {
+  std::vector<SkinPackage> packages = ListSkinPackages(Platform::ProgramFolder() + "Skins");
+  skinPackages_.clear();
+  for (const SkinPackage& package : packages) skinPackages_.append(package.path);
+  return packages;
+}
+
+void MainWindow::ChooseSkin(int command) {
+  const QString package = SkinPackageForCommand(skinPackages_, command);
+  if (package.isEmpty()) return;
+  if (!skin_->Load(package)) {
+    ShowMessageBox(this, "qsk load Fail!");
+    return;
+  }
+  // The main window, the equalizer and the playlist editor re-apply the skin here.
 }
 
 void MainWindow::ReadPlacement() {
@@ -113,6 +147,7 @@ void MainWindow::OnClose() {
   if (closing_) return;
   closing_ = true;
   // 1. The equalizer and playlist editor windows save their options (and the playlist).
+  if (playlistSession_) playlistSession_->Save(*settings_);
   // 2. Every plug-in is shut down and released.
   if (pluginManager_) pluginManager_->UnloadAll();
   // 3. The task bar is shown again.
@@ -133,4 +168,14 @@ void MainWindow::OnDestroy() {
 void MainWindow::OnFocusGained() {
   Platform::ShellFullScreen(this, Platform::SHELL_HIDE_TASKBAR);
   Platform::ShellFullScreen(this, Platform::SHELL_HIDE_INPUT_BUTTON);
+}
+
+void MainWindow::OnStylusDown(Point client) {
+  SetCapture();
+  MovableWindow::OnStylusDown(client);
+}
+
+void MainWindow::OnStylusUp(Point client) {
+  MovableWindow::OnStylusUp(client);
+  ReleaseCapture();
 }

@@ -2,14 +2,18 @@
 #include <QString>
 #include <memory>
 
-#include "platform/Window.h"
 #include "playback/PluginManager.h"
 #include "settings/SettingsFile.h"
+#include "skin/MovableWindow.h"
+#include "skin/SkinPackages.h"
+#include "skin/SkinSet.h"
+
+class PlaylistSession;
 
 // The main player window. Creating it builds every long-lived object of the
 // player in a fixed order; closing it lets each save its state, writes the
 // settings file once and ends the program.
-class MainWindow : public Window {
+class MainWindow : public MovableWindow {
  public:
   MainWindow();
   ~MainWindow() override;
@@ -19,21 +23,38 @@ class MainWindow : public Window {
 
   SettingsFile& Settings() { return *settings_; }
   PluginManager* Plugins() { return pluginManager_.get(); }
+  // The program's arguments joined by single blanks; set before Create.
+  void SetCommandLine(const QString& text) { commandLine_ = text; }
+  SkinSet& Skin() { return *skin_; }
+
+  // Refills the package list of the Skins menus from the "Skins" folder and returns
+  // the entries to show (label, path, command), in listing order.
+  std::vector<SkinPackage> RefreshSkinPackages();
+  // A skin entry of the Skins menus: loads that package; "qsk load Fail!" when refused.
+  void ChooseSkin(int command);
 
  protected:
   void OnClose() override;
   void OnDestroy() override;
   void OnFocusGained() override;
+  // A press outside the controls drags the window (see MovableWindow).
+  void OnStylusDown(Point client) override;
+  void OnStylusUp(Point client) override;
 
  private:
   void ReadPlacement();
   void ReadOptions();
   void WriteOptions();
 
-  // Creation order of the owned objects; destruction runs in the order the
-  // design gives: plug-in manager, button window, settings, skin, equalizer, playlist.
+  // Creation order of the owned objects; the destructor releases them in this order:
+  // plug-in manager, button window, settings, skin, equalizer, playlist.
   std::unique_ptr<PluginManager> pluginManager_;
   std::unique_ptr<SettingsFile> settings_;
+  // Holds the playlist where the playlist editor window will (it loads and saves it).
+  std::unique_ptr<PlaylistSession> playlistSession_;
+  QString commandLine_;
+  std::unique_ptr<SkinSet> skin_;
+  QStringList skinPackages_;  // paths behind the Skins-menu entries, by command order
 
   bool closing_ = false;
   int scale_ = 100;

@@ -2,6 +2,8 @@
 #include <QStringList>
 #include <memory>
 
+#include "playlist/PlayOrder.h"
+
 class MainWindow;
 
 // The application object: starts the player and tears it down.
@@ -18,5 +20,6 @@ class PlayerApp {
   MainWindow* GetMainWindow() const { return mainWindow_.get(); }
 
  private:
+  std::unique_ptr<PlayOrder> playOrder_;
   std::unique_ptr<MainWindow> mainWindow_;
 };

@@ -3,6 +3,8 @@
 #include "app/PlayerApp.h"
 
 int main(int argc, char** argv) {
+  // Skins are drawn in device pixels: one skin pixel is one screen pixel at scale 100.
+  if (qEnvironmentVariableIsEmpty("QT_ENABLE_HIGHDPI_SCALING")) qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
   QApplication application(argc, argv);
   // The last window closing must not end the program: the main window's close
   // handler saves everything first and ends the loop itself.

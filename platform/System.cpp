@@ -117,12 +117,18 @@ void WriteSignal(int signal) {
 }  // namespace
 
 void OnTerminationSignal(std::function<void()> handler) {
+  // One notifier for the process; a later call replaces the handler (an empty
+  // one removes it), so an object that goes away can take its handler with it.
+  static std::function<void()> current;
+  static QSocketNotifier* notifier = nullptr;
+  current = std::move(handler);
+  if (notifier) return;
   if (signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
-  auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read);
-  QObject::connect(notifier, &QSocketNotifier::activated, [handler = std::move(handler)] {
+  notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read);
+  QObject::connect(notifier, &QSocketNotifier::activated, [] {
     char c;
     [[maybe_unused]] ssize_t n = ::read(signalPipe[0], &c, 1);
-    handler();
+    if (current) current();
   });
   struct sigaction action = {};
   action.sa_handler = WriteSignal;

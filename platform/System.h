@@ -46,6 +46,7 @@ QString DecodeText(const QByteArray& bytes);
 
 // Calls handler on the UI thread when the process receives SIGTERM, SIGINT or SIGHUP,
 // so that a logout or Ctrl-C closes the program like its own close command.
+// A later call replaces the handler; an empty handler removes it.
 void OnTerminationSignal(std::function<void()> handler);
 
 }  // namespace Platform

@@ -10,9 +10,9 @@ if [ ! -f build-asan/build.ninja ]; then
   cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARNELLO_ASAN=ON >build-asan/configure.log 2>&1 ||
     { echo "SKIP: cannot configure the AddressSanitizer build"; tail -20 build-asan/configure.log; exit 77; }
 fi
-timeout 600 cmake --build build-asan -j2 --target media-hostile-tests
+timeout 600 cmake --build build-asan -j2 --target media_hostile_tests
 status=$?
 if [ $status -eq 124 ]; then echo "SKIP: the AddressSanitizer build took too long"; exit 77; fi
 [ $status -eq 0 ] || exit $status
 export TARNELLO_AUDIO=null-untimed ASAN_OPTIONS=detect_leaks=1
-exec build-asan/tests/plugins/media-hostile-tests
+exec build-asan/tests/plugins/media_hostile_tests

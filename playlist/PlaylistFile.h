@@ -1,0 +1,39 @@
+#pragma once
+#include <QString>
+#include <vector>
+
+class Window;
+
+// One entry of a playlist file while it is read or written.
+struct PlaylistFileEntry {
+  int length = -1;  // seconds; -1 when unknown
+  QString title;
+  QString path;
+};
+
+// The entries of an M3U file, in file order. Lives only while a file is read or
+// written; the Playlist rows are the lasting copy. Files are UTF-8 with '\n' line
+// ends; a '\r' before the '\n' is dropped, and bytes that are not valid UTF-8 are
+// read as Latin-1 so an old file in a legacy code page keeps its entries.
+class PlaylistFile {
+ public:
+  // Replaces the entries with the file's. False when the file cannot be opened.
+  // A malformed "#EXTINF:" line shows "M3U syntax error!" (owned by owner) and is skipped.
+  bool ReadM3u(const QString& path, Window* owner = nullptr);
+  // Writes "#EXTM3U" and an info line and a path line per entry. The old file is
+  // replaced only once the new one is complete. False when it cannot be written.
+  bool WriteM3u(const QString& path) const;
+
+  std::vector<PlaylistFileEntry> entries;
+
+ private:
+  // Entry being assembled from an info line and the path line after it.
+  struct Pending {
+    QString lengthText;
+    QString title;
+    QString path;
+    bool IsEmpty() const { return lengthText.isEmpty() && title.isEmpty() && path.isEmpty(); }
+  };
+  void ParseLine(QStringView line, Pending& pending, bool& headerSeen, Window* owner);
+  void Flush(Pending& pending);
+};

@@ -1,0 +1,37 @@
+#pragma once
+#include <QString>
+
+#include "playlist/Playlist.h"
+
+class PlayOrder;
+class SettingsFile;
+class Window;
+
+// The player's playlist and its life between runs: filled at start-up from the
+// command line or from "tarnello.m3u" with the "Resume" row made current, and
+// written back at close. The main window owns it in the playlist editor's place
+// for now; the editor window will own it and make these two calls itself when it
+// is created and when it closes.
+class PlaylistSession {
+ public:
+  static inline const QString kDefaultPlaylist = QStringLiteral("tarnello.m3u");
+
+  PlaylistSession(PlayOrder& order, WindowHandle mainWindow);
+
+  // The whole command line (the arguments joined by single blanks) becomes one
+  // row, and the default playlist is then not read; an empty command line loads
+  // "tarnello.m3u". Then "Resume" from the store picks the current row.
+  void Load(const QString& commandLine, const SettingsFile& settings, Window* owner = nullptr);
+  // Writes "Resume" (the current row, -1 for none) into the store, then the rows to
+  // "tarnello.m3u". False when the file could not be written.
+  bool Save(SettingsFile& settings) const;
+
+  Playlist& GetPlaylist() { return playlist_; }
+  const Playlist& GetPlaylist() const { return playlist_; }
+
+ private:
+  void ApplyResume(const SettingsFile& settings);
+
+  PlayOrder& order_;
+  Playlist playlist_;
+};

@@ -1,0 +1,52 @@
+#pragma once
+#include <memory>
+
+#include "platform/Window.h"
+
+class OutlineWindow;
+
+// A window the user drags around with the stylus: either a dotted outline follows
+// the stylus and the window jumps there on release (outline mode), or the window
+// itself follows (live mode). Derived windows take the pointer capture and then
+// call OnStylusDown, and call OnStylusUp before releasing it; moves come here
+// directly.
+//
+// The window sends itself MSG_DRAG_BEGIN on stylus-down and MSG_DRAG_END after a
+// drag, and tells its parent MSG_WINDOW_MOVING (wParam: const Rect* of its screen
+// rectangle) after every drag step.
+class MovableWindow : public Window {
+ public:
+  MovableWindow(bool outlineDrag, bool keepInside, bool lockVertical, bool lockHorizontal);
+  ~MovableWindow() override;
+
+  void SetDragMode(bool outlineDrag, bool keepInside, bool lockVertical, bool lockHorizontal);
+  // Keeps the window above all others (or not) without moving it; false when the
+  // window cannot be re-stacked (it does not exist or is a child).
+  bool SetTopMost(bool topMost);
+  bool IsTopMost() const { return topMost_ != 0; }
+  bool IsDragging() const { return dragging_; }
+
+ protected:
+  void OnStylusDown(Point client) override;
+  void OnStylusMove(Point client) override;
+  void OnStylusUp(Point client) override;
+
+ private:
+  // The rectangle live drags are measured against: the parent's window rectangle,
+  // or the whole screen for a top-level window.
+  Rect ParentArea() const;
+  Point ToScreen(Point client) const;
+  void LiveStep(Point client);
+  void OutlineStep(Point client);
+
+  int topMost_ = 0;
+  bool lockVertical_ = false;
+  bool lockHorizontal_ = false;
+  bool keepInside_ = false;
+  bool outlineDrag_ = true;
+  bool dragging_ = false;
+  Rect dragRect_;
+  Rect dragStart_;
+  Point lastPoint_;
+  std::unique_ptr<OutlineWindow> outline_;
+};

@@ -1,0 +1,58 @@
+"""Warm start-up and idle memory of the assembled player, under Xvfb.
+
+Start-up is timed from the exec of the program to the map of its main window,
+after one untimed run so that files and libraries are in the page cache. For
+scale, the same is measured for a bare Qt window (python is not used for that:
+a one-window Qt program is built alongside the tests as bare_qt_window).
+Usage: python3 tests/bench/startup.py [runs]
+"""
+import os
+import statistics
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "../system"))
+from harness import BUILD, Player  # noqa: E402
+
+WAITMAP = os.path.join(BUILD, "tests/system/x11waitmap")
+
+
+def time_to_map(player, command, title):
+    waiter = subprocess.Popen([WAITMAP, title], env=player.env, stdout=subprocess.PIPE, text=True)
+    assert waiter.stdout.readline().strip() == "ready"
+    start = time.monotonic()
+    process = subprocess.Popen(command, env=player.env, cwd=player.home,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    mapped = float(waiter.stdout.readline())
+    waiter.wait()
+    return process, (mapped - start) * 1000
+
+
+def measure(command, title, runs):
+    with Player() as p:
+        times, rss = [], []
+        for i in range(runs + 1):
+            process, ms = time_to_map(p, [p.path(c) if c == "tarnello" else c for c in command], title)
+            time.sleep(1.5)
+            with open("/proc/%d/status" % process.pid) as f:
+                rss += [int(l.split()[1]) for l in f if l.startswith("VmRSS")]
+            process.terminate()
+            process.wait()
+            if i:
+                times.append(ms)
+        return statistics.median(times), min(times), statistics.median(rss[1:]) / 1024
+
+
+def main():
+    runs = int(sys.argv[1]) if len(sys.argv) > 1 else 10
+    median, best, rss = measure(["tarnello"], "Tarnello", runs)
+    print("player: start to window mapped median %.1f ms (best %.1f ms), idle RSS %.1f MB" % (median, best, rss))
+    bare = os.path.join(BUILD, "tests/bench/bare_qt_window")
+    if os.path.exists(bare):
+        median, best, rss = measure([bare], "bare", runs)
+        print("bare Qt window: median %.1f ms (best %.1f ms), idle RSS %.1f MB" % (median, best, rss))
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,57 @@
+#include <QImage>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+#include "platform/Canvas.h"
+
+namespace {
+TEST(Canvas, StretchCopyUsesNearestNeighbourWithoutBlending) {
+  // A 2x1 source: red, blue. Doubled it must stay two pure colours, no purple seam.
+  QImage src(2, 1, QImage::Format_RGB32);
+  src.setPixel(0, 0, qRgb(255, 0, 0));
+  src.setPixel(1, 0, qRgb(0, 0, 255));
+  QImage dst(8, 2, QImage::Format_RGB32);
+  dst.fill(Qt::white);
+  {
+    QPainter p(&dst);
+    Canvas c(p);
+    c.StretchCopy(src, Rect::FromSize(0, 0, 2, 1), Rect::FromSize(0, 0, 8, 2));
+  }
+  for (int x = 0; x < 8; ++x) {
+    EXPECT_EQ(x < 4 ? qRgb(255, 0, 0) : qRgb(0, 0, 255), dst.pixel(x, 1)) << x;
+  }
+}
+
+TEST(Canvas, FillUsesRedInTheLowByteAndOutlineIsDotted) {
+  QImage dst(10, 10, QImage::Format_RGB32);
+  dst.fill(Qt::white);
+  {
+    QPainter p(&dst);
+    Canvas c(p);
+    c.Fill(Rect::FromSize(2, 2, 3, 3), MakeColour(10, 20, 30));
+    c.DottedOutline(Rect::FromSize(0, 0, 10, 10));
+  }
+  EXPECT_EQ(qRgb(10, 20, 30), dst.pixel(3, 3));
+  EXPECT_EQ(qRgb(255, 255, 255), dst.pixel(5, 5));
+  int dark = 0;
+  for (int x = 0; x < 10; ++x) dark += qGray(dst.pixel(x, 0)) < 128;
+  EXPECT_GT(dark, 2);
+  EXPECT_LT(dark, 10);
+}
+
+TEST(Canvas, TextIsDrawnInsideItsRectangleOnly) {
+  QImage dst(60, 20, QImage::Format_RGB32);
+  dst.fill(Qt::black);
+  {
+    QPainter p(&dst);
+    Canvas c(p);
+    c.DrawText(Rect::FromSize(0, 0, 30, 20), "WWWWWWWW", 14, QString(), MakeColour(255, 255, 255));
+  }
+  int litInside = 0, litOutside = 0;
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 60; ++x) (x < 30 ? litInside : litOutside) += qGray(dst.pixel(x, y)) > 64;
+  EXPECT_GT(litInside, 20);
+  EXPECT_EQ(0, litOutside);
+  EXPECT_GT(Canvas::TextWidth("WWWW", 14, QString()), Canvas::TextWidth("W", 14, QString()));
+}
+}  // namespace

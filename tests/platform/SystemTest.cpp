@@ -1,0 +1,81 @@
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "platform/MessageBox.h"
+#include "platform/System.h"
+
+namespace {
+TEST(System, ProgramFolderFollowsTarnelloHome) {
+  const QByteArray saved = qgetenv("TARNELLO_HOME");
+  qputenv("TARNELLO_HOME", "/opt/x");
+  EXPECT_EQ("/opt/x/", Platform::ProgramFolder());
+  qunsetenv("TARNELLO_HOME");
+  const QString own = Platform::ProgramFolder();
+  EXPECT_TRUE(own.endsWith('/'));
+  EXPECT_TRUE(QFile::exists(own + "platform_tests"));
+  if (!saved.isEmpty()) qputenv("TARNELLO_HOME", saved);
+}
+
+TEST(System, ListFolderIsSortedByBytesAndMarksFolders) {
+  QTemporaryDir dir;
+  for (const char* name : {"b.so", "B.SO", "a.so", "_x", "\xc3\xa9.so"}) QFile(dir.filePath(name)).open(QIODevice::WriteOnly);
+  QDir(dir.path()).mkdir("x.so");
+  const auto entries = Platform::ListFolder(dir.path());
+  QStringList names;
+  for (const auto& e : entries) names << e.name + (e.isFolder ? "/" : "");
+  EXPECT_EQ(QStringList({"B.SO", "_x", "a.so", "b.so", "x.so/", QString::fromUtf8("\xc3\xa9.so")}), names);
+  EXPECT_TRUE(Platform::ListFolder(dir.filePath("missing")).empty());
+}
+
+TEST(System, LibrariesLoadAndFailCleanly) {
+  QTemporaryDir dir;
+  QFile junk(dir.filePath("junk.so"));
+  junk.open(QIODevice::WriteOnly);
+  junk.write("not a library");
+  junk.close();
+  EXPECT_EQ(nullptr, Platform::LoadLibrary(junk.fileName()));
+  EXPECT_EQ(nullptr, Platform::LoadLibrary(dir.filePath("missing.so")));
+  Platform::LibraryHandle platform = Platform::LoadLibrary(Platform::ProgramFolder() + "libtarnello-platform.so");
+  if (!platform) platform = Platform::LoadLibrary("libtarnello-platform.so");
+  ASSERT_NE(nullptr, platform);
+  EXPECT_NE(nullptr, Platform::GetProcAddress(platform, "PlatformSendMessage"));
+  EXPECT_EQ(nullptr, Platform::GetProcAddress(platform, "NoSuchSymbol"));
+  Platform::FreeLibrary(platform);
+  EXPECT_TRUE(Platform::StartSockets());
+}
+
+TEST(System, DecodeTextFallsBackToLatin1ByteByByte) {
+  EXPECT_EQ(QString::fromUtf8("Caf\xc3\xa9"), Platform::DecodeText("Caf\xc3\xa9"));
+  EXPECT_EQ(QString::fromUtf8("Caf\xc3\xa9 \xc3\xa9"), Platform::DecodeText("Caf\xe9 \xc3\xa9"));
+  EXPECT_EQ(QString::fromUtf8("\xc3\x80\xc2\xaf"), Platform::DecodeText("\xc0\xaf"));  // overlong '/'
+  EXPECT_EQ(QString::fromUtf8("x\xc3\xad"), Platform::DecodeText("x\xed"));           // cut sequence
+}
+
+TEST(System, MessageLogRecordsBoxesWhenConfigured) {
+  // The log service is chosen once per process, so this runs in a child process.
+  QTemporaryDir dir;
+  const QString log = dir.filePath("boxes.log");
+  if (qEnvironmentVariableIsSet("TARNELLO_TEST_CHILD")) return;
+  const QString self = QCoreApplication::applicationFilePath();
+  QProcess child;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("TARNELLO_MESSAGE_LOG", log);
+  env.insert("TARNELLO_TEST_CHILD", "1");
+  child.setProcessEnvironment(env);
+  child.start(self, {"--gtest_filter=System.ShowBoxInChild"});
+  ASSERT_TRUE(child.waitForFinished(20000));
+  QFile f(log);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ("Tarnello\tOption read fail!\nCap\tline one\\nline two\n", f.readAll());
+}
+
+TEST(System, ShowBoxInChild) {
+  if (!qEnvironmentVariableIsSet("TARNELLO_TEST_CHILD")) GTEST_SKIP() << "runs only as a child";
+  ShowMessageBox(nullptr, "Option read fail!");
+  ShowMessageBox(nullptr, "line one\nline two", "Cap");
+}
+}  // namespace

@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <vector>
+
+#include "playlist/PlayOrder.h"
+
+namespace {
+// A repeatable stand-in for the platform generator that counts its draws.
+struct CountingRandom {
+  uint32_t state = 12345;
+  int draws = 0;
+  uint32_t operator()() {
+    ++draws;
+    state = state * 1664525u + 1013904223u;
+    return state >> 8;
+  }
+};
+
+PlayOrder MakeOrder(int items, CountingRandom& random) {
+  return PlayOrder(items, [&random] { return random(); });
+}
+}  // namespace
+
+TEST(PlayOrder, PlainOrderStopsOrWrapsAtTheLastKnownRow) {
+  CountingRandom random;
+  PlayOrder order = MakeOrder(3, random);
+  EXPECT_EQ(order.Next(), 0);
+  EXPECT_EQ(order.Next(), 1);
+  EXPECT_EQ(order.Next(), 2);
+  EXPECT_EQ(order.Next(), -1);
+  EXPECT_EQ(order.GetCurrent(), 2);  // unchanged
+  order.SetRepeat(true);
+  EXPECT_EQ(order.Next(), 0);
+  EXPECT_EQ(order.Previous(), 2);  // wraps backwards with repeat
+  order.SetRepeat(false);
+  order.SetCurrent(0);
+  EXPECT_EQ(order.Previous(), -1);
+  EXPECT_EQ(order.GetCurrent(), -1);
+  EXPECT_EQ(random.draws, 0);
+}
+
+TEST(PlayOrder, ItemCountStopsAt255AndSequentialOrderNeverPassesIt) {
+  CountingRandom random;
+  PlayOrder order = MakeOrder(0, random);
+  int accepted = 0;
+  for (int i = 0; i < 300; ++i) accepted += order.ItemAdded() ? 1 : 0;
+  EXPECT_EQ(accepted, 255);
+  EXPECT_EQ(order.GetItemCount(), 255);
+  order.SetCurrent(254);
+  EXPECT_EQ(order.Next(), -1);
+  order.SetRepeat(true);
+  EXPECT_EQ(order.Next(), 0);
+  // A row beyond the limit, chosen directly, still leads back into the known rows.
+  order.SetCurrent(280);
+  EXPECT_EQ(order.Next(), 0);
+}
+
+TEST(PlayOrder, NoRowsMeansNoNextEvenWithRepeat) {
+  CountingRandom random;
+  PlayOrder order = MakeOrder(0, random);
+  order.SetRepeat(true);
+  EXPECT_EQ(order.Next(), -1);
+  EXPECT_EQ(order.Previous(), -1);
+  order.SetShuffle(true);
+  EXPECT_EQ(order.Next(), -1);
+  EXPECT_EQ(order.PickRandom(), -1);
+  EXPECT_EQ(order.HistoryLength(), 0);
+}
+
+TEST(PlayOrder, ShufflePlaysEveryRowOnceThenEndsOrStartsOver) {
+  CountingRandom random;
+  PlayOrder order = MakeOrder(20, random);
+  order.SetShuffle(true);
+  std::set<int> played;
+  for (int i = 0; i < 20; ++i) {
+    const int row = order.Next();
+    ASSERT_GE(row, 0);
+    ASSERT_LT(row, 20);
+    EXPECT_TRUE(played.insert(row).second) << "row " << row << " played twice";
+  }
+  EXPECT_EQ(order.HistoryLength(), 20);
+  const int last = order.GetCurrent();
+  EXPECT_EQ(order.Next(), -1);
+  EXPECT_EQ(order.GetCurrent(), last);
+
+  order.SetRepeat(true);
+  const int again = order.Next();
+  EXPECT_GE(again, 0);
+  EXPECT_EQ(order.HistoryLength(), 1);
+  EXPECT_EQ(order.HistoryAt(0), again);
+}
+
+TEST(PlayOrder, ShuffleWithFullRowLimitTerminatesAndKeepsAnEmptySlot) {
+  CountingRandom random;
+  PlayOrder order = MakeOrder(255, random);
+  order.SetShuffle(true);
+  std::set<int> played;
+  for (int i = 0; i < 255; ++i) played.insert(order.Next());
+  EXPECT_EQ(played.size(), 255u);
+  EXPECT_EQ(order.Next(), -1);
+  EXPECT_EQ(order.HistoryLength(), 255);
+  EXPECT_EQ(order.HistoryAt(255), -1);
+}
+
+TEST(PlayOrder, PreviousThenNextRetracesTheHistoryWithoutDrawing) {
+  CountingRandom random;
+  PlayOrder order = MakeOrder(50, random);
+  order.SetShuffle(true);
+  const int first = order.Next();
+  const int second = order.Next();
+  ASSERT_NE(first, second);
+  EXPECT_EQ(order.Previous(), first);
+  EXPECT_EQ(order.GetBackSteps(), 1);
+  EXPECT_EQ(order.Previous(), -1);  // nothing before the first
+  const int draws = random.draws;
+  EXPECT_EQ(order.Next(), second);
+  EXPECT_EQ(random.draws, draws);
+  EXPECT_EQ(order.GetBackSteps(), 0);
+  order.Next();
+  EXPECT_GT(random.draws, draws);
+}
+
+TEST(PlayOrder, ShuffleToggleAndResetDropStaleBackSteps) {
+  CountingRandom random;
+  PlayOrder order = MakeOrder(50, random);
+  order.SetShuffle(true);
+  order.Next();
+  order.Next();
+  const int back = order.Previous();
+  order.SetShuffle(false);
+  order.SetShuffle(true);
+  EXPECT_EQ(order.GetBackSteps(), 0);
+  // The row playing now opens the new history, so it is not drawn again at once.
+  ASSERT_EQ(order.HistoryLength(), 1);
+  EXPECT_EQ(order.HistoryAt(0), back);
+  const int draws = random.draws;
+  EXPECT_NE(order.Next(), back);
+  EXPECT_GT(random.draws, draws);
+
+  order.Previous();
+  order.Reset(10);
+  EXPECT_EQ(order.GetBackSteps(), 0);
+  EXPECT_EQ(order.HistoryLength(), 0);
+  EXPECT_EQ(order.GetCurrent(), -1);
+  EXPECT_EQ(order.Previous(), -1);
+  EXPECT_GE(order.Next(), 0);
+}
+
+TEST(PlayOrder, RemovingARowShiftsHistoryAndCurrent) {
+  // Draw a fixed sequence: rows 4, 1, 7, 2.
+  std::vector<uint32_t> draws = {4, 1, 7, 2};
+  size_t next = 0;
+  PlayOrder order(10, [&] { return draws[next++ % draws.size()]; });
+  order.SetShuffle(true);
+  for (int i = 0; i < 4; ++i) order.Next();
+  ASSERT_EQ(order.GetCurrent(), 2);
+
+  order.ItemRemoved(1);
+  EXPECT_EQ(order.GetItemCount(), 9);
+  ASSERT_EQ(order.HistoryLength(), 3);
+  EXPECT_EQ(order.HistoryAt(0), 3);  // 4 moved up
+  EXPECT_EQ(order.HistoryAt(1), 6);  // 7 moved up
+  EXPECT_EQ(order.HistoryAt(2), 1);  // 2 moved up
+  EXPECT_EQ(order.GetCurrent(), 1);
+
+  order.ItemRemoved(1);  // the current row itself
+  EXPECT_EQ(order.GetCurrent(), -1);
+  ASSERT_EQ(order.HistoryLength(), 2);
+  EXPECT_EQ(order.HistoryAt(0), 2);
+  EXPECT_EQ(order.HistoryAt(1), 5);
+
+  order.ItemRemoved(8);  // a row after everything: only the count drops
+  EXPECT_EQ(order.GetItemCount(), 7);
+  EXPECT_EQ(order.HistoryAt(0), 2);
+  EXPECT_EQ(order.HistoryAt(1), 5);
+}
+
+TEST(PlayOrder, SwappingRowsSwapsThemInHistoryAndCurrent) {
+  std::vector<uint32_t> draws = {3, 5};
+  size_t next = 0;
+  PlayOrder order(10, [&] { return draws[next++ % draws.size()]; });
+  order.SetShuffle(true);
+  order.Next();
+  order.Next();
+  order.ItemsSwapped(3, 4);  // only 3 is in the history
+  EXPECT_EQ(order.HistoryAt(0), 4);
+  EXPECT_EQ(order.HistoryAt(1), 5);
+  order.ItemsSwapped(4, 5);  // both are
+  EXPECT_EQ(order.HistoryAt(0), 5);
+  EXPECT_EQ(order.HistoryAt(1), 4);
+  EXPECT_EQ(order.GetCurrent(), 4);
+  order.ItemsSwapped(7, 7);
+  EXPECT_EQ(order.GetCurrent(), 4);
+}

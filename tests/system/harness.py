@@ -1,0 +1,171 @@
+"""Starts the assembled player in a fresh program folder under its own Xvfb,
+drives it with xdotool and hands back what it wrote.
+
+    with Player(files={"tarnello.txt": "..."}) as p:
+        p.start()
+        p.click(10, 20)
+        p.close()          # the window manager's close
+        p.read("tarnello.txt")
+"""
+import os
+import random
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+BUILD = os.environ.get("TARNELLO_BUILD", os.path.join(os.path.dirname(__file__), "../../build"))
+PROGRAM = os.path.join(BUILD, "Tarnello")
+X11CLOSE = os.environ.get("TARNELLO_X11CLOSE", os.path.join(BUILD, "tests/system/x11close"))
+
+
+class Xvfb:
+    """An X server of our own on a random high display number, so that tests running
+    side by side (and servers of other programs on :0) never share or race for one."""
+
+    def __init__(self, size="1024x768x24"):
+        for _ in range(50):
+            number = random.randint(100, 30000)
+            if os.path.exists("/tmp/.X%d-lock" % number):
+                continue
+            self.process = subprocess.Popen(["Xvfb", ":%d" % number, "-screen", "0", size, "-nolisten", "tcp", "-noreset"],
+                                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            socket_path = "/tmp/.X11-unix/X%d" % number
+            deadline = time.monotonic() + 10
+            while self.process.poll() is None and not os.path.exists(socket_path) and time.monotonic() < deadline:
+                time.sleep(0.01)
+            if self.process.poll() is None and os.path.exists(socket_path):
+                self.display = ":%d" % number
+                return
+            self.stop()
+        raise RuntimeError("Xvfb did not start")
+
+    def stop(self):
+        self.process.terminate()
+        try:
+            self.process.wait(5)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+
+
+class Player:
+    def __init__(self, files=None, audio="null"):
+        self.home = tempfile.mkdtemp(prefix="tarnello-home-")
+        self.folder = os.path.join(self.home, "Tarnello")
+        shutil.copytree(PROGRAM, self.folder, symlinks=True)
+        for name, content in (files or {}).items():
+            self.write(name, content)
+        runtime = os.path.join(self.home, "runtime")
+        os.mkdir(runtime, 0o700)
+        self.xvfb = Xvfb()
+        self.env = dict(os.environ,
+                        DISPLAY=self.xvfb.display,
+                        TARNELLO_HOME=self.folder,
+                        TARNELLO_MESSAGE_LOG=os.path.join(self.home, "messages.log"),
+                        TARNELLO_AUDIO=audio,
+                        QT_QPA_PLATFORM="xcb",
+                        QT_ENABLE_HIGHDPI_SCALING="0",
+                        QT_SCALE_FACTOR="1",
+                        XDG_RUNTIME_DIR=runtime)
+        self.process = None
+        self.window = None
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        if self.process and self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+        self.xvfb.stop()
+        shutil.rmtree(self.home, ignore_errors=True)
+
+    # Files of the program folder.
+    def path(self, name):
+        return os.path.join(self.folder, name)
+
+    def write(self, name, content):
+        mode = "wb" if isinstance(content, bytes) else "w"
+        with open(self.path(name), mode, **({} if mode == "wb" else {"encoding": "utf-8", "newline": ""})) as f:
+            f.write(content)
+
+    def read(self, name, binary=False):
+        with open(self.path(name), "rb" if binary else "r", **({} if binary else {"encoding": "utf-8", "newline": ""})) as f:
+            return f.read()
+
+    def exists(self, name):
+        return os.path.exists(self.path(name))
+
+    def messages(self):
+        """Message boxes shown so far, as (caption, text) pairs."""
+        log = os.path.join(self.home, "messages.log")
+        if not os.path.exists(log):
+            return []
+        with open(log, encoding="utf-8") as f:
+            return [tuple(line.rstrip("\n").split("\t", 1)) for line in f]
+
+    # The running player.
+    def start(self, *args, title="Tarnello", timeout=20):
+        self.process = subprocess.Popen([self.path("tarnello"), *args], env=self.env, cwd=self.home,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        self.window = self.find_window(title, timeout)
+        return self.window
+
+    def xdotool(self, *args, check=True):
+        return subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True,
+                              check=check).stdout
+
+    def find_window(self, title, timeout=20):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if self.process and self.process.poll() is not None:
+                raise RuntimeError("player exited early: %s" % self.process.stderr.read().decode())
+            out = self.xdotool("search", "--onlyvisible", "--name", "^%s$" % title, check=False).split()
+            if out:
+                return out[0]
+            time.sleep(0.05)
+        raise TimeoutError("no window titled %r" % title)
+
+    def geometry(self, window=None):
+        """(x, y, width, height) of a window on the screen."""
+        out = self.xdotool("getwindowgeometry", "--shell", window or self.window)
+        values = dict(line.split("=", 1) for line in out.split())
+        return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+    def wait_for(self, condition, timeout=10):
+        """Polls until condition() holds, then lets the player's event loop catch up."""
+        deadline = time.monotonic() + timeout
+        while not condition():
+            if time.monotonic() > deadline:
+                raise TimeoutError("condition not reached")
+            time.sleep(0.02)
+        time.sleep(0.2)
+
+    def click(self, x, y, window=None):
+        """Clicks at client coordinates of a window (the main window by default)."""
+        wx, wy, _, _ = self.geometry(window)
+        self.xdotool("mousemove", "--sync", str(wx + x), str(wy + y), "click", "1")
+
+    def key(self, *keys):
+        self.xdotool("key", *keys)
+
+    def screenshot(self, name="screen.png", window="root"):
+        out = os.path.join(self.home, name)
+        subprocess.run(["import", "-display", self.xvfb.display, "-window", window, out],
+                       env=self.env, check=True, capture_output=True)
+        return out
+
+    def close(self, window=None, timeout=20):
+        """Closes a window as a window manager would; for the main window waits for the exit code."""
+        subprocess.run([X11CLOSE, window or self.window], env=self.env, check=True)
+        if window is None or window == self.window:
+            return self.wait(timeout)
+        return None
+
+    def signal(self, number=signal.SIGTERM, timeout=20):
+        self.process.send_signal(number)
+        return self.wait(timeout)
+
+    def wait(self, timeout=20):
+        return self.process.wait(timeout)
