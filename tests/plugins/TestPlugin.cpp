@@ -154,7 +154,8 @@ void Startup() {
     << " library=" << (module.libraryHandle ? "set" : "null");
   Log(s.str());
   std::string text;
-  if (ReadControlFile(".types", text)) fileTypes = QString::fromStdString(text).toStdU16String();
+  fileTypes = ReadControlFile(".types", text) ? QString::fromStdString(text).toStdU16String()
+                                              : std::u16string(u"Test Files (*.tst)|*.tst|");
   claims.clear();
   if (ReadControlFile(".claims", text)) {
     std::istringstream lines(text);
