@@ -7,7 +7,6 @@ namespace {
 constexpr pa_usec_t kConnectTimeoutUs = 3 * PA_USEC_PER_SEC;
 constexpr int kTargetLatencyMs = 100;
 constexpr size_t kRingFrames = SoundOutput::kRate / 4;
-constexpr size_t kFrameBytes = SoundOutput::kChannels * sizeof(int16_t);
 
 struct LoopLock {
   explicit LoopLock(pa_threaded_mainloop* l) : loop(l) { pa_threaded_mainloop_lock(loop); }
