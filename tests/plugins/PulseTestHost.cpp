@@ -3,6 +3,7 @@
 // Exit codes: 0 the track played to its end, 2 no plug-in claims the path,
 // 3 playing failed, 4 no end of track within the time limit.
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <cstdio>
 
@@ -34,12 +35,22 @@ int main(int argc, char** argv) {
   std::printf("plugins %d\nfilter %s\n", manager.Count(), manager.BuildOpenFilter().toUtf8().constData());
   std::fflush(stdout);
 
+  QElapsedTimer clock;
+  clock.start();
   const int played = manager.PlayFile(QString::fromLocal8Bit(argv[2]));
   if (played != 0) {
     manager.UnloadAll();
     return played < 0 ? 2 : 3;
   }
   manager.ApplyVolume(250);
+  // What the plug-in reports as heard, against the time since playing began.
+  for (int at : {1800, 2800}) {
+    QTimer::singleShot(at, [&] {
+      const int position = manager.PlayPositionMs();
+      std::printf("position %d elapsed %d\n", position, int(clock.elapsed()));
+      std::fflush(stdout);
+    });
+  }
   QTimer::singleShot(30000, [] { QCoreApplication::exit(4); });
   const int code = app.exec();
   std::printf("length %d\n", manager.TrackLengthMs());

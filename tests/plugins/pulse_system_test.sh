@@ -47,6 +47,15 @@ sleep 0.3
 kill -INT "$parec_pid"; wait "$parec_pid" 2>/dev/null; parec_pid=""
 cat "$work/host.log"
 [ "$code" -eq 0 ] || fail "host exited with $code"
+# The position is what the server has played: never ahead of the clock (the output
+# latency is taken off), and advancing in real time. (An idle null sink takes up to
+# a second to start, so the first reading may lag the clock by that much.)
+positions=$(awk '/^position/ {print $2, $4}' "$work/host.log" | tr '\n' ' ')
+read -r p1 e1 p2 e2 <<<"$positions"
+[ -n "${e2:-}" ] || fail "no positions reported"
+[ "$p1" -le "$e1" ] && [ "$p2" -le "$e2" ] || fail "position ahead of the clock: $positions"
+delta=$(( (p2 - p1) - (e2 - e1) ))
+[ "${delta#-}" -le 150 ] || fail "position did not follow the clock: $positions"
 
 # Level and pitch of the part that holds the tone (silence at both ends cut off).
 sox "$work/rec.wav" "$work/tone.wav" silence 1 0.05 1% reverse silence 1 0.05 1% reverse remix 1
