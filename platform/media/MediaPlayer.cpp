@@ -102,7 +102,7 @@ class MediaPlayer::Core : public std::enable_shared_from_this<MediaPlayer::Core>
 
   std::atomic<double> duration_{0};
   std::atomic<int64_t> sessionStartFrame_{0};  // output frame the session's samples start at
-  std::atomic<int64_t> framesWritten_{0};      // written in this session
+  std::atomic<int64_t> basePlayed_{0};         // output's played frames where those samples start
   std::atomic<int32_t> volume_{0};
   std::atomic<int64_t> stallTimeoutMs_{10000};
 
@@ -220,7 +220,7 @@ void MediaPlayer::Core::RunSession(uint64_t session, const std::string& source, 
   {
     std::lock_guard lock(mutex_);
     if (session_.load() != session) return;
-    framesWritten_ = 0;
+    basePlayed_ = output_->PlayedFrames();
     sessionStartFrame_ = seeked ? std::llround(start * SoundOutput::kRate) : 0;
     if (state_ == MediaPlayer::kWaiting) state_ = MediaPlayer::kPlaying;
   }
@@ -242,7 +242,7 @@ void MediaPlayer::Core::RunSession(uint64_t session, const std::string& source, 
       offset = 0;
       atEnd = false;
       if (decoder.Seek(*seek)) {
-        framesWritten_ = 0;
+        basePlayed_ = output_->PlayedFrames();
         sessionStartFrame_ = std::llround(*seek * SoundOutput::kRate);
       }
       // Until here the position reads as the seek target; a newer target stays pending.
@@ -269,9 +269,7 @@ void MediaPlayer::Core::RunSession(uint64_t session, const std::string& source, 
       ApplyGain(block);
     }
     const size_t frames = block.size() / SoundOutput::kChannels - offset;
-    const size_t n = output_->Write(block.data() + offset * SoundOutput::kChannels, frames, epoch);
-    offset += n;
-    framesWritten_ += int64_t(n);
+    offset += output_->Write(block.data() + offset * SoundOutput::kChannels, frames, epoch);
   }
   output_->Flush();
 }
@@ -300,7 +298,7 @@ double MediaPlayer::Core::Position() const {
   if (pendingSeek_) return *pendingSeek_;
   if (state_ == MediaPlayer::kStopped || state_ == MediaPlayer::kWaiting) return startPosition_;
   const int64_t start = sessionStartFrame_.load();
-  const int64_t heard = std::max<int64_t>(0, framesWritten_.load() - output_->LatencyFrames());
+  const int64_t heard = std::max<int64_t>(0, output_->PlayedFrames() - basePlayed_.load());
   double seconds = double(start + heard) / SoundOutput::kRate;
   const double duration = duration_.load();
   if (duration > 0) seconds = std::min(seconds, duration);
@@ -339,7 +337,6 @@ bool MediaPlayer::Core::Play() {
   ++session_;
   runRequested_ = true;
   state_ = MediaPlayer::kWaiting;
-  framesWritten_ = 0;
   sessionStartFrame_ = std::llround(startPosition_ * SoundOutput::kRate);
   pendingSeek_.reset();
   wake_.notify_all();

@@ -74,9 +74,9 @@ void NullOutput::SetPaused(bool paused) {
   wake_.notify_all();
 }
 
-int64_t NullOutput::LatencyFrames() {
+int64_t NullOutput::PlayedFrames() {
   std::lock_guard lock(mutex_);
-  return written_ - PlayedLocked(Clock::now());
+  return PlayedLocked(Clock::now());
 }
 
 void NullOutput::Wake() {

@@ -15,7 +15,7 @@ class NullOutput : public SoundOutput {
   bool Drain(uint64_t epoch) override;
   void Flush() override;
   void SetPaused(bool paused) override;
-  int64_t LatencyFrames() override;
+  int64_t PlayedFrames() override;
 
  protected:
   void Wake() override;

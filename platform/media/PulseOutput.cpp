@@ -1,5 +1,6 @@
 #include "platform/media/PulseOutput.h"
 
+#include <algorithm>
 #include <thread>
 #include <vector>
 
@@ -137,6 +138,7 @@ size_t PulseOutput::Write(const int16_t* samples, size_t frames, uint64_t epoch)
     pa_threaded_mainloop_unlock(loop_);
     std::this_thread::sleep_for(std::chrono::microseconds(int64_t(n) * 1000000 / kRate));
     pa_threaded_mainloop_lock(loop_);
+    written_ += int64_t(n);
     return n;
   }
   for (;;) {
@@ -148,6 +150,7 @@ size_t PulseOutput::Write(const int16_t* samples, size_t frames, uint64_t epoch)
     if (room >= std::min(frames, kRingFrames / 2)) {
       const size_t n = std::min(frames, room);
       ring_.Push(samples, n * kChannels);
+      written_ += int64_t(n);
       const size_t wanted = pa_stream_writable_size(stream_);
       if (wanted != size_t(-1) && wanted > 0) FeedLocked(wanted);
       return n;
@@ -191,14 +194,14 @@ void PulseOutput::SetPaused(bool paused) {
   pa_threaded_mainloop_signal(loop_, 0);
 }
 
-int64_t PulseOutput::LatencyFrames() {
+int64_t PulseOutput::PlayedFrames() {
   LoopLock lock(loop_);
-  int64_t frames = int64_t(ring_.Size() / kChannels);
+  int64_t pending = int64_t(ring_.Size() / kChannels);
   pa_usec_t usec = 0;
   int negative = 0;
   if (ReadyLocked() && pa_stream_get_latency(stream_, &usec, &negative) == 0 && !negative)
-    frames += int64_t(usec * kRate / PA_USEC_PER_SEC);
-  return frames;
+    pending += int64_t(usec * kRate / PA_USEC_PER_SEC);
+  return std::max<int64_t>(0, written_ - pending);
 }
 
 void PulseOutput::Wake() {

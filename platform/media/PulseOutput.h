@@ -19,7 +19,7 @@ class PulseOutput : public SoundOutput {
   bool Drain(uint64_t epoch) override;
   void Flush() override;
   void SetPaused(bool paused) override;
-  int64_t LatencyFrames() override;
+  int64_t PlayedFrames() override;
 
  protected:
   void Wake() override;
@@ -43,6 +43,7 @@ class PulseOutput : public SoundOutput {
   pa_stream* stream_ = nullptr;
   SampleRing ring_;
   bool paused_ = false;
+  int64_t written_ = 0;  // frames taken by Write since the output opened
   bool timedOut_ = false;
   int drainsDone_ = 0;
   std::chrono::steady_clock::time_point nextReconnect_{};

@@ -23,8 +23,10 @@ class SoundOutput {
   // Drops everything written and not yet heard.
   virtual void Flush() = 0;
   virtual void SetPaused(bool paused) = 0;
-  // Frames written and not yet heard, so that heard = written - latency.
-  virtual int64_t LatencyFrames() = 0;
+  // Frames heard since the output opened: those written less those still on their
+  // way (the output latency). Counted under the output's own lock, so it never runs
+  // ahead of what was written, and it stands still while paused.
+  virtual int64_t PlayedFrames() = 0;
 
   uint64_t Epoch() const { return epoch_.load(); }
   // Makes a blocked Write or Drain return at once, and every later one given an older epoch.
