@@ -237,11 +237,12 @@ void MediaPlayer::Core::RunSession(uint64_t session, const std::string& source, 
       seek = pendingSeek_;
     }
     if (seek) {
-      output_->Flush();
-      block.clear();
-      offset = 0;
-      atEnd = false;
+      // A source that cannot seek (a live stream) just plays on.
       if (decoder.Seek(*seek)) {
+        output_->Flush();
+        block.clear();
+        offset = 0;
+        atEnd = false;
         basePlayed_ = output_->PlayedFrames();
         sessionStartFrame_ = std::llround(*seek * SoundOutput::kRate);
       }
