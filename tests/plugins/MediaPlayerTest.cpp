@@ -1,4 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 #include <cmath>
 #include <thread>
@@ -55,6 +60,24 @@ TEST_F(MediaPlayerTest, CreationFailsWithoutSoundOutput) {
   EXPECT_EQ(MediaPlayer::Create(&sink, nullptr), nullptr);
   EXPECT_EQ(OpenSoundOutput("wav:/nonexistent-folder/x.wav"), nullptr);
   EXPECT_EQ(OpenSoundOutput("no-such-backend"), nullptr);
+}
+
+// A sound server that accepts the connection and never answers must not hang the
+// player's start-up: opening the output gives up after a few seconds.
+TEST_F(MediaPlayerTest, ASoundServerThatNeverAnswersIsGivenUp) {
+  const std::string socketPath = dir + "/native";
+  const int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socketPath.c_str());
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(listener, 4), 0);
+  setenv("PULSE_SERVER", ("unix:" + socketPath).c_str(), 1);
+  const auto before = std::chrono::steady_clock::now();
+  EXPECT_EQ(OpenSoundOutput("pulse"), nullptr);
+  EXPECT_LT(SecondsSince(before), 6.0);
+  unsetenv("PULSE_SERVER");
+  close(listener);
 }
 
 TEST_F(MediaPlayerTest, PlaysEveryDecodedSampleWithMonoOnBothChannelsAtFullLevel) {
