@@ -10,7 +10,7 @@ if [ ! -f build-asan/build.ninja ]; then
   cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARNELLO_ASAN=ON >build-asan/configure.log 2>&1 ||
     { echo "SKIP: cannot configure the AddressSanitizer build"; tail -20 build-asan/configure.log; exit 77; }
 fi
-timeout 600 cmake --build build-asan -j2 --target media_hostile_tests
+timeout 600 cmake --build build-asan -j2 --target media_hostile_tests test-decoder-copy
 status=$?
 if [ $status -eq 124 ]; then echo "SKIP: the AddressSanitizer build took too long"; exit 77; fi
 [ $status -eq 0 ] || exit $status

@@ -1,234 +1,42 @@
 #include "platform/media/MediaDecoder.h"
 
-#include <algorithm>
-#include <cmath>
-
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/opt.h>
-#include <libswresample/swresample.h>
-}
-
-#include "platform/media/SoundOutput.h"
+#include <dlfcn.h>
+#include <mutex>
+#include <string>
 
 namespace {
-constexpr int kMaxConsecutiveErrors = 64;
-constexpr double kSeekPreroll = 0.5;  // seconds before the target to start decoding
+using CreateFunction = MediaDecoder* (*)(MediaDecoder::Cancelled*, int64_t);
+
+constexpr const char* kLibraryName = "libtarnello-decoder.so";
+
+// The folder of the object this code is linked into (a plug-in in Plugins/, or a
+// test program), with a trailing '/'.
+std::string OwnFolder() {
+  Dl_info info{};
+  if (!dladdr(reinterpret_cast<void*>(&OwnFolder), &info) || !info.dli_fname) return {};
+  std::string path = info.dli_fname;
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// The decoding library sits in the program folder, beside the platform library:
+// one level above a plug-in. Failing those, the loader's own search path.
+CreateFunction LoadCreateFunction() {
+  const std::string folder = OwnFolder();
+  for (const std::string& candidate : {folder + "../" + kLibraryName, folder + kLibraryName, std::string(kLibraryName)}) {
+    if (void* library = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE)) {
+      if (auto create = reinterpret_cast<CreateFunction>(dlsym(library, "TarnelloCreateMediaDecoder"))) return create;
+      dlclose(library);
+    }
+  }
+  return nullptr;
+}
 }  // namespace
 
-MediaDecoder::MediaDecoder(Cancelled cancelled, std::chrono::milliseconds stallTimeout)
-    : cancelled_(std::move(cancelled)), stallTimeout_(stallTimeout) {}
-
-MediaDecoder::~MediaDecoder() {
-  swr_free(&resampler_);
-  av_packet_free(&packet_);
-  av_frame_free(&frame_);
-  avcodec_free_context(&codec_);
-  avformat_close_input(&format_);
-}
-
-void MediaDecoder::QuietLibraryLog() {
-  // Damaged input is expected and handled; FFmpeg's own complaints would only
-  // clutter the player's standard error.
-  static const bool once = [] {
-    av_log_set_level(AV_LOG_FATAL);
-    return true;
-  }();
-  (void)once;
-}
-
-bool MediaDecoder::HasWmaDecoder() {
-  return avcodec_find_decoder(AV_CODEC_ID_WMAV2) != nullptr && avcodec_find_decoder(AV_CODEC_ID_WMAV1) != nullptr;
-}
-
-int MediaDecoder::InterruptCallback(void* self) {
-  auto* d = static_cast<MediaDecoder*>(self);
-  return (d->cancelled_ && d->cancelled_()) || std::chrono::steady_clock::now() > d->deadline_ ? 1 : 0;
-}
-
-void MediaDecoder::Touch() { deadline_ = std::chrono::steady_clock::now() + stallTimeout_; }
-
-bool MediaDecoder::Open(const std::string& source) {
-  format_ = avformat_alloc_context();
-  if (!format_) return false;
-  format_->interrupt_callback = {InterruptCallback, this};
-  AVDictionary* options = nullptr;
-  const std::string timeout = std::to_string(int64_t(stallTimeout_.count()) * 1000);
-  av_dict_set(&options, "rw_timeout", timeout.c_str(), 0);
-  Touch();
-  // On failure avformat_open_input frees the context itself.
-  const int opened = avformat_open_input(&format_, source.c_str(), nullptr, &options);
-  av_dict_free(&options);
-  if (opened < 0) return false;
-  Touch();
-  if (avformat_find_stream_info(format_, nullptr) < 0) return false;
-  const AVCodec* decoder = nullptr;
-  stream_ = av_find_best_stream(format_, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
-  if (stream_ < 0 || !decoder) return false;
-  AVStream* stream = format_->streams[stream_];
-  codec_ = avcodec_alloc_context3(decoder);
-  if (!codec_ || avcodec_parameters_to_context(codec_, stream->codecpar) < 0) return false;
-  if (avcodec_open2(codec_, decoder, nullptr) < 0) return false;
-  frame_ = av_frame_alloc();
-  packet_ = av_packet_alloc();
-  if (!frame_ || !packet_) return false;
-  for (unsigned i = 0; i < format_->nb_streams; ++i)
-    if (int(i) != stream_) format_->streams[i]->discard = AVDISCARD_ALL;
-
-  if (format_->duration > 0) {
-    duration_ = double(format_->duration) / AV_TIME_BASE;
-  } else if (stream->duration > 0) {
-    duration_ = double(stream->duration) * av_q2d(stream->time_base);
-  }
-  nextSample_ = 0;
-  return true;
-}
-
-bool MediaDecoder::ReadPacket() {
-  for (;;) {
-    if (cancelled_ && cancelled_()) return false;
-    // The stall time counts while a read waits, not while playback is paused.
-    Touch();
-    const int r = av_read_frame(format_, packet_);
-    if (r < 0) return false;
-    if (packet_->stream_index == stream_) return true;
-    av_packet_unref(packet_);
-  }
-}
-
-bool MediaDecoder::Next(std::vector<int16_t>& out) {
-  out.clear();
-  if (!codec_) return false;
-  while (out.empty()) {
-    if (cancelled_ && cancelled_()) return false;
-    const int r = avcodec_receive_frame(codec_, frame_);
-    if (r == 0) {
-      const bool ok = Decoded(out);
-      av_frame_unref(frame_);
-      if (!ok) return false;
-      continue;
-    }
-    if (r == AVERROR_EOF) {
-      decoderDrained_ = true;
-      // What the resampler still holds ends the stream.
-      if (resampler_) {
-        const int pending = swr_get_out_samples(resampler_, 0);
-        if (pending > 0) {
-          out.resize(size_t(pending) * SoundOutput::kChannels);
-          uint8_t* dst = reinterpret_cast<uint8_t*>(out.data());
-          const int got = swr_convert(resampler_, &dst, pending, nullptr, 0);
-          out.resize(size_t(std::max(got, 0)) * SoundOutput::kChannels);
-        }
-        swr_free(&resampler_);
-      }
-      return !out.empty();
-    }
-    if (r != AVERROR(EAGAIN)) return false;
-    if (inputEnded_) return false;
-    if (!ReadPacket()) {
-      // The end of the input (or a stall): let the decoder give what it still holds.
-      inputEnded_ = true;
-      if (avcodec_send_packet(codec_, nullptr) < 0) return false;
-      continue;
-    }
-    const int sent = avcodec_send_packet(codec_, packet_);
-    av_packet_unref(packet_);
-    if (sent < 0 && sent != AVERROR(EAGAIN)) {
-      // A damaged packet is skipped; a source made of nothing else is given up.
-      if (++errors_ > kMaxConsecutiveErrors) return false;
-    } else {
-      errors_ = 0;
-    }
-  }
-  return true;
-}
-
-bool MediaDecoder::Decoded(std::vector<int16_t>& out) {
-  if (frame_->nb_samples <= 0 || frame_->sample_rate <= 0 || frame_->ch_layout.nb_channels <= 0) return true;
-  const AVStream* stream = format_->streams[stream_];
-  int64_t ts = frame_->best_effort_timestamp;
-  if (ts == AV_NOPTS_VALUE) ts = frame_->pts;
-  const int64_t start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
-  const bool timed = ts != AV_NOPTS_VALUE;
-  const int64_t tsSample = timed ? av_rescale_q(ts - start, stream->time_base, AVRational{1, frame_->sample_rate}) : 0;
-  if (nextSample_ < 0) {
-    // First frame after a seek: its timestamp, less the decoder's delay measured at
-    // the start, tells where it lies; from here on samples are counted.
-    nextSample_ = timed ? std::max<int64_t>(0, tsSample - (offsetKnown_ ? timestampOffset_ : 0)) : dropBefore_;
-  } else if (!offsetKnown_ && timed) {
-    // Decoding from the start: how far the timestamps run ahead of the decoded samples.
-    timestampOffset_ = tsSample - nextSample_;
-    offsetKnown_ = true;
-  }
-  const int64_t first = nextSample_;
-  nextSample_ += frame_->nb_samples;
-  const int64_t skip = std::clamp<int64_t>(dropBefore_ - first, 0, frame_->nb_samples);
-  if (skip == frame_->nb_samples) return true;
-  return Convert(frame_, skip, out);
-}
-
-bool MediaDecoder::Convert(const AVFrame* frame, int64_t skip, std::vector<int16_t>& out) {
-  const int channels = frame->ch_layout.nb_channels;
-  if (!resampler_ || resamplerRate_ != frame->sample_rate || resamplerFormat_ != frame->format ||
-      resamplerChannels_ != channels) {
-    swr_free(&resampler_);
-    AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
-    if (swr_alloc_set_opts2(&resampler_, &stereo, AV_SAMPLE_FMT_S16, SoundOutput::kRate,
-                            const_cast<AVChannelLayout*>(&frame->ch_layout),
-                            AVSampleFormat(frame->format), frame->sample_rate, 0, nullptr) < 0)
-      return false;
-    if (channels == 1) {
-      // Mono goes to both channels at full level, not the -3 dB of a centre downmix.
-      const double matrix[2] = {1.0, 1.0};
-      swr_set_matrix(resampler_, matrix, 1);
-    }
-    if (swr_init(resampler_) < 0) {
-      swr_free(&resampler_);
-      return false;
-    }
-    resamplerRate_ = frame->sample_rate;
-    resamplerFormat_ = frame->format;
-    resamplerChannels_ = channels;
-  }
-  const int bytesPerSample = av_get_bytes_per_sample(AVSampleFormat(frame->format));
-  const bool planar = av_sample_fmt_is_planar(AVSampleFormat(frame->format));
-  const int planes = planar ? channels : 1;
-  std::vector<const uint8_t*> inPlanes(static_cast<size_t>(planes));
-  for (int p = 0; p < planes; ++p)
-    inPlanes[size_t(p)] = frame->extended_data[p] + skip * bytesPerSample * (planar ? 1 : channels);
-  const int inCount = frame->nb_samples - int(skip);
-  const int capacity = swr_get_out_samples(resampler_, inCount);
-  if (capacity <= 0) return true;
-  out.resize(size_t(capacity) * SoundOutput::kChannels);
-  uint8_t* dst = reinterpret_cast<uint8_t*>(out.data());
-  const int got = swr_convert(resampler_, &dst, capacity, inPlanes.data(), inCount);
-  if (got < 0) return false;
-  out.resize(size_t(got) * SoundOutput::kChannels);
-  return true;
-}
-
-bool MediaDecoder::Seek(double seconds) {
-  if (!codec_ || !format_) return false;
-  seconds = std::max(0.0, seconds);
-  // Learn the timestamps' offset from the first decoded frame before leaving the start.
-  for (std::vector<int16_t> discard; !offsetKnown_ && nextSample_ == 0 && Next(discard);) {
-  }
-  const AVStream* stream = format_->streams[stream_];
-  const int rate = codec_->sample_rate > 0 ? codec_->sample_rate : SoundOutput::kRate;
-  const double from = std::max(0.0, seconds - kSeekPreroll);
-  int64_t ts = av_rescale_q(int64_t(from * AV_TIME_BASE), AV_TIME_BASE_Q, stream->time_base);
-  if (stream->start_time != AV_NOPTS_VALUE) ts += stream->start_time;
-  Touch();
-  if (av_seek_frame(format_, stream_, ts, AVSEEK_FLAG_BACKWARD) < 0 &&
-      avformat_seek_file(format_, -1, INT64_MIN, 0, 0, 0) < 0)
-    return false;
-  avcodec_flush_buffers(codec_);
-  swr_free(&resampler_);
-  inputEnded_ = false;
-  decoderDrained_ = false;
-  errors_ = 0;
-  nextSample_ = -1;
-  dropBefore_ = std::llround(seconds * rate);
-  return true;
+std::unique_ptr<MediaDecoder> MediaDecoder::Create(Cancelled cancelled, std::chrono::milliseconds stallTimeout) {
+  static std::once_flag loaded;
+  static CreateFunction create = nullptr;
+  std::call_once(loaded, [] { create = LoadCreateFunction(); });
+  if (!create) return nullptr;
+  return std::unique_ptr<MediaDecoder>(create(&cancelled, int64_t(stallTimeout.count())));
 }

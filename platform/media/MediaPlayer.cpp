@@ -110,13 +110,11 @@ class MediaPlayer::Core : public std::enable_shared_from_this<MediaPlayer::Core>
 };
 
 std::unique_ptr<MediaPlayer> MediaPlayer::Create(MediaEventSink* sink) {
-  if (!MediaDecoder::HasWmaDecoder()) return nullptr;
   return Create(sink, OpenDefaultSoundOutput());
 }
 
 std::unique_ptr<MediaPlayer> MediaPlayer::Create(MediaEventSink* sink, std::unique_ptr<SoundOutput> output) {
-  if (!output || !MediaDecoder::HasWmaDecoder()) return nullptr;
-  MediaDecoder::QuietLibraryLog();
+  if (!output) return nullptr;
   auto core = std::make_shared<Core>(sink, std::move(output));
   core->Start();
   return std::unique_ptr<MediaPlayer>(new MediaPlayer(std::move(core)));
@@ -209,14 +207,14 @@ void MediaPlayer::Core::EndSession(uint64_t session, MediaEvent event) {
 }
 
 void MediaPlayer::Core::RunSession(uint64_t session, const std::string& source, double start) {
-  MediaDecoder decoder([this, session] { return Cancelled(session); },
-                       std::chrono::milliseconds(stallTimeoutMs_.load()));
-  if (!decoder.Open(source)) {
+  const std::unique_ptr<MediaDecoder> decoder = MediaDecoder::Create(
+      [this, session] { return Cancelled(session); }, std::chrono::milliseconds(stallTimeoutMs_.load()));
+  if (!decoder || !decoder->Open(source)) {
     EndSession(session, MediaEvent::OpenFailed);
     return;
   }
-  duration_ = decoder.Duration();
-  const bool seeked = start > 0 && decoder.Seek(start);
+  duration_ = decoder->Duration();
+  const bool seeked = start > 0 && decoder->Seek(start);
   {
     std::lock_guard lock(mutex_);
     if (session_.load() != session) return;
@@ -238,7 +236,7 @@ void MediaPlayer::Core::RunSession(uint64_t session, const std::string& source, 
     }
     if (seek) {
       // A source that cannot seek (a live stream) just plays on.
-      if (decoder.Seek(*seek)) {
+      if (decoder->Seek(*seek)) {
         output_->Flush();
         block.clear();
         offset = 0;
@@ -261,7 +259,7 @@ void MediaPlayer::Core::RunSession(uint64_t session, const std::string& source, 
       continue;
     }
     if (offset * SoundOutput::kChannels >= block.size()) {
-      if (!decoder.Next(block)) {
+      if (!decoder->Next(block)) {
         if (Cancelled(session)) break;
         atEnd = true;
         continue;

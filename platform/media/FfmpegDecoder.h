@@ -1,0 +1,53 @@
+#pragma once
+#include "platform/media/MediaDecoder.h"
+
+struct AVFormatContext;
+struct AVCodecContext;
+struct AVFrame;
+struct AVPacket;
+struct SwrContext;
+
+// The decoder on FFmpeg: demuxes with libavformat, decodes with libavcodec and
+// converts with libswresample. Built into libtarnello-decoder.so only.
+class FfmpegDecoder : public MediaDecoder {
+ public:
+  FfmpegDecoder(Cancelled cancelled, std::chrono::milliseconds stallTimeout);
+  ~FfmpegDecoder() override;
+
+  bool Open(const std::string& source) override;
+  double Duration() const override { return duration_; }
+  bool Next(std::vector<int16_t>& out) override;
+  bool Seek(double seconds) override;
+
+  static bool HasWmaDecoder();
+  static void QuietLibraryLog();
+
+ private:
+  static int InterruptCallback(void* self);
+  void Touch();
+  bool Decoded(std::vector<int16_t>& out);
+  bool Convert(const AVFrame* frame, int64_t skip, std::vector<int16_t>& out);
+  bool ReadPacket();
+
+  Cancelled cancelled_;
+  std::chrono::milliseconds stallTimeout_;
+  std::chrono::steady_clock::time_point deadline_;
+
+  AVFormatContext* format_ = nullptr;
+  AVCodecContext* codec_ = nullptr;
+  AVFrame* frame_ = nullptr;
+  AVPacket* packet_ = nullptr;
+  SwrContext* resampler_ = nullptr;
+  int stream_ = -1;
+  double duration_ = 0;
+  bool inputEnded_ = false;    // the demuxer reported the end
+  bool decoderDrained_ = false;
+  int errors_ = 0;             // consecutive decoding errors
+
+  // Sample-exact positions, counted in decoded input samples from the start.
+  int64_t nextSample_ = -1;     // input sample of the next decoded frame, -1 = take from its timestamp
+  int64_t dropBefore_ = 0;      // input samples before this are dropped (after a seek)
+  int64_t timestampOffset_ = 0; // timestamp of a frame minus its decoded-sample position
+  bool offsetKnown_ = false;
+  int resamplerRate_ = 0, resamplerFormat_ = -1, resamplerChannels_ = 0;
+};
