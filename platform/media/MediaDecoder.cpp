@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <mutex>
 #include <string>
+#include <unistd.h>
 
 namespace {
 using CreateFunction = MediaDecoder* (*)(MediaDecoder::Cancelled*, int64_t);
@@ -20,11 +21,19 @@ std::string OwnFolder() {
 }
 
 // The decoding library sits in the program folder, beside the platform library:
-// one level above a plug-in. Failing those, the loader's own search path.
-CreateFunction LoadCreateFunction() {
+// one level above a plug-in (or beside a test program). Empty when it is missing.
+std::string LibraryPath() {
   const std::string folder = OwnFolder();
-  for (const std::string& candidate : {folder + "../" + kLibraryName, folder + kLibraryName, std::string(kLibraryName)}) {
-    if (void* library = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE)) {
+  for (const std::string& candidate : {folder + "../" + kLibraryName, folder + kLibraryName}) {
+    if (access(candidate.c_str(), R_OK) == 0) return candidate;
+  }
+  return {};
+}
+
+CreateFunction LoadCreateFunction() {
+  const std::string path = LibraryPath();
+  if (!path.empty()) {
+    if (void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE)) {
       if (auto create = reinterpret_cast<CreateFunction>(dlsym(library, "TarnelloCreateMediaDecoder"))) return create;
       dlclose(library);
     }
@@ -32,6 +41,8 @@ CreateFunction LoadCreateFunction() {
   return nullptr;
 }
 }  // namespace
+
+bool MediaDecoder::IsInstalled() { return !LibraryPath().empty(); }
 
 std::unique_ptr<MediaDecoder> MediaDecoder::Create(Cancelled cancelled, std::chrono::milliseconds stallTimeout) {
   static std::once_flag loaded;

@@ -19,6 +19,9 @@ class MediaDecoder {
   using Cancelled = std::function<bool()>;
   virtual ~MediaDecoder() = default;
 
+  // Whether the decoding library is installed; a cheap check that loads nothing.
+  static bool IsInstalled();
+
   // A decoder whose every wait on the source can be cut short by cancelled, and
   // which gives up a source that delivers nothing for stallTimeout. Null when the
   // decoding library cannot be loaded or has no WMA decoder.

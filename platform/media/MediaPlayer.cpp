@@ -114,7 +114,7 @@ std::unique_ptr<MediaPlayer> MediaPlayer::Create(MediaEventSink* sink) {
 }
 
 std::unique_ptr<MediaPlayer> MediaPlayer::Create(MediaEventSink* sink, std::unique_ptr<SoundOutput> output) {
-  if (!output) return nullptr;
+  if (!output || !MediaDecoder::IsInstalled()) return nullptr;
   auto core = std::make_shared<Core>(sink, std::move(output));
   core->Start();
   return std::unique_ptr<MediaPlayer>(new MediaPlayer(std::move(core)));

@@ -30,9 +30,9 @@ class MediaPlayer {
   enum State : int32_t { kStopped = 0, kPaused = 1, kPlaying = 2, kWaiting = 3 };
   static constexpr int32_t kMinVolume = -10000;  // hundredths of a dB; this is silence
 
-  // Null when there is no sound output (TARNELLO_AUDIO, else PulseAudio). The
-  // decoder is loaded when a source is first opened; a source it cannot decode
-  // (or a missing decoding library) ends that source with OpenFailed.
+  // Null when there is no sound output (TARNELLO_AUDIO, else PulseAudio) or the
+  // decoding library is not installed. The decoder itself is loaded when a source
+  // is first opened; a source it cannot decode ends with OpenFailed.
   static std::unique_ptr<MediaPlayer> Create(MediaEventSink* sink);
   // The same with a given output (tests).
   static std::unique_ptr<MediaPlayer> Create(MediaEventSink* sink, std::unique_ptr<SoundOutput> output);

@@ -10,7 +10,7 @@ class WmaPlayer : public MediaEventSink {
  public:
   explicit WmaPlayer(const InputModule& module) : module_(module) {}
 
-  // False when the control cannot be created (no sound output).
+  // False when the control cannot be created (no sound output, no decoder).
   bool Create();
   void Release() { control_.reset(); }
   MediaPlayer* Control() const { return control_.get(); }

@@ -1,3 +1,5 @@
+#include <QFile>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -101,6 +103,21 @@ TEST_F(DovrelTest, WithoutSoundOutputItSaysSoOnceAndClaimsNothing) {
   EXPECT_EQ(manager->BuildOpenFilter(), "All supported types|||");
   EXPECT_EQ(manager->PlayFile(Path("sine.wma")), -1);
   manager->UnloadAll();
+}
+
+TEST_F(DovrelTest, WithoutTheDecodingLibraryItSaysSoOnceAndClaimsNothing) {
+  // A program folder holding the plug-in but not the decoding library beside it.
+  const QString home = QString::fromStdString(TestMedia::MakeTempDir());
+  ASSERT_TRUE(QDir(home).mkdir("Plugins"));
+  ASSERT_TRUE(QFile::copy(DOVREL_FOLDER "/Dovrel.so", home + "/Plugins/Dovrel.so"));
+  qputenv("TARNELLO_AUDIO", "null-untimed");
+  PluginManager manager(host.GetHandle(), home + "/Plugins");
+  manager.LoadAll();
+  ASSERT_EQ(manager.Count(), 1);
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].text, kMissingControlText);
+  EXPECT_EQ(manager.Entry(0).module->claimsFile(u"song.wma"), 0);
+  manager.UnloadAll();
 }
 
 TEST_F(DovrelTest, ClaimsByTheFirstFourCharactersOfTheLastDot) {
