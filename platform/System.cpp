@@ -127,8 +127,14 @@ void OnTerminationSignal(std::function<void()> handler) {
   notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read);
   QObject::connect(notifier, &QSocketNotifier::activated, [] {
     char c;
-    [[maybe_unused]] ssize_t n = ::read(signalPipe[0], &c, 1);
-    if (current) current();
+    if (::read(signalPipe[0], &c, 1) != 1) return;
+    if (current) {
+      current();
+    } else {
+      // Nobody is left to close the program: the signal takes its default course.
+      ::signal(c, SIG_DFL);
+      ::raise(c);
+    }
   });
   struct sigaction action = {};
   action.sa_handler = WriteSignal;
