@@ -27,7 +27,6 @@ void SkinSlider::SetRange(int minimum, int maximum, bool redraw) {
 
 void SkinSlider::SetPosition(int value) {
   position_ = Clamp(value);
-  showingDrag_ = dragging_ != 0;
   Invalidate(true);
 }
 

@@ -31,7 +31,6 @@ class SkinSlider : public Window {
   // Frames are background images, the first for the minimum.
   void AddFrame(const QImage& bitmap, const SourceRect& source);
   void RemoveAllFrames();
-  int FrameCount() const { return int(frames_.size()); }
   void SetThumbImage(const QImage& bitmap, const SourceRect& source);
   void SetThumbPressedImage(const QImage& bitmap, const SourceRect& source);
 

@@ -43,14 +43,15 @@ bool IsLink(const QByteArray& path) {
   return ::lstat(path.constData(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
-// Creates each level of folders under the destination; refuses to go through a link.
-bool MakeEntryFolders(const QString& destination, const QString& folders) {
+// Walks the folder levels of an entry under the destination, creating the missing
+// ones when asked. Refuses to go through a link (left there by someone else).
+bool EntryFoldersSafe(const QString& destination, const QString& folders, bool create) {
   QString path = destination;
   for (const QString& level : folders.split('/', Qt::SkipEmptyParts)) {
     path += '/' + level;
     const QByteArray bytes = QFile::encodeName(path);
     if (IsLink(bytes)) return false;
-    ::mkdir(bytes.constData(), 0755);
+    if (create) ::mkdir(bytes.constData(), 0755);
   }
   return true;
 }
@@ -62,16 +63,6 @@ FILE* OpenForWriting(const QString& path) {
   FILE* file = ::fdopen(fd, "wb");
   if (!file) ::close(fd);
   return file;
-}
-
-// The parent levels of an entry must not be links either (left there by someone else).
-bool FoldersAreSafe(const QString& destination, const QString& folders) {
-  QString path = destination;
-  for (const QString& level : folders.split('/', Qt::SkipEmptyParts)) {
-    path += '/' + level;
-    if (IsLink(QFile::encodeName(path))) return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -130,14 +121,14 @@ int SkinUnpacker::ExtractEntry() {
   // A name that did not fit the buffer is refused below rather than cut short.
   const bool nameFits = info.size_filename < sizeof rawName;
   const QByteArray nameBytes(rawName, qsizetype(qstrnlen(rawName, nameFits ? info.size_filename : sizeof rawName)));
-  QString name = Platform::DecodeText(nameBytes);
-  name.replace('\\', '/');
+  const QString storedName = Platform::DecodeText(nameBytes);
+  const QString name = QString(storedName).replace('\\', '/');
   const qsizetype slash = name.lastIndexOf('/');
   const QString folders = slash < 0 ? QString() : name.left(slash);
   const bool safe = nameFits && IsSafeEntryName(name) && IsPlainEntry(info);
 
   if (slash == name.size() - 1) {  // a folder entry
-    if (safe) MakeEntryFolders(destination_, name);
+    if (safe) EntryFoldersSafe(destination_, name, true);
     return UNZ_OK;
   }
 
@@ -152,12 +143,12 @@ int SkinUnpacker::ExtractEntry() {
   const bool fitsLimits = info.uncompressed_size <= uLong(kMaxEntrySize) &&
                           extracted_ + int64_t(info.uncompressed_size) <= kMaxPackageSize;
   FILE* file = nullptr;
-  if (safe && fitsLimits && FoldersAreSafe(destination_, folders)) {
+  if (safe && fitsLimits && EntryFoldersSafe(destination_, folders, false)) {
     file = OpenForWriting(path);
-    if (!file && !folders.isEmpty() && MakeEntryFolders(destination_, folders)) file = OpenForWriting(path);
+    if (!file && !folders.isEmpty() && EntryFoldersSafe(destination_, folders, true)) file = OpenForWriting(path);
   }
   if (!file) {
-    Say(QStringLiteral("error opening %1\n").arg(name));
+    Say(QStringLiteral("error opening %1\n").arg(storedName));
   } else {
     err = CopyEntryData(file, buffer.get());
     if (err != UNZ_OK) {

@@ -168,6 +168,7 @@ TEST_F(SkinPackageTest, EntriesNeverLeaveTheDestination) {
   EXPECT_EQ(ReadFile(temporary_ + "/good/ok.txt"), "fine");
   EXPECT_EQ(boxes_.boxes.size(), 5u) << Texts().join('|').toStdString();
   for (const QString& text : Texts()) EXPECT_TRUE(text.startsWith("error opening ")) << text.toStdString();
+  EXPECT_TRUE(Texts().contains("error opening ..\\outside\\back.txt\n"));  // the name as stored
 
   // A link placed in the destination by someone else is not written through.
   ASSERT_EQ(::symlink(QFile::encodeName(outside).constData(), QFile::encodeName(temporary_ + "/good/via").constData()), 0);
