@@ -106,8 +106,7 @@ void MainWindow::ReadPlacement() {
 }
 
 void MainWindow::ReadOptions() {
-  topMost_ = ReadInt(*settings_, "TopMost", 0);
-  SetTopMost(topMost_ != 0);
+  SetTopMost(ReadInt(*settings_, "TopMost", 0));
   useStartVolume_ = ReadInt(*settings_, "UseStartVol", 0);
   useEndVolume_ = ReadInt(*settings_, "UseEndVol", 0);
   startVolume_ = ReadInt(*settings_, "StartVolume", 50);
@@ -128,7 +127,7 @@ void MainWindow::WriteOptions() {
   WriteInt(s, "Scale", scale_);
   WriteInt(s, "Repeat", repeatOn_ ? 1 : 0);
   WriteInt(s, "Shuffle", shuffleOn_ ? 1 : 0);
-  WriteInt(s, "TopMost", topMost_);
+  WriteInt(s, "TopMost", IsTopMost());
   WriteInt(s, "UseStartVol", useStartVolume_);
   WriteInt(s, "UseEndVol", useEndVolume_);
   WriteInt(s, "StartVolume", startVolume_);

@@ -73,11 +73,10 @@ class MainWindow : public MovableWindow {
   int volumeUpStep_ = 10;
   int volumeDownStep_ = 10;
 
-  // Held here until their owning controls exist (toggles, sliders, button window,
-  // on-top flag), so every option read is written back unchanged.
+  // Held here until their owning controls exist (toggles, sliders, button window),
+  // so every option read is written back unchanged.
   bool repeatOn_ = false;
   bool shuffleOn_ = false;
-  int topMost_ = 0;
   int beep_ = 1;
   int volume_ = 128;
   int pan_ = 0;

@@ -21,10 +21,10 @@ void MovableWindow::SetDragMode(bool outlineDrag, bool keepInside, bool lockVert
   lockHorizontal_ = lockHorizontal;
 }
 
-bool MovableWindow::SetTopMost(bool topMost) {
+bool MovableWindow::SetTopMost(int flag) {
   if (!Widget() || !Widget()->isWindow()) return false;
-  Window::SetTopMost(topMost);
-  topMost_ = topMost ? 1 : 0;
+  Window::SetTopMost(flag != 0);
+  topMost_ = flag;
   return true;
 }
 

@@ -20,10 +20,12 @@ class MovableWindow : public Window {
   ~MovableWindow() override;
 
   void SetDragMode(bool outlineDrag, bool keepInside, bool lockVertical, bool lockHorizontal);
-  // Keeps the window above all others (or not) without moving it; false when the
-  // window cannot be re-stacked (it does not exist or is a child).
-  bool SetTopMost(bool topMost);
-  bool IsTopMost() const { return topMost_ != 0; }
+  // Keeps the window above all others when flag is non-zero (or not) without moving
+  // it, and stores the flag as given; false when the window cannot be re-stacked (it
+  // does not exist or is a child).
+  bool SetTopMost(int flag);
+  // The flag as stored: the options file writes it back unchanged.
+  int IsTopMost() const { return topMost_; }
   bool IsDragging() const { return dragging_; }
 
  protected:

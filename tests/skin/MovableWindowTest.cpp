@@ -143,6 +143,8 @@ TEST(MovableWindow, TopMostIsKeptForTopLevelWindowsOnly) {
   EXPECT_EQ(w.GetWindowRect(), Rect::FromSize(0, 0, 50, 50));
   EXPECT_TRUE(w.SetTopMost(false));
   EXPECT_FALSE(w.IsTopMost());
+  EXPECT_TRUE(w.SetTopMost(5));  // stored as given, for the options file
+  EXPECT_EQ(5, w.IsTopMost());
   MovableWindow child(true, false, false, false);
   ASSERT_TRUE(child.CreateChild(&w, Rect::FromSize(0, 0, 10, 10), 2));
   EXPECT_FALSE(child.SetTopMost(true));

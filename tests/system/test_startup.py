@@ -89,7 +89,7 @@ class OddSettings(unittest.TestCase):
             self.assertEqual(self.ODD, p.read("tarnello.txt"))
 
     def test_values_are_normalised_as_their_owners_keep_them(self):
-        text = "[tarnello]\r\nRepeat=5\r\n\r\nShuffle=abc\r\nVolume=300\r\n"
+        text = "[tarnello]\r\nRepeat=5\r\n\r\nShuffle=abc\r\nVolume=300\r\nTopMost=5\r\n"
         with Player(files={"tarnello.txt": text}) as p:
             p.start()
             self.assertEqual(0, p.close())
@@ -97,7 +97,8 @@ class OddSettings(unittest.TestCase):
             self.assertIn("Repeat=1\n", written)
             self.assertIn("Shuffle=0\n", written)
             self.assertIn("Volume=300\n", written)
-            self.assertEqual(written_order(["Repeat", "Shuffle", "Volume"]), keys_in_order(written))
+            self.assertIn("TopMost=5\n", written)
+            self.assertEqual(written_order(["Repeat", "Shuffle", "Volume", "TopMost"]), keys_in_order(written))
 
 
 class Signals(unittest.TestCase):
