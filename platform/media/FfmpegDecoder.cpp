@@ -110,7 +110,6 @@ bool FfmpegDecoder::Next(std::vector<int16_t>& out) {
       continue;
     }
     if (r == AVERROR_EOF) {
-      decoderDrained_ = true;
       // What the resampler still holds ends the stream.
       if (resampler_) {
         const int pending = swr_get_out_samples(resampler_, 0);
@@ -226,7 +225,6 @@ bool FfmpegDecoder::Seek(double seconds) {
   avcodec_flush_buffers(codec_);
   swr_free(&resampler_);
   inputEnded_ = false;
-  decoderDrained_ = false;
   errors_ = 0;
   nextSample_ = -1;
   dropBefore_ = std::llround(seconds * rate);
