@@ -335,7 +335,6 @@ bool MediaPlayer::Core::Play() {
   runRequested_ = true;
   opened_ = false;
   state_ = MediaPlayer::kWaiting;
-  sessionStartFrame_ = std::llround(startPosition_ * SoundOutput::kRate);
   pendingSeek_.reset();
   wake_.notify_all();
   return true;
