@@ -56,6 +56,9 @@ bool FfmpegDecoder::Open(const std::string& source) {
   AVDictionary* options = nullptr;
   const std::string timeout = std::to_string(int64_t(stallTimeout_.count()) * 1000);
   av_dict_set(&options, "rw_timeout", timeout.c_str(), 0);
+  // Sources are files and http(s) URLs; a playlist entry may come from anywhere, so
+  // none may reach FFmpeg's other protocols (pipes, concatenations, sub-files).
+  av_dict_set(&options, "protocol_whitelist", "file,http,https,httpproxy,tcp,tls", 0);
   Touch();
   // On failure avformat_open_input frees the context itself.
   const int opened = avformat_open_input(&format_, source.c_str(), nullptr, &options);
@@ -110,7 +113,6 @@ bool FfmpegDecoder::Next(std::vector<int16_t>& out) {
       continue;
     }
     if (r == AVERROR_EOF) {
-      decoderDrained_ = true;
       // What the resampler still holds ends the stream.
       if (resampler_) {
         const int pending = swr_get_out_samples(resampler_, 0);
@@ -226,7 +228,6 @@ bool FfmpegDecoder::Seek(double seconds) {
   avcodec_flush_buffers(codec_);
   swr_free(&resampler_);
   inputEnded_ = false;
-  decoderDrained_ = false;
   errors_ = 0;
   nextSample_ = -1;
   dropBefore_ = std::llround(seconds * rate);

@@ -41,7 +41,6 @@ class FfmpegDecoder : public MediaDecoder {
   int stream_ = -1;
   double duration_ = 0;
   bool inputEnded_ = false;    // the demuxer reported the end
-  bool decoderDrained_ = false;
   int errors_ = 0;             // consecutive decoding errors
 
   // Sample-exact positions, counted in decoded input samples from the start.

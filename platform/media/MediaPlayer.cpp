@@ -66,9 +66,7 @@ class MediaPlayer::Core : public std::enable_shared_from_this<MediaPlayer::Core>
   void Close();
 
   bool SetSource(const std::string& source);
-  std::string Source() const;
   bool SetVolume(int32_t hundredthsOfDb);
-  int32_t Volume() const { return volume_.load(); }
   double Position() const;
   bool SetPosition(double seconds);
   double Duration() const { return duration_.load(); }
@@ -96,6 +94,7 @@ class MediaPlayer::Core : public std::enable_shared_from_this<MediaPlayer::Core>
   std::atomic<uint64_t> session_{0};   // bumped by every stop and start
   uint64_t startedSession_ = 0;        // the session the worker was last asked to run
   bool runRequested_ = false;
+  bool opened_ = false;                // the current session's source is open
   State state_ = MediaPlayer::kStopped;
   double startPosition_ = 0;            // where the next start begins
   std::optional<double> pendingSeek_;
@@ -138,6 +137,7 @@ void MediaPlayer::Core::Start() {
 }
 
 void MediaPlayer::Core::Close() {
+  bool workerDone = false;
   {
     std::unique_lock lock(mutex_);
     quit_ = true;
@@ -147,9 +147,9 @@ void MediaPlayer::Core::Close() {
     wake_.notify_all();
     // Every wait of the worker is cut short at once except a name lookup, which
     // cannot be; the control does not wait that out.
-    wake_.wait_for(lock, std::chrono::seconds(2), [&] { return workerDone_; });
+    workerDone = wake_.wait_for(lock, std::chrono::seconds(2), [&] { return workerDone_; });
   }
-  if (workerDone_) worker_.join();
+  if (workerDone) worker_.join();
   else worker_.detach();
 
   std::unique_lock lock(events_->mutex);
@@ -213,11 +213,13 @@ void MediaPlayer::Core::RunSession(uint64_t session, const std::string& source, 
     EndSession(session, MediaEvent::OpenFailed);
     return;
   }
-  duration_ = decoder->Duration();
   const bool seeked = start > 0 && decoder->Seek(start);
   {
+    // A session stopped while it opened must not leave its length behind for the next source.
     std::lock_guard lock(mutex_);
     if (session_.load() != session) return;
+    duration_ = decoder->Duration();
+    opened_ = true;
     basePlayed_ = output_->PlayedFrames();
     sessionStartFrame_ = seeked ? std::llround(start * SoundOutput::kRate) : 0;
     if (state_ == MediaPlayer::kWaiting) state_ = MediaPlayer::kPlaying;
@@ -282,11 +284,6 @@ bool MediaPlayer::Core::SetSource(const std::string& source) {
   return true;
 }
 
-std::string MediaPlayer::Core::Source() const {
-  std::lock_guard lock(mutex_);
-  return source_;
-}
-
 bool MediaPlayer::Core::SetVolume(int32_t hundredthsOfDb) {
   volume_ = std::clamp(hundredthsOfDb, MediaPlayer::kMinVolume, 0);
   return true;
@@ -295,7 +292,8 @@ bool MediaPlayer::Core::SetVolume(int32_t hundredthsOfDb) {
 double MediaPlayer::Core::Position() const {
   std::lock_guard lock(mutex_);
   if (pendingSeek_) return *pendingSeek_;
-  if (state_ == MediaPlayer::kStopped || state_ == MediaPlayer::kWaiting) return startPosition_;
+  // Until the source is open (also when paused meanwhile) nothing of it has been heard.
+  if (state_ == MediaPlayer::kStopped || !opened_) return startPosition_;
   const int64_t start = sessionStartFrame_.load();
   const int64_t heard = std::max<int64_t>(0, output_->PlayedFrames() - basePlayed_.load());
   double seconds = double(start + heard) / SoundOutput::kRate;
@@ -335,8 +333,8 @@ bool MediaPlayer::Core::Play() {
   if (source_.empty()) return false;
   ++session_;
   runRequested_ = true;
+  opened_ = false;
   state_ = MediaPlayer::kWaiting;
-  sessionStartFrame_ = std::llround(startPosition_ * SoundOutput::kRate);
   pendingSeek_.reset();
   wake_.notify_all();
   return true;
@@ -363,9 +361,7 @@ bool MediaPlayer::Core::Stop() {
 }
 
 bool MediaPlayer::SetSource(const std::string& source) { return core_->SetSource(source); }
-std::string MediaPlayer::Source() const { return core_->Source(); }
 bool MediaPlayer::SetVolume(int32_t hundredthsOfDb) { return core_->SetVolume(hundredthsOfDb); }
-int32_t MediaPlayer::Volume() const { return core_->Volume(); }
 double MediaPlayer::Position() const { return core_->Position(); }
 bool MediaPlayer::SetPosition(double seconds) { return core_->SetPosition(seconds); }
 double MediaPlayer::Duration() const { return core_->Duration(); }

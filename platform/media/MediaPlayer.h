@@ -42,10 +42,8 @@ class MediaPlayer {
 
   // A path or an http(s) URL. Stops what plays; the position goes back to 0.
   bool SetSource(const std::string& source);
-  std::string Source() const;
   // Hundredths of a dB, -10000 ... 0; above 0 is taken as 0.
   bool SetVolume(int32_t hundredthsOfDb);
-  int32_t Volume() const;
   // Seconds heard since the start of the source.
   double Position() const;
   bool SetPosition(double seconds);

@@ -129,6 +129,8 @@ TEST_F(HostileInputTest, RandomBytesAndCorruptedPacketsNeverHarmThePlayer) {
   PlayOnce(dir + "/damaged.wma");
 
   EXPECT_EQ(PlayOnce(dir + "/does-not-exist.wma"), MediaEvent::OpenFailed);
+  // Only files and http(s) are sources, even when the name looks like a WMA file.
+  EXPECT_EQ(PlayOnce("concat:" + dir + "/good.wma|" + dir + "/good.wma"), MediaEvent::OpenFailed);
 }
 
 TEST_F(HostileInputTest, AServerThatNeverAnswersIsGivenUpAfterTheStallTime) {

@@ -151,6 +151,10 @@ TEST_F(MediaPlayerTest, StopReturnsAtOnceAndReportsNoEnd) {
   EXPECT_LT(std::chrono::steady_clock::now() - before, 200ms);
   EXPECT_EQ(player->PlayState(), MediaPlayer::kStopped);
   EXPECT_EQ(player->Position(), 0.0);
+  // Paused at once on the next start: nothing of the earlier session counts as heard.
+  player->Play();
+  player->Pause();
+  EXPECT_LT(player->Position(), kFrameSeconds);
   EXPECT_FALSE(sink.WaitForEvents(1, 300ms));
 }
 
