@@ -30,9 +30,14 @@ bool PlayOrder::ItemAdded() {
 }
 
 void PlayOrder::ItemRemoved(int index) {
-  auto end = history_.begin() + HistoryLength();
+  const int length = HistoryLength();
+  auto end = history_.begin() + length;
   auto slot = std::find(history_.begin(), end, index);
   if (slot != end) {
+    // Keep the walk back through the history on the entry it stands at: without
+    // this, removing a later entry would make the next Next read before the
+    // first slot once the history is shorter than the steps taken back.
+    if (int(slot - history_.begin()) > length - backSteps_ - 1) --backSteps_;
     std::move(slot + 1, end, slot);
     *(end - 1) = -1;
     --end;

@@ -87,8 +87,13 @@ void Playlist::MoveRow(int a, int b) {
   const int oldCurrent = currentRow_;
   const int newCurrent = order_.GetCurrent();
   currentRow_ = newCurrent < GetCount() ? std::max(newCurrent, -1) : currentRow_;
-  if (oldCurrent != currentRow_ && IsRow(oldCurrent) && oldCurrent != a && oldCurrent != b) {
-    for (PlaylistObserver* o : observers_) o->RowsChanged(oldCurrent, oldCurrent);
+  // Rows a and b are repainted by the renumbering below; any other row that
+  // gained or lost the highlight is repainted here.
+  if (oldCurrent != currentRow_) {
+    for (int row : {oldCurrent, currentRow_}) {
+      if (!IsRow(row) || row == a || row == b) continue;
+      for (PlaylistObserver* o : observers_) o->RowsChanged(row, row);
+    }
   }
   PlaylistEntry& x = rows_[size_t(a)];
   PlaylistEntry& y = rows_[size_t(b)];
