@@ -80,11 +80,10 @@ int PlayOrder::PickRandom() {
 }
 
 int PlayOrder::Next() {
-  // With no rows there is nothing to go to, repeat or not.
-  if (itemCount_ <= 0) return -1;
   if (!shuffle_) {
     if (current_ >= itemCount_ - 1) {
-      if (!repeat_) return -1;
+      // With no rows known there is no row 0 to wrap to, repeat or not.
+      if (!repeat_ || itemCount_ <= 0) return -1;
       current_ = 0;
     } else {
       current_ = current_ + 1;
