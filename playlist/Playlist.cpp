@@ -63,8 +63,10 @@ void Playlist::CropToSelected() {
     SetCurrentRow(-1);
   } else {
     // The play order forgot the current row in Reset; tell it the playing track
-    // is row 0, so Next does not start the same track again.
+    // is row 0, so Next does not start the same track again. Shuffle counts it
+    // as played the way switching shuffle on does.
     order_.SetCurrent(0);
+    order_.SetShuffle(order_.GetShuffle());
     SetCurrentRow(0);
   }
 }
