@@ -30,9 +30,14 @@ bool PlayOrder::ItemAdded() {
 }
 
 void PlayOrder::ItemRemoved(int index) {
-  auto end = history_.begin() + HistoryLength();
+  const int length = HistoryLength();
+  auto end = history_.begin() + length;
   auto slot = std::find(history_.begin(), end, index);
   if (slot != end) {
+    // Keep the walk back through the history on the entry it stands at: without
+    // this, removing a later entry would make the next Next read before the
+    // first slot once the history is shorter than the steps taken back.
+    if (int(slot - history_.begin()) > length - backSteps_ - 1) --backSteps_;
     std::move(slot + 1, end, slot);
     *(end - 1) = -1;
     --end;
@@ -75,11 +80,10 @@ int PlayOrder::PickRandom() {
 }
 
 int PlayOrder::Next() {
-  // With no rows there is nothing to go to, repeat or not.
-  if (itemCount_ <= 0) return -1;
   if (!shuffle_) {
     if (current_ >= itemCount_ - 1) {
-      if (!repeat_) return -1;
+      // With no rows known there is no row 0 to wrap to, repeat or not.
+      if (!repeat_ || itemCount_ <= 0) return -1;
       current_ = 0;
     } else {
       current_ = current_ + 1;

@@ -63,8 +63,10 @@ void Playlist::CropToSelected() {
     SetCurrentRow(-1);
   } else {
     // The play order forgot the current row in Reset; tell it the playing track
-    // is row 0, so Next does not start the same track again.
+    // is row 0, so Next does not start the same track again. Shuffle counts it
+    // as played the way switching shuffle on does.
     order_.SetCurrent(0);
+    order_.SetShuffle(order_.GetShuffle());
     SetCurrentRow(0);
   }
 }
@@ -87,8 +89,13 @@ void Playlist::MoveRow(int a, int b) {
   const int oldCurrent = currentRow_;
   const int newCurrent = order_.GetCurrent();
   currentRow_ = newCurrent < GetCount() ? std::max(newCurrent, -1) : currentRow_;
-  if (oldCurrent != currentRow_ && IsRow(oldCurrent) && oldCurrent != a && oldCurrent != b) {
-    for (PlaylistObserver* o : observers_) o->RowsChanged(oldCurrent, oldCurrent);
+  // Rows a and b are repainted by the renumbering below; any other row that
+  // gained or lost the highlight is repainted here.
+  if (oldCurrent != currentRow_) {
+    for (int row : {oldCurrent, currentRow_}) {
+      if (!IsRow(row) || row == a || row == b) continue;
+      for (PlaylistObserver* o : observers_) o->RowsChanged(row, row);
+    }
   }
   PlaylistEntry& x = rows_[size_t(a)];
   PlaylistEntry& y = rows_[size_t(b)];

@@ -53,7 +53,11 @@ int PlsFile::AppendTo(Playlist& playlist) const {
   if (count < 1) return 0;
 
   // One pass over the section instead of three look-ups per entry. As in a
-  // look-up, the first line of a key wins, in every block of the section.
+  // look-up, the first line of a key wins, in every block of the section. An
+  // entry number beyond the file's line count is not believed either, so the
+  // rows added stay in proportion to the file: one key "File999999999" must not
+  // add a billion empty rows.
+  const int maxNumber = int(Lines().size());
   QHash<int, PlsEntry> found;
   int highest = 0;
   bool inSection = false;
@@ -66,7 +70,7 @@ int PlsFile::AppendTo(Playlist& playlist) const {
     if (!inSection || eq < 0) continue;
     Field field;
     const int number = EntryNumber(QStringView(line).left(eq), field);
-    if (number < 1) continue;
+    if (number < 1 || number > maxNumber) continue;
     PlsEntry& entry = found[number];
     const int f = int(field);
     if (!entry.seen[f]) entry.texts[f] = line.mid(eq + 1);

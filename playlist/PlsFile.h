@@ -11,8 +11,9 @@ class PlsFile : public SettingsFile {
  public:
   // Appends entries 1 to "NumberOfEntries" to the playlist (an entry for every
   // number, with empty texts for missing keys), and returns how many. A count
-  // beyond the highest entry number that has any key is not believed: a
-  // downloaded file claiming two billion entries adds only the ones it holds.
+  // beyond the highest entry number that has any key is not believed, nor an
+  // entry number beyond the file's line count: a downloaded file claiming two
+  // billion entries adds only the ones it holds.
   int AppendTo(Playlist& playlist) const;
 };
 

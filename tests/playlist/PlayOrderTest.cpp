@@ -174,6 +174,20 @@ TEST(PlayOrder, RemovingARowShiftsHistoryAndCurrent) {
   EXPECT_EQ(order.GetItemCount(), 7);
   EXPECT_EQ(order.HistoryAt(0), 2);
   EXPECT_EQ(order.HistoryAt(1), 5);
+
+  // Stepped back to the first of 4, 1, 7, 2, then 7 and 2 removed: Next goes on
+  // from where Previous stood, inside the shorter history.
+  next = 0;
+  PlayOrder back(10, [&] { return draws[next++ % draws.size()]; });
+  back.SetShuffle(true);
+  for (int i = 0; i < 4; ++i) back.Next();
+  for (int i = 0; i < 3; ++i) back.Previous();
+  ASSERT_EQ(back.GetCurrent(), 4);
+  back.ItemRemoved(7);
+  back.ItemRemoved(2);
+  EXPECT_EQ(back.GetBackSteps(), 1);
+  EXPECT_EQ(back.Next(), 1);
+  EXPECT_EQ(back.GetBackSteps(), 0);
 }
 
 TEST(PlayOrder, SwappingRowsSwapsThemInHistoryAndCurrent) {

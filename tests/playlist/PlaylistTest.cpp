@@ -119,6 +119,13 @@ TEST_F(SixRows, CropOnTheCurrentRowKeepsPlaying) {
   EXPECT_EQ(order.GetItemCount(), 1);
   EXPECT_EQ(order.GetCurrent(), 0);
   EXPECT_EQ(order.Next(), -1);  // the playing track is the last one, not a new start
+  // The same in shuffle order: the playing track counts as played.
+  order.SetShuffle(true);
+  playlist.AddFile("/m/H.mp3");
+  PlayRow(1);
+  playlist.SelectRow(1);
+  playlist.CropToSelected();
+  EXPECT_EQ(order.Next(), -1);
 }
 
 TEST_F(SixRows, CropOnAnotherRowStops) {

@@ -68,4 +68,9 @@ TEST_F(PlsFiles, AHugeEntryCountAddsOnlyTheEntriesTheFileHolds) {
   playlist.ClearPlaylist();
   ASSERT_TRUE(Load("[playlist]\nNumberOfEntries=1\nFile1=/a.mp3\nFile2=/b.mp3\n"));
   EXPECT_EQ(playlist.GetCount(), 1);
+  // An entry number no file of this size can hold is ignored.
+  playlist.ClearPlaylist();
+  ASSERT_TRUE(Load("[playlist]\nNumberOfEntries=2000000000\nFile999999999=/far.mp3\nFile2=/b.mp3\n"));
+  EXPECT_EQ(playlist.GetCount(), 2);
+  EXPECT_EQ(playlist.GetPath(1), "/b.mp3");
 }
