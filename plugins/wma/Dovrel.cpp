@@ -1,6 +1,8 @@
 // Dovrel: the input plug-in for Windows Media Audio (".wma", ".asf"). It decodes
 // nothing itself: it hosts the media player control and passes the player's
 // requests on to it.
+#include <dlfcn.h>
+
 #include <QString>
 #include <cmath>
 #include <cstring>
@@ -21,6 +23,16 @@ InputModule& Module();
 WmaPlayer& Player() {
   static WmaPlayer player(Module());
   return player;
+}
+
+// The file name of this library ("Dovrel.so"), for message captions.
+QString LibraryFileName() {
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<void*>(&LibraryFileName), &info) && info.dli_fname) {
+    const QString path = QString::fromLocal8Bit(info.dli_fname);
+    return path.mid(path.lastIndexOf(u'/') + 1);
+  }
+  return QStringLiteral("Dovrel.so");
 }
 
 std::string ToUtf8(const char16_t* text) { return text ? QString::fromUtf16(text).toStdString() : std::string(); }
@@ -46,9 +58,10 @@ void Startup() {
   if (Player().Control()) return;
   if (!Player().Create()) {
     controlAvailable = 0;
+    const QString caption = QStringLiteral(" Error! / ") + LibraryFileName();
     PlatformMessageBox(nullptr,
                        u"Windows Media Player Control for PocketIE 가 설치 되어 있지 않아\nwma를 재생할수 없습니다.",
-                       u" Error! / Dovrel.dll");
+                       reinterpret_cast<const char16_t*>(caption.utf16()));
     fileTypesBuffer[0] = 0;
     return;
   }

@@ -93,7 +93,7 @@ TEST_F(DovrelTest, WithoutSoundOutputItSaysSoOnceAndClaimsNothing) {
   auto manager = Load("wav:/nonexistent-folder/out.wav");
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(boxes.boxes[0].text, kMissingControlText);
-  EXPECT_EQ(boxes.boxes[0].caption, " Error! / Dovrel.dll");
+  EXPECT_EQ(boxes.boxes[0].caption, " Error! / Dovrel.so");
   const InputModule* m = manager->Entry(0).module;
   EXPECT_EQ(QString::fromUtf16(m->fileTypes), "");
   EXPECT_EQ(m->claimsFile(u"song.wma"), 0);

@@ -105,7 +105,7 @@ cat "$work/host2.log"
 [ "$code" -eq 2 ] || fail "without a server the path was not refused (exit $code)"
 [ "$elapsed" -le 10 ] || fail "start-up without a server took ${elapsed}s"
 grep -q '^filter All supported types|||$' "$work/host2.log" || fail "filter still offers WMA"
-expected=$(printf ' Error! / Dovrel.dll\tWindows Media Player Control for PocketIE 가 설치 되어 있지 않아\\nwma를 재생할수 없습니다.')
+expected=$(printf ' Error! / Dovrel.so\tWindows Media Player Control for PocketIE 가 설치 되어 있지 않아\\nwma를 재생할수 없습니다.')
 [ "$(wc -l <"$work/boxes.txt")" -eq 1 ] || fail "expected one message, got: $(cat "$work/boxes.txt")"
 [ "$(cat "$work/boxes.txt")" = "$expected" ] || fail "message was: $(cat "$work/boxes.txt")"
 echo "PASS"
