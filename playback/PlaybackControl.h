@@ -1,0 +1,133 @@
+#pragma once
+#include <QString>
+#include <array>
+#include <cstdint>
+
+class PluginManager;
+class Playlist;
+class SkinSlider;
+
+// Timers of the main window, by id.
+constexpr int TIMER_TIME_DISPLAY = 10;  // 200 ms while a track plays: the time display
+constexpr int TIMER_POSITION = 101;     // 500 ms while a track plays: the position slider
+constexpr int TIMER_AB_LOOP = 102;      // 300 ms once a track started: the A-B loop check
+constexpr int TIMER_IDLE_RESET = 103;   // 29000 ms from creation: keep the system awake while playing
+constexpr int TIMER_MESSAGE = 104;      // 1000 ms from creation: end an armed on-screen message
+
+// Slider ids of the main window, as the slider messages carry them in lParam.
+constexpr int SLIDER_VOLUME = 10;
+constexpr int SLIDER_BALANCE = 11;
+constexpr int SLIDER_POSITION = 12;
+
+// What the equalizer window hands a new track: its switch, ten bands and the preamp.
+struct EqualizerState {
+  int enabled = 0;
+  std::array<int16_t, 10> bands{31, 31, 31, 31, 31, 31, 31, 31, 31, 31};
+  int preamp = 31;
+};
+
+// The volume behaviour options. Only the two steps act; the ramp options are
+// stored and edited, never played.
+struct VolumeOptions {
+  int useStartVolume = 0;
+  int useEndVolume = 0;
+  int startVolume = 50;
+  int endVolume = 0;
+  int volumeUpStep = 10;
+  int volumeDownStep = 10;
+};
+
+// What playback control needs of the window that shows it (the main window).
+// Tests implement it with a recorder.
+class PlaybackHost {
+ public:
+  virtual ~PlaybackHost() = default;
+  virtual void SetTimeMs(int ms) = 0;
+  virtual void SetTime(int minutes, int seconds) = 0;
+  // The time on display in milliseconds: (minutes * 60 + seconds) * 1000.
+  virtual int DisplayedTimeMs() const = 0;
+  virtual void SetTitle(const QString& text) = 0;
+  // A temporary text in the title panel; an armed one ends at the next tick of
+  // timer 104, the others stay until the title changes.
+  virtual void ShowMessage(const QString& text, bool armed) = 0;
+  virtual void RestoreTitle() = 0;
+  virtual void StartTimer(int id, int periodMs) = 0;
+  virtual void StopTimer(int id) = 0;
+  // The open-file dialog with a plug-in filter; false when cancelled or failed.
+  virtual bool AskOpenFile(const QString& filter, QString& path) = 0;
+  // The speed dialog, opened at position (speed x 10); false when cancelled.
+  virtual bool AskSpeed(int& position) = 0;
+  virtual EqualizerState GetEqualizer() = 0;
+  // Sends the close message to the main window (it saves everything and exits).
+  virtual void CloseMainWindow() = 0;
+  virtual void ToggleScreen() = 0;
+  virtual void PowerOff() = 0;
+  // Keeps the system from blanking or suspending while a track plays.
+  virtual void ResetIdleTimer() = 0;
+};
+
+// The transport of the player: starting rows and files, stop, pause, previous,
+// next, moving on at the end of a track, seeking, volume, balance, speed and the
+// A-B loop. Every request reaches the plug-in through the PluginManager; the
+// order of rows is the process-wide PlayOrder's. UI thread only.
+class PlaybackControl {
+ public:
+  // The three sliders belong to the main window and must outlive this object.
+  PlaybackControl(PluginManager& plugins, PlaybackHost& host, SkinSlider& volume, SkinSlider& balance,
+                  SkinSlider& position);
+
+  // The rows that are played; null plays nothing.
+  void SetPlaylist(Playlist* playlist) { playlist_ = playlist; }
+  Playlist* GetPlaylist() const { return playlist_; }
+
+  bool PlayPath(const QString& path);
+  bool PlayRow(int row);
+  void StopPlay();
+  void PlayCommand();
+  void PauseCommand();
+  void PreviousCommand();
+  void NextCommand();
+  void OpenCommand();
+  // MSG_TRACK_ENDED; returns 0.
+  int TrackEnded();
+  // The playlist editor asks for a row (message 0x40E): 1 if it started, else 0.
+  int RowRequest(int row);
+  // MSG_SLIDER_TRACK and MSG_SLIDER_SET, by slider id; return 0.
+  int SliderTrack(int sliderId);
+  int SliderSet(int sliderId);
+  // A player function of the button window (0 to 16); returns 0.
+  int RunFunction(int number);
+  // Command 32837.
+  void SpeedDialog();
+  // Timers 10, 101, 102 and 103; other ids are ignored.
+  void OnTimer(int timerId);
+
+  bool IsPlaying() const { return playing_; }
+  bool IsStoppedByUser() const { return stoppedByUser_; }
+  int LoopA() const { return loopA_; }
+  int LoopB() const { return loopB_; }
+  float Speed() const { return speed_; }
+  VolumeOptions& Volume() { return volume_; }
+  const VolumeOptions& Volume() const { return volume_; }
+
+ private:
+  void VolumeStep(bool up);
+  void SpeedStep(int function);
+  void LoopStep();
+  void FollowPosition();
+  void CheckLoop();
+
+  PluginManager& plugins_;
+  PlaybackHost& host_;
+  SkinSlider& volumeSlider_;
+  SkinSlider& balanceSlider_;
+  SkinSlider& positionSlider_;
+  Playlist* playlist_ = nullptr;
+
+  bool playing_ = false;
+  bool stoppedByUser_ = false;
+  int loopA_ = -1;
+  int loopB_ = -1;
+  float speed_ = 1.0f;
+  VolumeOptions volume_;
+};
