@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include "app/MainLayout.h"
 #include "app/PlayerOptions.h"
 #include "playback/HostCallbacks.h"
 #include "platform/MessageBox.h"
@@ -9,12 +10,21 @@
 #include "playlist/PlayOrder.h"
 #include "playlist/PlaylistSession.h"
 
+using namespace MainLayout;
 using PlayerOptions::ReadInt;
 using PlayerOptions::WriteInt;
+
+namespace {
+const QString kTitleText = QStringLiteral(" Tarnello v1.0 Beta");
+
+// A scale that would make the windows vanish or explode is taken as 100.
+int UsableScale(int scale) { return scale <= 0 || scale > 400 ? 100 : scale; }
+}  // namespace
 
 MainWindow::MainWindow() : MovableWindow(true, false, false, false), settings_(std::make_unique<SettingsFile>()) {}
 
 MainWindow::~MainWindow() {
+  playback_.reset();
   // Owned objects go in this order: plug-in manager, button window, settings,
   // skin, equalizer window, playlist editor window.
   pluginManager_.reset();
@@ -24,9 +34,11 @@ MainWindow::~MainWindow() {
   if (HostCallbacks::MainWindow() == GetHandle()) HostCallbacks::PublishMainWindow(nullptr);
 }
 
+Playlist* MainWindow::GetPlaylist() const { return playlistSession_ ? &playlistSession_->GetPlaylist() : nullptr; }
+
 bool MainWindow::Create(const QString& title) {
   // 1. The window itself; shown by the application once creation is complete.
-  if (!CreateTopLevel(title, Rect{}, 0, nullptr, false)) return false;
+  if (!CreateTopLevel(title, Rect{}, kWindowId, nullptr, false)) return false;
 
   // 2. The plug-in manager loads and starts every plug-in of "Plugins".
   const QString folder = Platform::ProgramFolder();
@@ -45,21 +57,21 @@ bool MainWindow::Create(const QString& title) {
   if (!settings_->LoadFromFile(folder + PlayerOptions::kFileName)) ShowMessageBox(this, "Option read fail!");
 
   // 6. The skinned child controls and text panels.
+  CreateControls();
+  playback_ = std::make_unique<PlaybackControl>(*pluginManager_, *this, volumeSlider_, balanceSlider_,
+                                                positionSlider_);
 
   // 7. Placement.
   ReadPlacement();
 
-  // 8.-10. The hardware-button window, fed from "hotkeys.ini" and section "buttons".
+  // 8.-10. The hardware-button window takes its place here, fed from "hotkeys.ini"
+  // and section "buttons" (which stays as read until then); its options are kept.
   unmap_ = ReadInt(*settings_, "UnMap", 1);
   beep_ = ReadInt(*settings_, "Beep", 1);
+  RegisterButtons();
 
   // 11. Repeat, then shuffle, handed to the play order as their toggles do.
-  repeatOn_ = ReadInt(*settings_, "Repeat", 0) > 0;
-  shuffleOn_ = ReadInt(*settings_, "Shuffle", 0) > 0;
-  if (PlayOrder* order = ThePlayOrder()) {
-    order->SetRepeat(repeatOn_);
-    order->SetShuffle(shuffleOn_);
-  }
+  ReadToggles();
 
   // 12. The equalizer and playlist editor windows, which read their own options.
   // Until the editor window exists its playlist is filled here, as the editor's
@@ -67,34 +79,57 @@ bool MainWindow::Create(const QString& title) {
   if (PlayOrder* order = ThePlayOrder()) {
     playlistSession_ = std::make_unique<PlaylistSession>(*order, GetHandle());
     playlistSession_->Load(commandLine_, *settings_, this);
+    playback_->SetPlaylist(&playlistSession_->GetPlaylist());
   }
 
-  // 13.-14. Scale of all three windows, then which secondary windows are shown.
-  scale_ = ReadInt(*settings_, "Scale", 100);
+  // 13. The scale of all three windows.
+  SetScale(UsableScale(ReadInt(*settings_, "Scale", 100)));
 
-  // 15.-17. Always-on-top, the volume behaviour, volume and balance.
+  // 14.-17. Which secondary windows are shown, always-on-top, the volume behaviour,
+  // volume and balance.
   ReadOptions();
 
-  // 18. Timers 103 and 104 of the display.
+  // 18. Timers of the display: idle reset while playing, end of armed messages.
+  SetTimer(TIMER_IDLE_RESET, 29000);
+  SetTimer(TIMER_MESSAGE, 1000);
+
   // 19. The skin applied to the main window.
+  ApplySkin();
   return true;
 }
 
-std::vector<SkinPackage> MainWindow::RefreshSkinPackages() {
-  std::vector<SkinPackage> packages = ListSkinPackages(Platform::ProgramFolder() + "Skins");
-  skinPackages_.clear();
-  for (const SkinPackage& package : packages) skinPackages_.append(package.path);
-  return packages;
-}
-
-void MainWindow::ChooseSkin(int command) {
-  const QString package = SkinPackageForCommand(skinPackages_, command);
-  if (package.isEmpty()) return;
-  if (!skin_->Load(package)) {
-    ShowMessageBox(this, "qsk load Fail!");
-    return;
+void MainWindow::CreateControls() {
+  const Rect none{};
+  for (size_t i = 0; i < pushButtons_.size(); ++i) {
+    const bool created = pushButtons_[i].Create(none, this, kPushButtons[i].id);
+    if (i == 0 && !created) ShowMessageBox(this, "Fail?");
   }
-  // The main window, the equalizer and the playlist editor re-apply the skin here.
+  equalizerToggle_.Create(none, this, ID_EQUALIZER);
+  playlistToggle_.Create(none, this, ID_PLAYLIST);
+  shuffleToggle_.Create(none, this, ID_SHUFFLE);
+  repeatToggle_.Create(none, this, ID_REPEAT);
+  volumeSlider_.Create(none, 14, 11, 0, this, SLIDER_VOLUME);
+  volumeSlider_.SetRange(0, 255, false);
+  balanceSlider_.Create(none, 14, 11, 0, this, SLIDER_BALANCE);
+  balanceSlider_.SetRange(-127, 127, false);
+  positionSlider_.Create(none, 29, 10, 0, this, SLIDER_POSITION);
+  positionSlider_.SetRange(0, 255, false);
+  titleText_.Create(none, this, ID_TITLE_TEXT);
+  titleText_.SetText(kTitleText);
+  titleText_.SetTextOffset(0, -1);
+  titleText_.SetFontHeight(14);
+  bitRateText_.Create(none, this, ID_BITRATE_TEXT);
+  bitRateText_.SetTextOffset(0, -2);
+  bitRateText_.SetFontHeight(13);
+  sampleRateText_.Create(none, this, ID_SAMPLERATE_TEXT);
+  sampleRateText_.SetTextOffset(1, -2);
+  sampleRateText_.SetFontHeight(13);
+  for (size_t i = 0; i < titleButtons_.size(); ++i) titleButtons_[i].Create(none, this, kTitleButtons[i].id);
+  // Created for its identifier only: never placed, never given a command.
+  unplacedToggle_.Create(none, this, ID_UNPLACED);
+  // The transport buttons and the menu button never move.
+  for (SkinButton& button : pushButtons_) button.SetDragMode(false, true, true, true);
+  titleButtons_[0].SetDragMode(false, true, true, true);
 }
 
 void MainWindow::ReadPlacement() {
@@ -105,16 +140,29 @@ void MainWindow::ReadPlacement() {
   MoveWindow(Rect::FromSize(x, y, width, height), true);
 }
 
+void MainWindow::ReadToggles() {
+  repeatToggle_.SetState(ReadInt(*settings_, "Repeat", 0) > 0 ? 1 : 0);
+  if (PlayOrder* order = ThePlayOrder()) order->SetRepeat(repeatToggle_.GetState());
+  shuffleToggle_.SetState(ReadInt(*settings_, "Shuffle", 0) > 0 ? 1 : 0);
+  if (PlayOrder* order = ThePlayOrder()) order->SetShuffle(shuffleToggle_.GetState());
+}
+
 void MainWindow::ReadOptions() {
+  // The secondary windows are shown or hidden here once they exist; their toggles
+  // follow the options already.
+  equalizerToggle_.SetState(ReadInt(*settings_, "EQ_Visible", 1) != 0 ? 1 : 0);
+  playlistToggle_.SetState(ReadInt(*settings_, "PL_Visible", 1) != 0 ? 1 : 0);
   SetTopMost(ReadInt(*settings_, "TopMost", 0));
-  useStartVolume_ = ReadInt(*settings_, "UseStartVol", 0);
-  useEndVolume_ = ReadInt(*settings_, "UseEndVol", 0);
-  startVolume_ = ReadInt(*settings_, "StartVolume", 50);
-  endVolume_ = ReadInt(*settings_, "EndVolume", 0);
-  volumeUpStep_ = ReadInt(*settings_, "VolUpStep", 10);
-  volumeDownStep_ = ReadInt(*settings_, "VolDownStep", 10);
-  volume_ = ReadInt(*settings_, "Volume", 128);
-  pan_ = ReadInt(*settings_, "Pan", 0);
+  VolumeOptions& v = playback_->Volume();
+  v.useStartVolume = ReadInt(*settings_, "UseStartVol", 0);
+  v.useEndVolume = ReadInt(*settings_, "UseEndVol", 0);
+  v.startVolume = ReadInt(*settings_, "StartVolume", 50);
+  v.endVolume = ReadInt(*settings_, "EndVolume", 0);
+  v.volumeUpStep = ReadInt(*settings_, "VolUpStep", 10);
+  v.volumeDownStep = ReadInt(*settings_, "VolDownStep", 10);
+  // The sliders clamp what they are given to their ranges.
+  volumeSlider_.SetPosition(ReadInt(*settings_, "Volume", 128));
+  balanceSlider_.SetPosition(ReadInt(*settings_, "Pan", 0));
 }
 
 void MainWindow::WriteOptions() {
@@ -125,21 +173,23 @@ void MainWindow::WriteOptions() {
   WriteInt(s, "Main_width", r.Width());
   WriteInt(s, "Main_height", r.Height());
   WriteInt(s, "Scale", scale_);
-  WriteInt(s, "Repeat", repeatOn_ ? 1 : 0);
-  WriteInt(s, "Shuffle", shuffleOn_ ? 1 : 0);
+  WriteInt(s, "Repeat", repeatToggle_.GetState() ? 1 : 0);
+  WriteInt(s, "Shuffle", shuffleToggle_.GetState() ? 1 : 0);
   WriteInt(s, "TopMost", IsTopMost());
-  WriteInt(s, "UseStartVol", useStartVolume_);
-  WriteInt(s, "UseEndVol", useEndVolume_);
-  WriteInt(s, "StartVolume", startVolume_);
-  WriteInt(s, "EndVolume", endVolume_);
-  WriteInt(s, "VolUpStep", volumeUpStep_);
-  WriteInt(s, "VolDownStep", volumeDownStep_);
+  const VolumeOptions& v = playback_->Volume();
+  WriteInt(s, "UseStartVol", v.useStartVolume);
+  WriteInt(s, "UseEndVol", v.useEndVolume);
+  WriteInt(s, "StartVolume", v.startVolume);
+  WriteInt(s, "EndVolume", v.endVolume);
+  WriteInt(s, "VolUpStep", v.volumeUpStep);
+  WriteInt(s, "VolDownStep", v.volumeDownStep);
   WriteInt(s, "Beep", beep_);
   // Section "buttons" is rewritten from the button window's bindings; until that
   // window exists the section stays exactly as it was read.
+  ReleaseButtons();
   WriteInt(s, "UnMap", unmap_);
-  WriteInt(s, "Volume", volume_);
-  WriteInt(s, "Pan", pan_);
+  WriteInt(s, "Volume", volumeSlider_.GetPosition());
+  WriteInt(s, "Pan", balanceSlider_.GetPosition());
 }
 
 void MainWindow::OnClose() {
@@ -165,8 +215,63 @@ void MainWindow::OnDestroy() {
 }
 
 void MainWindow::OnFocusGained() {
+  RedrawTitleBar();
+  if (unmap_) RegisterButtons();
   Platform::ShellFullScreen(this, Platform::SHELL_HIDE_TASKBAR);
   Platform::ShellFullScreen(this, Platform::SHELL_HIDE_INPUT_BUTTON);
+}
+
+void MainWindow::OnFocusLost(Window* newFocus) {
+  RedrawTitleBar();
+  // The equalizer and playlist editor windows count as the player: the buttons stay
+  // registered while one of them has the focus. They are not created yet.
+  (void)newFocus;
+  if (unmap_) ReleaseButtons();
+}
+
+intptr_t MainWindow::OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  switch (message) {
+    case MSG_TRACK_ENDED:
+      return playback_->TrackEnded();
+    case MSG_STREAM_RATES:
+      SetBitRate(int(intptr_t(wParam)));
+      SetSampleRate(int(lParam));
+      return 0;
+    case MSG_STREAM_CHANNELS:
+      SetChannels(int(intptr_t(wParam)));
+      return 0;
+    case MSG_PLAY_ROW:
+      return playback_->RowRequest(int(intptr_t(wParam)));
+    case MSG_CHILD_FOCUS_GAINED:
+      if (unmap_) RegisterButtons();
+      return 0;
+    case MSG_CHILD_FOCUS_LOST:
+      if (unmap_) ReleaseButtons();
+      return 0;
+    case MSG_SLIDER_TRACK:
+      return playback_->SliderTrack(int(lParam));
+    case MSG_SLIDER_SET:
+      return playback_->SliderSet(int(lParam));
+    case MSG_DRAG_BEGIN:
+      dragStartRect_ = GetWindowRect();
+      return 0;
+    case MSG_DRAG_END:
+      SnapAndCarryAfterDrag();
+      return 0;
+    case MSG_BUTTON_EVENT:
+      return playback_->RunFunction(int(intptr_t(wParam)));
+    default:
+      return MovableWindow::OnMessage(message, wParam, lParam);
+  }
+}
+
+void MainWindow::OnTimer(int timerId) {
+  if (timerId == TIMER_MESSAGE) {
+    TimerMessageTick();
+  } else {
+    playback_->OnTimer(timerId);
+  }
+  MovableWindow::OnTimer(timerId);
 }
 
 void MainWindow::OnStylusDown(Point client) {

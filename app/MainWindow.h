@@ -1,20 +1,31 @@
 #pragma once
 #include <QString>
+#include <array>
 #include <memory>
 
+#include "app/TextPanel.h"
+#include "playback/PlaybackControl.h"
 #include "playback/PluginManager.h"
 #include "settings/SettingsFile.h"
 #include "skin/MovableWindow.h"
+#include "skin/SkinButton.h"
 #include "skin/SkinPackages.h"
 #include "skin/SkinSet.h"
+#include "skin/SkinSlider.h"
+#include "skin/SkinToggle.h"
 
 class PlaylistSession;
+class Playlist;
 
 // The main player window. Creating it builds every long-lived object of the
 // player in a fixed order; closing it lets each save its state, writes the
-// settings file once and ends the program.
-class MainWindow : public MovableWindow {
+// settings file once and ends the program. Its buttons, menu, timers and the
+// messages of plug-ins and other windows drive the playback control it owns,
+// which shows its state through this window.
+class MainWindow : public MovableWindow, public PlaybackHost {
  public:
+  static constexpr int kWindowId = 0;
+
   MainWindow();
   ~MainWindow() override;
 
@@ -26,25 +37,106 @@ class MainWindow : public MovableWindow {
   // The program's arguments joined by single blanks; set before Create.
   void SetCommandLine(const QString& text) { commandLine_ = text; }
   SkinSet& Skin() { return *skin_; }
+  PlaybackControl* Playback() { return playback_.get(); }
+  Playlist* GetPlaylist() const;
 
   // Refills the package list of the Skins menus from the "Skins" folder and returns
   // the entries to show (label, path, command), in listing order.
   std::vector<SkinPackage> RefreshSkinPackages();
-  // A skin entry of the Skins menus: loads that package; "qsk load Fail!" when refused.
+  // A skin entry of the Skins menus: loads that package and applies it to every
+  // window; "qsk load Fail!" when refused.
   void ChooseSkin(int command);
 
+  // Display.
+  void SetScale(int scale);
+  int GetScale() const { return scale_; }
+  void ApplySkin();
+  void SetChannels(int channels);
+  void SetBitRate(int kbps);
+  void SetSampleRate(int hz);
+  int GetChannels() const { return channels_; }
+  int GetMinutes() const { return minutes_; }
+  int GetSeconds() const { return seconds_; }
+  int IsMessageArmed() const { return osdShown_; }
+
+  // The controls, by identifier (push buttons, toggles, title-bar buttons, sliders
+  // and text panels); null for an unknown identifier.
+  Window* Control(int id);
+  SkinToggle& Toggle(int id);
+  SkinSlider& VolumeSlider() { return volumeSlider_; }
+  SkinSlider& BalanceSlider() { return balanceSlider_; }
+  SkinSlider& PositionSlider() { return positionSlider_; }
+  TextPanel& TitlePanel() { return titleText_; }
+  TextPanel& BitRatePanel() { return bitRateText_; }
+  TextPanel& SampleRatePanel() { return sampleRateText_; }
+
+  // PlaybackHost: what playback control shows and asks through this window.
+  void SetTimeMs(int ms) override;
+  void SetTime(int minutes, int seconds) override;
+  int DisplayedTimeMs() const override;
+  void SetTitle(const QString& text) override;
+  void ShowMessage(const QString& text, bool armed) override;
+  void RestoreTitle() override;
+  void StartTimer(int id, int periodMs) override;
+  void StopTimer(int id) override;
+  bool AskOpenFile(const QString& filter, QString& path) override;
+  bool AskSpeed(int& position) override;
+  EqualizerState GetEqualizer() override;
+  void CloseMainWindow() override;
+  void ToggleScreen() override;
+  void PowerOff() override;
+  void ResetIdleTimer() override;
+
  protected:
+  intptr_t OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
+  void OnCommand(int commandId) override;
+  void OnTimer(int timerId) override;
+  void OnPaint(Canvas& canvas) override;
+  void OnSize(int width, int height) override;
   void OnClose() override;
   void OnDestroy() override;
   void OnFocusGained() override;
+  void OnFocusLost(Window* newFocus) override;
   // A press outside the controls drags the window (see MovableWindow).
   void OnStylusDown(Point client) override;
   void OnStylusUp(Point client) override;
 
  private:
+  // Creation steps.
+  void CreateControls();
   void ReadPlacement();
+  void ReadToggles();
   void ReadOptions();
   void WriteOptions();
+
+  // Display (MainDisplay.cpp).
+  void PlaceControls();
+  void DrawPiece(Canvas& canvas, SkinSlot slot, const SourceRect& source, const Rect& place);
+  void DrawTitleBar(Canvas& canvas);
+  void DrawLamps(Canvas& canvas);
+  void DrawTime(Canvas& canvas, const Rect& dirty);
+  Rect Scaled(const Rect& base) const;
+  void RedrawTitleBar();
+  void SkinButtons();
+  void SkinSliders();
+
+  // Commands and menu (MainCommands.cpp).
+  bool RouteSpecialCommand(int commandId);
+  void ShowPopupMenu();
+  void ScaleAllWindows(int scale);
+  void FitToScreen();
+  void ToggleWindow(int toggleId);
+  void FlipToggle(int toggleId);
+  void SnapAndCarryAfterDrag();
+  void TimerMessageTick();
+
+  // The places the dialogs and device functions of the player fill (MainDialogs.cpp).
+  void ButtonSettingDialog();
+  void VolumeDialog();
+  void PreferencesWindow();
+  void AboutBox();
+  void RegisterButtons();
+  void ReleaseButtons();
 
   // Creation order of the owned objects; the destructor releases them in this order:
   // plug-in manager, button window, settings, skin, equalizer, playlist.
@@ -56,28 +148,29 @@ class MainWindow : public MovableWindow {
   std::unique_ptr<SkinSet> skin_;
   QStringList skinPackages_;  // paths behind the Skins-menu entries, by command order
 
+  std::array<SkinButton, 6> pushButtons_;  // previous, play, pause, stop, next, open
+  SkinToggle equalizerToggle_;
+  SkinToggle playlistToggle_;
+  SkinToggle repeatToggle_;
+  SkinToggle shuffleToggle_;
+  SkinToggle unplacedToggle_;
+  std::array<SkinButton, 3> titleButtons_;  // menu, minimize, close
+  SkinSlider volumeSlider_;
+  SkinSlider balanceSlider_;
+  SkinSlider positionSlider_;
+  TextPanel titleText_;
+  TextPanel bitRateText_;
+  TextPanel sampleRateText_;
+  std::unique_ptr<PlaybackControl> playback_;
+
+  Rect dragStartRect_;
   bool closing_ = false;
   int scale_ = 100;
   int unmap_ = 1;
-  float speed_ = 1.0f;
-  int loopA_ = -1;
-  int loopB_ = -1;
-  bool playing_ = false;
-  bool stoppedByUser_ = false;
   int osdShown_ = 0;
-
-  int useStartVolume_ = 0;
-  int useEndVolume_ = 0;
-  int startVolume_ = 50;
-  int endVolume_ = 0;
-  int volumeUpStep_ = 10;
-  int volumeDownStep_ = 10;
-
-  // Held here until their owning controls exist (toggles, sliders, button window),
-  // so every option read is written back unchanged.
-  bool repeatOn_ = false;
-  bool shuffleOn_ = false;
+  int channels_ = 0;
+  int minutes_ = 0;
+  int seconds_ = 0;
+  // Held here until the button window exists, so the option is written back unchanged.
   int beep_ = 1;
-  int volume_ = 128;
-  int pan_ = 0;
 };

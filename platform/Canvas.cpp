@@ -16,7 +16,13 @@ QFont MakeFont(int pixelHeight, const QString& face) {
 }
 }  // namespace
 
-Canvas::Canvas(QPainter& painter) : painter_(painter) {
+Rect Canvas::DirtyRect() const {
+  if (!dirty_.IsEmpty()) return dirty_;
+  const QRect all = painter_.viewport();
+  return Rect::FromSize(all.x(), all.y(), all.width(), all.height());
+}
+
+Canvas::Canvas(QPainter& painter, const Rect& dirty) : painter_(painter), dirty_(dirty) {
   painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
 }
 
@@ -38,6 +44,17 @@ void Canvas::DrawText(const Rect& rect, const QString& text, int pixelHeight, co
   painter_.setPen(ToQColor(textColour));
   const int h = align == AlignCenter ? Qt::AlignHCenter : align == AlignRight ? Qt::AlignRight : Qt::AlignLeft;
   painter_.drawText(ToQRect(rect), h | Qt::AlignVCenter | Qt::TextSingleLine, text);
+  painter_.restore();
+}
+
+void Canvas::DrawTextTopLeft(const Rect& rect, const QString& text, int pixelHeight, const QString& face,
+                             Colour textColour) {
+  if (rect.IsEmpty() || text.isEmpty()) return;
+  painter_.save();
+  painter_.setClipRect(ToQRect(rect));
+  painter_.setFont(MakeFont(pixelHeight, face));
+  painter_.setPen(ToQColor(textColour));
+  painter_.drawText(ToQRect(rect), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
   painter_.restore();
 }
 

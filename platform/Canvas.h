@@ -10,7 +10,10 @@ class QPainter;
 // nearest-neighbour sampling, solid fills, text and the dotted drag outline.
 class Canvas {
  public:
-  explicit Canvas(QPainter& painter);
+  // dirty: the part of the window being painted; an empty one stands for all of it.
+  explicit Canvas(QPainter& painter, const Rect& dirty = {});
+  // The part being painted; drawing outside it is clipped away.
+  Rect DirtyRect() const;
 
   // Copies source rectangle src of bitmap onto dst, scaling without smoothing.
   void StretchCopy(const QImage& bitmap, const Rect& src, const Rect& dst);
@@ -21,6 +24,9 @@ class Canvas {
   // given pixel height. With a background the rectangle is filled first.
   void DrawText(const Rect& rect, const QString& text, int pixelHeight, const QString& face,
                 Colour textColour, TextAlign align = AlignLeft, const Colour* background = nullptr);
+  // Draws text from the top-left corner of rect, on one line, clipped to rect.
+  void DrawTextTopLeft(const Rect& rect, const QString& text, int pixelHeight, const QString& face,
+                       Colour textColour);
   // Pixel width of text in that font.
   static int TextWidth(const QString& text, int pixelHeight, const QString& face);
   void DottedOutline(const Rect& rect);
@@ -29,4 +35,5 @@ class Canvas {
 
  private:
   QPainter& painter_;
+  Rect dirty_;
 };

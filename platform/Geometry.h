@@ -14,9 +14,9 @@ struct Rect {
   int right = 0;
   int bottom = 0;
 
-  static Rect FromSize(int x, int y, int width, int height) { return {x, y, x + width, y + height}; }
-  int Width() const { return right - left; }
-  int Height() const { return bottom - top; }
+  static constexpr Rect FromSize(int x, int y, int width, int height) { return {x, y, x + width, y + height}; }
+  constexpr int Width() const { return right - left; }
+  constexpr int Height() const { return bottom - top; }
   bool IsEmpty() const { return right <= left || bottom <= top; }
   bool Contains(Point p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
   friend bool operator==(const Rect&, const Rect&) = default;

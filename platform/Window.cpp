@@ -42,7 +42,15 @@ WindowWidget::WindowWidget(Window* owner, QWidget* parent, Qt::WindowFlags flags
   setAttribute(Qt::WA_NoSystemBackground);
 }
 
-WindowWidget::~WindowWidget() = default;
+WindowWidget::~WindowWidget() {
+  // Qt deletes child widgets with their parent; the Window that carried this one
+  // must not keep pointing at it.
+  if (owner_) {
+    for (const auto& [id, qtId] : owner_->timers_) killTimer(qtId);
+    owner_->timers_.clear();
+    owner_->widget_ = nullptr;
+  }
+}
 
 bool WindowWidget::event(QEvent* e) {
   if (e->type() == MessageEvent::kType) {
@@ -53,14 +61,15 @@ bool WindowWidget::event(QEvent* e) {
   return QWidget::event(e);
 }
 
-void WindowWidget::paintEvent(QPaintEvent*) {
+void WindowWidget::paintEvent(QPaintEvent* e) {
   if (!owner_) return;
   QPainter painter(this);
   if (owner_->eraseNext_) {
     painter.fillRect(rect(), Qt::white);
     owner_->eraseNext_ = false;
   }
-  Canvas canvas(painter);
+  const QRect dirty = e->rect();
+  Canvas canvas(painter, Rect::FromSize(dirty.x(), dirty.y(), dirty.width(), dirty.height()));
   owner_->OnPaint(canvas);
 }
 

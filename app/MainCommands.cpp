@@ -1,0 +1,206 @@
+// The main window's commands: its buttons and toggles, the popup menu, the
+// commands other windows send, the scale and fit-to-screen, and where the
+// windows go after a drag.
+#include <QCursor>
+#include <QMenu>
+
+#include "app/MainLayout.h"
+#include "app/MainWindow.h"
+#include "app/PopupMenu.h"
+#include "app/SnapCarry.h"
+#include "platform/MessageBox.h"
+#include "platform/System.h"
+#include "playlist/PlayOrder.h"
+
+using namespace MainLayout;
+
+bool MainWindow::RouteSpecialCommand(int commandId) {
+  // Commands of other windows and of the Skins menus come before the table.
+  switch (commandId) {
+    case CMD_REMOTE_PREVIOUS:
+      playback_->PreviousCommand();
+      return true;
+    case CMD_REMOTE_PLAY:
+      playback_->PlayCommand();
+      return true;
+    case CMD_REMOTE_PAUSE:
+      playback_->PauseCommand();
+      return true;
+    case CMD_REMOTE_STOP:
+      playback_->StopPlay();
+      return true;
+    case CMD_REMOTE_NEXT:
+      playback_->NextCommand();
+      return true;
+    default:
+      break;
+  }
+  if (commandId >= SKIN_BASE_COMMAND && commandId < SKIN_COMMAND_END) {
+    // The placeholder entry is grayed; ChooseSkin ignores it.
+    ChooseSkin(commandId);
+    return true;
+  }
+  return false;
+}
+
+void MainWindow::OnCommand(int commandId) {
+  if (RouteSpecialCommand(commandId)) return;
+  switch (commandId) {
+    case ID_CLOSE:
+    case CMD_EXIT:
+      Close();
+      break;
+    case ID_MINIMIZE:
+      Minimize();
+      break;
+    case ID_MENU:
+      ShowPopupMenu();
+      break;
+    case ID_PREVIOUS:
+      playback_->PreviousCommand();
+      break;
+    case ID_PLAY:
+      playback_->PlayCommand();
+      break;
+    case ID_PAUSE:
+      playback_->PauseCommand();
+      break;
+    case ID_STOP:
+      playback_->StopPlay();
+      break;
+    case ID_NEXT:
+      playback_->NextCommand();
+      break;
+    case ID_OPEN:
+      playback_->OpenCommand();
+      break;
+    case ID_EQUALIZER:
+    case ID_PLAYLIST:
+      ToggleWindow(commandId);
+      break;
+    case ID_REPEAT:
+      if (PlayOrder* order = ThePlayOrder()) order->SetRepeat(repeatToggle_.GetState());
+      break;
+    case ID_SHUFFLE:
+      if (PlayOrder* order = ThePlayOrder()) order->SetShuffle(shuffleToggle_.GetState());
+      break;
+    case CMD_SCALE_50:
+      ScaleAllWindows(50);
+      break;
+    case CMD_SCALE_75:
+      ScaleAllWindows(75);
+      break;
+    case CMD_SCALE_100:
+      ScaleAllWindows(100);
+      break;
+    case CMD_SCALE_150:
+      ScaleAllWindows(150);
+      break;
+    case CMD_SCALE_200:
+      ScaleAllWindows(200);
+      break;
+    case CMD_FIT_SCREEN:
+      FitToScreen();
+      break;
+    case CMD_BUTTONS:
+      ButtonSettingDialog();
+      break;
+    case CMD_VOLUME:
+      VolumeDialog();
+      break;
+    case CMD_SHOW_EQUALIZER:
+      FlipToggle(ID_EQUALIZER);
+      ToggleWindow(ID_EQUALIZER);
+      break;
+    case CMD_SHOW_PLAYLIST:
+      FlipToggle(ID_PLAYLIST);
+      ToggleWindow(ID_PLAYLIST);
+      break;
+    case CMD_ABOUT:
+      AboutBox();
+      break;
+    case CMD_TOPMOST:
+      SetTopMost(IsTopMost() ? 0 : 1);
+      break;
+    case CMD_PREFERENCES:
+      PreferencesWindow();
+      break;
+    case CMD_SHUFFLE:
+      FlipToggle(ID_SHUFFLE);
+      OnCommand(ID_SHUFFLE);
+      break;
+    case CMD_REPEAT:
+      FlipToggle(ID_REPEAT);
+      OnCommand(ID_REPEAT);
+      break;
+    case CMD_SPEED:
+      playback_->SpeedDialog();
+      break;
+    default:
+      // "Main Window", the grayed items and the playlist editor's own commands.
+      break;
+  }
+}
+
+void MainWindow::FlipToggle(int toggleId) {
+  SkinToggle& toggle = Toggle(toggleId);
+  toggle.SetState(toggle.GetState() ? 0 : 1);
+}
+
+void MainWindow::ToggleWindow(int toggleId) {
+  // Shows (on) or hides (off) the equalizer or playlist editor window once it exists;
+  // the toggle keeps its state for the options meanwhile.
+  (void)toggleId;
+}
+
+void MainWindow::ScaleAllWindows(int scale) {
+  SetScale(scale);
+  // The equalizer window and the playlist editor (keeping its size) follow here.
+}
+
+void MainWindow::FitToScreen() {
+  Platform::ShellFullScreen(this, Platform::SHELL_HIDE_TASKBAR);
+  ScaleAllWindows(88);
+  const Rect r = GetWindowRect();
+  MoveWindow(Rect::FromSize(0, 26, r.Width(), r.Height()), true);
+  // Below the main window come the equalizer (when shown), then the playlist editor
+  // filling the rest of the screen.
+}
+
+void MainWindow::ShowPopupMenu() {
+  MenuState state;
+  state.topMost = IsTopMost() != 0;
+  if (const PlayOrder* order = ThePlayOrder()) {
+    state.repeat = order->GetRepeat();
+    state.shuffle = order->GetShuffle();
+  }
+  std::unique_ptr<QMenu> menu = BuildPopupMenu(QStringLiteral("Tarnello"), state, RefreshSkinPackages());
+  const QAction* chosen = menu->exec(QCursor::pos());
+  // The command runs once the menu has gone, as a menu's command message does.
+  if (chosen && chosen->isEnabled() && chosen->data().isValid()) PostCommand(chosen->data().toInt());
+}
+
+void MainWindow::SnapAndCarryAfterDrag() {
+  // The equalizer and playlist editor windows are carried once they exist.
+  const SnapResult moved =
+      SnapAndCarry(dragStartRect_, GetWindowRect(), std::nullopt, std::nullopt, ScreenWidth(), ScreenHeight());
+  MoveWindow(moved.main, true);
+}
+
+std::vector<SkinPackage> MainWindow::RefreshSkinPackages() {
+  std::vector<SkinPackage> packages = ListSkinPackages(Platform::ProgramFolder() + "Skins");
+  skinPackages_.clear();
+  for (const SkinPackage& package : packages) skinPackages_.append(package.path);
+  return packages;
+}
+
+void MainWindow::ChooseSkin(int command) {
+  const QString package = SkinPackageForCommand(skinPackages_, command);
+  if (package.isEmpty()) return;
+  if (!skin_->Load(package)) {
+    ShowMessageBox(this, "qsk load Fail!");
+    return;
+  }
+  // The equalizer and the playlist editor apply it after the main window, once they exist.
+  ApplySkin();
+}

@@ -1,0 +1,44 @@
+// The places where the main window opens its dialogs and reaches the device's
+// services. Each dialog is one function here, filled by the dialog it opens.
+#include "app/MainWindow.h"
+#include "playback/OpenFilter.h"
+#include "platform/FileDialog.h"
+#include "platform/System.h"
+
+// "Buttons": the Button Setting dialog, which rewrites the bindings of the button window.
+void MainWindow::ButtonSettingDialog() {}
+
+// "Volume": the Volume Setting dialog over the volume options.
+void MainWindow::VolumeDialog() {}
+
+// "Preferences...": the preferences window with its plug-in page.
+void MainWindow::PreferencesWindow() {}
+
+// The program-name item: the about box.
+void MainWindow::AboutBox() {}
+
+// "Speed": the speed dialog, opened at position; false leaves the speed alone.
+bool MainWindow::AskSpeed(int&) { return false; }
+
+// The hardware-button window registers and releases the player's keys.
+void MainWindow::RegisterButtons() {}
+void MainWindow::ReleaseButtons() {}
+
+// "Screen Toggle" and "Exit & Power off".
+void MainWindow::ToggleScreen() {}
+void MainWindow::PowerOff() {}
+
+// The equalizer window's state; until it exists, what it holds at a first start.
+EqualizerState MainWindow::GetEqualizer() { return EqualizerState{}; }
+
+bool MainWindow::AskOpenFile(const QString& filter, QString& path) {
+  return ShowOpenFileDialog(this, OpenFilterToNameFilters(filter), path);
+}
+
+void MainWindow::CloseMainWindow() { Close(); }
+
+void MainWindow::ResetIdleTimer() { Platform::ResetIdleTimer(); }
+
+void MainWindow::StartTimer(int id, int periodMs) { SetTimer(id, periodMs); }
+
+void MainWindow::StopTimer(int id) { KillTimer(id); }

@@ -1,0 +1,242 @@
+// What the main window shows: the places of its controls at every scale, the
+// pieces it paints itself, the skin it hands its controls, and the display
+// operations playback uses.
+#include "app/MainLayout.h"
+#include "app/MainWindow.h"
+#include "platform/Canvas.h"
+#include "skin/Scale.h"
+
+using namespace MainLayout;
+
+Rect MainWindow::Scaled(const Rect& base) const {
+  return ScaleRect(scale_, base.left, base.top, base.Width(), base.Height());
+}
+
+Window* MainWindow::Control(int id) {
+  for (size_t i = 0; i < pushButtons_.size(); ++i)
+    if (kPushButtons[i].id == id) return &pushButtons_[i];
+  for (size_t i = 0; i < titleButtons_.size(); ++i)
+    if (kTitleButtons[i].id == id) return &titleButtons_[i];
+  switch (id) {
+    case ID_EQUALIZER:
+    case ID_PLAYLIST:
+    case ID_REPEAT:
+    case ID_SHUFFLE:
+    case ID_UNPLACED:
+      return &Toggle(id);
+    case SLIDER_VOLUME:
+      return &volumeSlider_;
+    case SLIDER_BALANCE:
+      return &balanceSlider_;
+    case SLIDER_POSITION:
+      return &positionSlider_;
+    case ID_TITLE_TEXT:
+      return &titleText_;
+    case ID_BITRATE_TEXT:
+      return &bitRateText_;
+    case ID_SAMPLERATE_TEXT:
+      return &sampleRateText_;
+    default:
+      return nullptr;
+  }
+}
+
+SkinToggle& MainWindow::Toggle(int id) {
+  switch (id) {
+    case ID_EQUALIZER:
+      return equalizerToggle_;
+    case ID_PLAYLIST:
+      return playlistToggle_;
+    case ID_REPEAT:
+      return repeatToggle_;
+    case ID_SHUFFLE:
+      return shuffleToggle_;
+    default:
+      return unplacedToggle_;
+  }
+}
+
+void MainWindow::PlaceControls() {
+  for (size_t i = 0; i < pushButtons_.size(); ++i) pushButtons_[i].MoveWindow(Scaled(kPushButtons[i].place), false);
+  for (const TogglePiece& piece : kToggles) Toggle(piece.id).MoveWindow(Scaled(piece.place), false);
+  volumeSlider_.MoveWindow(Scaled(kVolumePlace), false);
+  balanceSlider_.MoveWindow(Scaled(kBalancePlace), false);
+  positionSlider_.MoveWindow(Scaled(kPositionPlace), false);
+  for (size_t i = 0; i < titleButtons_.size(); ++i)
+    titleButtons_[i].MoveWindow(Scaled(kTitleButtons[i].place), false);
+  titleText_.MoveWindow(Scaled(kTitlePlace), false);
+  bitRateText_.MoveWindow(Scaled(kBitRatePlace), false);
+  sampleRateText_.MoveWindow(Scaled(kSampleRatePlace), false);
+}
+
+void MainWindow::OnSize(int, int) { PlaceControls(); }
+
+void MainWindow::SetScale(int scale) {
+  scale_ = scale;
+  volumeSlider_.SetThumbSize(ScaleValue(scale, 14), ScaleValue(scale, 11));
+  balanceSlider_.SetThumbSize(ScaleValue(scale, 14), ScaleValue(scale, 11));
+  positionSlider_.SetThumbSize(ScaleValue(scale, 29), ScaleValue(scale, 10));
+  titleText_.SetFontHeight(ScaleValue(scale, 14));
+  sampleRateText_.SetFontHeight(ScaleValue(scale, 13));
+  bitRateText_.SetFontHeight(ScaleValue(scale, 13));
+  const Rect r = GetWindowRect();
+  MoveWindow(Rect::FromSize(r.left, r.top, ScaleValue(scale, kWidth), ScaleValue(scale, kHeight)), true);
+  // A hidden window hears of its new size only when shown; its controls are placed now.
+  PlaceControls();
+  Invalidate(false);
+}
+
+void MainWindow::SkinButtons() {
+  const SkinSet& skin = *skin_;
+  for (size_t i = 0; i < pushButtons_.size(); ++i) {
+    const ButtonPiece& piece = kPushButtons[i];
+    pushButtons_[i].SetNormalImage(skin.Bitmap(piece.slot), piece.normal);
+    pushButtons_[i].SetPressedImage(skin.Bitmap(piece.slot), piece.pressed);
+    pushButtons_[i].Invalidate(true);
+  }
+  const QImage& shufrep = skin.Bitmap(SLOT_SHUFREP);
+  for (const TogglePiece& piece : kToggles) {
+    SkinToggle& toggle = Toggle(piece.id);
+    toggle.SetNormalImage(shufrep, piece.on);
+    toggle.SetPressedImage(shufrep, piece.onPressed);
+    toggle.SetOffImage(shufrep, piece.off);
+    toggle.SetOffPressedImage(shufrep, piece.offPressed);
+    toggle.Invalidate(true);
+  }
+}
+
+void MainWindow::SkinSliders() {
+  const SkinSet& skin = *skin_;
+  const QImage& volume = skin.Bitmap(SLOT_VOLUME);
+  volumeSlider_.RemoveAllFrames();
+  for (int k = 0; k < 28; ++k) volumeSlider_.AddFrame(volume, {0, 15 * k, 68, 13});
+  volumeSlider_.SetThumbImage(volume, kThumb);
+  volumeSlider_.SetThumbPressedImage(volume, kThumbPressed);
+  volumeSlider_.Invalidate(true);
+
+  // Balance frames run from the left end through the centre (y = 0) to the right end.
+  const QImage& balance = skin.Bitmap(SLOT_BALANCE);
+  balanceSlider_.RemoveAllFrames();
+  for (int k = 27; k >= 0; --k) balanceSlider_.AddFrame(balance, {9, 15 * k, 38, 13});
+  for (int k = 0; k < 28; ++k) balanceSlider_.AddFrame(balance, {9, 15 * k, 38, 13});
+  balanceSlider_.SetThumbImage(balance, kThumb);
+  balanceSlider_.SetThumbPressedImage(balance, kThumbPressed);
+  balanceSlider_.Invalidate(true);
+
+  const QImage& posbar = skin.Bitmap(SLOT_POSBAR);
+  positionSlider_.RemoveAllFrames();
+  positionSlider_.AddFrame(posbar, kPositionFrame);
+  positionSlider_.SetThumbImage(posbar, kPositionThumb);
+  positionSlider_.SetThumbPressedImage(posbar, kPositionThumbPressed);
+  positionSlider_.Invalidate(true);
+}
+
+void MainWindow::ApplySkin() {
+  // The playlist editor takes the skin's four list colours first, once it exists.
+  SkinButtons();
+  SkinSliders();
+  for (TextPanel* panel : {&titleText_, &bitRateText_, &sampleRateText_}) {
+    panel->SetTextColour(skin_->NormalText());
+    panel->SetBackColour(skin_->NormalBackground());
+    panel->Invalidate(true);
+  }
+  const QImage& titlebar = skin_->Bitmap(SLOT_TITLEBAR);
+  for (size_t i = 0; i < titleButtons_.size(); ++i) {
+    titleButtons_[i].SetNormalImage(titlebar, kTitleButtons[i].normal);
+    titleButtons_[i].SetPressedImage(titlebar, kTitleButtons[i].pressed);
+    titleButtons_[i].Invalidate(true);
+  }
+  Invalidate(false);
+}
+
+void MainWindow::DrawPiece(Canvas& canvas, SkinSlot slot, const SourceRect& source, const Rect& place) {
+  // A piece whose bitmap the skin lacks is skipped.
+  const QImage& bitmap = skin_->Bitmap(slot);
+  if (!bitmap.isNull()) canvas.StretchCopy(bitmap, source.ToRect(), Scaled(place));
+}
+
+void MainWindow::DrawTitleBar(Canvas& canvas) {
+  const Piece& title = HasFocus() ? kTitleActive : kTitleInactive;
+  DrawPiece(canvas, SLOT_TITLEBAR, title.source, title.place);
+}
+
+void MainWindow::DrawLamps(Canvas& canvas) {
+  const Lamps lamps = LampsFor(channels_);
+  const Piece& stereo = lamps.stereo ? kStereoLit : kStereoDark;
+  const Piece& mono = lamps.mono ? kMonoLit : kMonoDark;
+  DrawPiece(canvas, SLOT_MONOSTER, stereo.source, stereo.place);
+  DrawPiece(canvas, SLOT_MONOSTER, mono.source, mono.place);
+}
+
+void MainWindow::DrawTime(Canvas& canvas, const Rect& dirty) {
+  const std::array<int, 5> glyphs = TimeGlyphs(minutes_, seconds_);
+  for (size_t i = 0; i < glyphs.size(); ++i) {
+    const Rect place = Rect::FromSize(kGlyphPlaces[i].x, kGlyphPlaces[i].y, kGlyphWidth, kGlyphHeight);
+    const Rect scaled = Scaled(place);
+    // Glyphs outside the area being painted cost nothing to leave out.
+    if (scaled.right <= dirty.left || scaled.left >= dirty.right || scaled.bottom <= dirty.top ||
+        scaled.top >= dirty.bottom)
+      continue;
+    DrawPiece(canvas, SLOT_NUMBERS, {kGlyphWidth * glyphs[i], 0, kGlyphWidth, kGlyphHeight}, place);
+  }
+}
+
+void MainWindow::OnPaint(Canvas& canvas) {
+  DrawPiece(canvas, SLOT_MAIN, kBackground.source, kBackground.place);
+  DrawTitleBar(canvas);
+  DrawLamps(canvas);
+  DrawTime(canvas, canvas.DirtyRect());
+}
+
+void MainWindow::RedrawTitleBar() { RedrawNow(Scaled(kTitleActive.place)); }
+
+void MainWindow::SetChannels(int channels) {
+  if (channels < 0) channels = 0;
+  if (channels > 2) channels = 2;
+  if (channels == channels_) return;
+  channels_ = channels;
+  RedrawNow(Scaled(kMonoLit.place));
+  RedrawNow(Scaled(kStereoLit.place));
+}
+
+void MainWindow::SetTimeMs(int ms) {
+  int seconds = ms / 1000;
+  const int minutes = seconds / 60;
+  seconds -= minutes * 60;
+  SetTime(minutes, seconds);
+}
+
+void MainWindow::SetTime(int minutes, int seconds) {
+  const std::array<int, 5> before = TimeGlyphs(minutes_, seconds_);
+  minutes_ = minutes;
+  seconds_ = seconds;
+  const std::array<int, 5> after = TimeGlyphs(minutes_, seconds_);
+  // Only the glyphs that changed are drawn again: the display ticks five times a second.
+  for (size_t i = 0; i < after.size(); ++i) {
+    if (before[i] == after[i]) continue;
+    RedrawNow(Scaled(Rect::FromSize(kGlyphPlaces[i].x, kGlyphPlaces[i].y, kGlyphWidth, kGlyphHeight)));
+  }
+}
+
+int MainWindow::DisplayedTimeMs() const { return (minutes_ * 60 + seconds_) * 1000; }
+
+void MainWindow::SetBitRate(int kbps) { bitRateText_.SetText(kbps < 0 ? QString() : QString::asprintf("%d", kbps)); }
+
+void MainWindow::SetSampleRate(int hz) {
+  sampleRateText_.SetText(hz < 0 ? QString() : QString::asprintf("%d", hz / 1000));
+}
+
+void MainWindow::SetTitle(const QString& text) { titleText_.SetText(text); }
+
+void MainWindow::ShowMessage(const QString& text, bool armed) {
+  titleText_.ShowMessage(text);
+  if (armed) osdShown_ = 1;
+}
+
+void MainWindow::RestoreTitle() { titleText_.RestoreText(); }
+
+void MainWindow::TimerMessageTick() {
+  if (osdShown_ != 1) return;
+  titleText_.RestoreText();
+  osdShown_ = 0;
+}
