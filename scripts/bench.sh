@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh test
-scripts/build.sh
+scripts/build.sh -DTARNELLO_TESTS=ON
 status=0
 while IFS= read -r bench; do
   echo "== ${bench#build/}"

@@ -3,6 +3,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh test
-scripts/build.sh
+scripts/build.sh -DTARNELLO_TESTS=ON
 cd build
 ctest --output-on-failure -j2 "$@"
