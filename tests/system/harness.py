@@ -17,6 +17,7 @@ import time
 
 BUILD = os.environ.get("TARNELLO_BUILD", os.path.join(os.path.dirname(__file__), "../../build"))
 PROGRAM = os.path.join(BUILD, "Tarnello")
+STATE_FILES = ("tarnello.txt", "tarnello.m3u", "temp.pls")
 X11CLOSE = os.environ.get("TARNELLO_X11CLOSE", os.path.join(BUILD, "tests/system/x11close"))
 
 
@@ -53,7 +54,9 @@ class Player:
     def __init__(self, files=None, audio="null"):
         self.home = tempfile.mkdtemp(prefix="tarnello-home-")
         self.folder = os.path.join(self.home, "Tarnello")
-        shutil.copytree(PROGRAM, self.folder, symlinks=True)
+        # The player's own files (the build's first-start copies, or what a run of
+        # the player wrote) stay behind: every test starts from the files it names.
+        shutil.copytree(PROGRAM, self.folder, symlinks=True, ignore=shutil.ignore_patterns(*STATE_FILES))
         for name, content in (files or {}).items():
             self.write(name, content)
         runtime = os.path.join(self.home, "runtime")
