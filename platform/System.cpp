@@ -1,5 +1,6 @@
 #include "platform/System.h"
 
+#include <QGuiApplication>
 #include <QSocketNotifier>
 #include <algorithm>
 #include <csignal>
@@ -10,6 +11,12 @@
 #include <string>
 #include <sys/socket.h>
 #include <unistd.h>
+
+// Xlib comes last: its macros (None, Bool, Status) would break Qt's headers, and
+// its window id type is renamed so that it does not clash with class Window.
+#define Window XlibWindow
+#include <X11/Xlib.h>
+#undef Window
 
 namespace fs = std::filesystem;
 
@@ -52,6 +59,18 @@ void FreeLibrary(LibraryHandle library) {
 bool StartSockets() { return true; }
 
 void ShellFullScreen(Window*, int) {}
+
+void ResetIdleTimer() {
+#if QT_CONFIG(xcb)
+  // Qt answers with its own connection only when it runs on X11.
+  if (!qGuiApp) return;
+  auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  Display* display = x11 ? x11->display() : nullptr;
+  if (!display) return;
+  XResetScreenSaver(display);
+  XFlush(display);
+#endif
+}
 
 uint32_t Random() {
   static std::mutex mutex;

@@ -37,6 +37,10 @@ constexpr int SHELL_HIDE_INPUT_BUTTON = 8;
 // A desktop has no task bar of ours to hide: the call does nothing.
 void ShellFullScreen(Window* window, int flags);
 
+// Tells the display server the user is active, so the screen saver and the
+// screen blanking start their wait again. Does nothing off X11 (Wayland, offscreen).
+void ResetIdleTimer();
+
 // A 32-bit random number from a generator seeded once from the system.
 uint32_t Random();
 
