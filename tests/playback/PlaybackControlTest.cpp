@@ -1,0 +1,567 @@
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "playback/PlaybackControl.h"
+#include "playback/PluginManager.h"
+#include "playlist/PlayOrder.h"
+#include "playlist/Playlist.h"
+#include "skin/SkinSlider.h"
+#include "support/RecordingMessageBoxes.h"
+
+// Readable failure output for texts and lists of texts.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+
+namespace {
+
+// Records what playback control asks of the main window.
+class RecordingHost : public PlaybackHost {
+ public:
+  struct Message {
+    QString text;
+    bool armed;
+    bool operator==(const Message&) const = default;
+  };
+
+  void SetTimeMs(int ms) override { timeMs = ms; }
+  void SetTime(int minutes, int seconds) override { time = {minutes, seconds}; }
+  int DisplayedTimeMs() const override { return displayedMs; }
+  void SetTitle(const QString& text) override { title = text; }
+  void ShowMessage(const QString& text, bool armed) override { messages.push_back({text, armed}); }
+  void RestoreTitle() override { ++restores; }
+  void StartTimer(int id, int periodMs) override { timers[id] = periodMs; }
+  void StopTimer(int id) override { timers.erase(id); }
+  bool AskOpenFile(const QString& filter, QString& path) override {
+    askedFilters.append(filter);
+    path = openPath;
+    return openAnswer;
+  }
+  bool AskSpeed(int& position) override {
+    speedShown.push_back(position);
+    if (speedChoice >= 0) position = speedChoice;
+    return speedChoice >= 0;
+  }
+  EqualizerState GetEqualizer() override { return equalizer; }
+  void CloseMainWindow() override { events.append("close"); }
+  void ToggleScreen() override { events.append("screen"); }
+  void PowerOff() override { events.append("power"); }
+  void ResetIdleTimer() override { ++idleResets; }
+
+  bool Running(int id) const { return timers.count(id) != 0; }
+
+  int timeMs = -99;
+  std::pair<int, int> time{-1, -1};
+  int displayedMs = 0;
+  QString title = " Tarnello v1.0 Beta";
+  std::vector<Message> messages;
+  int restores = 0;
+  std::map<int, int> timers;
+  QStringList askedFilters;
+  bool openAnswer = false;
+  QString openPath;
+  std::vector<int> speedShown;
+  int speedChoice = -1;  // -1 cancels the speed dialog
+  EqualizerState equalizer;
+  QStringList events;
+  int idleResets = 0;
+};
+
+class PlaybackControlTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(root.isValid());
+    QDir(root.path()).mkpath("Plugins");
+    QDir(root.path()).mkpath("control");
+    controlDir = root.path() + "/control";
+    qputenv("TARNELLO_TEST_PLUGIN_DIR", controlDir.toUtf8());
+    ASSERT_TRUE(QFile::copy(TEST_PLUGIN, root.path() + "/Plugins/a.so"));
+    plugins = std::make_unique<PluginManager>(nullptr, root.path() + "/Plugins");
+    plugins->LoadAll();
+    ASSERT_EQ(plugins->Count(), 1);
+    ClearLog();
+    PublishPlayOrder(&order);
+    volume.SetRange(0, 255, false);
+    balance.SetRange(-127, 127, false);
+    position.SetRange(0, 255, false);
+    control = std::make_unique<PlaybackControl>(*plugins, host, volume, balance, position);
+    control->SetPlaylist(&playlist);
+  }
+  void TearDown() override {
+    control.reset();
+    plugins.reset();
+    PublishPlayOrder(nullptr);
+    qunsetenv("TARNELLO_TEST_PLUGIN_DIR");
+  }
+
+  void Control(const QString& name, const QString& text) {
+    QFile f(controlDir + "/a.so." + name);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text.toUtf8());
+  }
+  // The plug-in's calls since the last ClearLog, without the queries unless asked.
+  QStringList Log(bool withQueries = false) {
+    QFile f(controlDir + "/log.txt");
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    QStringList lines;
+    for (const QString& line : QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts)) {
+      const QString call = line.section(' ', 1);
+      const bool query = call.startsWith("isPlaybackPaused") || call.startsWith("playPositionMs") ||
+                         call.startsWith("trackLengthMs");
+      if (withQueries || !query) lines.append(call);
+    }
+    return lines;
+  }
+  void ClearLog() { QFile::remove(controlDir + "/log.txt"); }
+  QStringList Played() { return Log().filter("playFile"); }
+  void AddRows(std::initializer_list<const char*> paths) {
+    for (const char* p : paths) playlist.AddFile(p);
+  }
+  // Holds the plug-in's clock at ms, so positions read back exactly.
+  void HoldAt(int ms) {
+    plugins->PausePlayback();
+    plugins->SeekToMs(ms);
+  }
+  QString LastMessage() const { return host.messages.empty() ? QString() : host.messages.back().text; }
+
+  QTemporaryDir root;
+  QString controlDir;
+  RecordingMessageBoxes boxes;
+  RecordingHost host;
+  PlayOrder order;
+  Playlist playlist{order};
+  SkinSlider volume, balance, position;
+  std::unique_ptr<PluginManager> plugins;
+  std::unique_ptr<PlaybackControl> control;
+};
+
+TEST_F(PlaybackControlTest, PlayPathStartsTheTrackWithEqualizerVolumeAndSpeedThenTheTimers) {
+  volume.SetPosition(77);
+  ASSERT_TRUE(control->PlayPath("/m/a.tst"));
+  EXPECT_EQ(Log(), QStringList({"claimsFile /m/a.tst -> 1", "playFile /m/a.tst -> 0",
+                                "applyEqualizer 0 31,31,31,31,31,31,31,31,31,31 31", "applyVolume 77",
+                                "applySpeed 1.000"}));
+  EXPECT_TRUE(control->IsPlaying());
+  EXPECT_EQ(host.timers, (std::map<int, int>{{10, 200}, {101, 500}, {102, 300}}));
+  EXPECT_EQ(host.title, " Tarnello v1.0 Beta");  // a path alone has no title
+  EXPECT_TRUE(host.messages.empty());
+
+  // A replacing track: the old one is stopped first; the balance is not handed on.
+  ClearLog();
+  balance.SetPosition(40);
+  host.equalizer.enabled = 1;
+  host.equalizer.bands = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+  host.equalizer.preamp = 20;
+  ASSERT_TRUE(control->PlayPath("/m/b.tst"));
+  EXPECT_EQ(Log(), QStringList({"stopPlayback", "claimsFile /m/b.tst -> 1", "stopPlayback", "playFile /m/b.tst -> 0",
+                                "applyEqualizer 1 1,2,3,4,5,6,7,8,9,10 20", "applyVolume 77", "applySpeed 1.000"}));
+  EXPECT_TRUE(control->IsStoppedByUser());
+}
+
+TEST_F(PlaybackControlTest, AFailedStartLeavesTitleAndCurrentRowButHasStoppedThePreviousTrack) {
+  AddRows({"/m/a.tst", "/m/b.xyz"});
+  ASSERT_TRUE(control->RowRequest(0));
+  EXPECT_EQ(host.title, "1. a.tst");
+  EXPECT_EQ(playlist.GetCurrentRow(), 0);
+
+  ClearLog();
+  EXPECT_EQ(control->RowRequest(1), 0);  // no plug-in claims ".xyz"
+  EXPECT_EQ(playlist.GetCurrentRow(), 0);
+  EXPECT_EQ(host.title, "1. a.tst");
+  EXPECT_EQ(order.GetCurrent(), 1);  // the play order has moved all the same
+  EXPECT_FALSE(control->IsPlaying());
+  EXPECT_EQ(Log(), QStringList({"stopPlayback", "claimsFile /m/b.xyz -> 0"}));
+  EXPECT_TRUE(host.messages.empty());
+
+  // A plug-in that claims the file but cannot play it.
+  Control("play", "-1");
+  EXPECT_FALSE(control->PlayRow(0));
+  EXPECT_FALSE(control->IsPlaying());
+  EXPECT_FALSE(host.Running(TIMER_TIME_DISPLAY));
+}
+
+TEST_F(PlaybackControlTest, WithoutAPlaylistNothingPlaysAndNoDialogOpens) {
+  control->SetPlaylist(nullptr);
+  host.openAnswer = true;
+  host.openPath = "/m/a.tst";
+  EXPECT_FALSE(control->PlayRow(0));
+  control->PlayCommand();
+  control->OpenCommand();
+  control->NextCommand();
+  control->PreviousCommand();
+  EXPECT_EQ(control->RowRequest(0), 0);
+  EXPECT_EQ(control->TrackEnded(), 0);
+  EXPECT_EQ(control->RunFunction(1), 0);
+  EXPECT_TRUE(host.askedFilters.isEmpty());
+  EXPECT_FALSE(control->IsPlaying());
+  EXPECT_TRUE(Played().isEmpty());
+}
+
+TEST_F(PlaybackControlTest, StopKillsOnlyTheDisplayTimersAndResetsTimePositionAndLoop) {
+  AddRows({"/m/a.tst"});
+  ASSERT_TRUE(control->PlayRow(0));
+  HoldAt(30000);
+  control->RunFunction(13);
+  plugins->SeekToMs(40000);
+  control->RunFunction(13);
+  position.SetPosition(100);
+  ClearLog();
+
+  control->StopPlay();
+  EXPECT_FALSE(control->IsPlaying());
+  EXPECT_TRUE(control->IsStoppedByUser());
+  EXPECT_EQ(host.timers, (std::map<int, int>{{102, 300}}));
+  EXPECT_EQ(host.time, std::make_pair(0, 0));
+  EXPECT_EQ(position.GetPosition(), 0);
+  EXPECT_EQ(control->LoopA(), -1);
+  EXPECT_EQ(control->LoopB(), -1);
+  EXPECT_EQ(Log(), QStringList({"stopPlayback"}));
+  EXPECT_EQ(host.title, "1. a.tst");
+
+  // Timer 102 goes on ticking and finds no loop.
+  host.displayedMs = 50000;
+  control->OnTimer(TIMER_AB_LOOP);
+  EXPECT_TRUE(Log().filter("seekToMs").isEmpty());
+
+  // A stop while idle swallows nothing.
+  control->TrackEnded();
+  control->StopPlay();
+  EXPECT_FALSE(control->IsStoppedByUser());
+}
+
+TEST_F(PlaybackControlTest, AfterNextWhilePlayingOneTrackEndIsSwallowedAndTheSecondAdvances) {
+  AddRows({"/m/a.tst", "/m/b.tst", "/m/c.tst"});
+  ASSERT_EQ(control->RowRequest(0), 1);
+  EXPECT_FALSE(control->IsStoppedByUser());
+  control->NextCommand();
+  EXPECT_EQ(host.title, "2. b.tst");
+  EXPECT_TRUE(control->IsStoppedByUser());
+
+  ClearLog();
+  EXPECT_EQ(control->TrackEnded(), 0);
+  EXPECT_TRUE(Played().isEmpty());
+  EXPECT_EQ(playlist.GetCurrentRow(), 1);
+  EXPECT_FALSE(control->IsStoppedByUser());
+
+  control->TrackEnded();
+  EXPECT_EQ(Played(), QStringList({"playFile /m/c.tst -> 0"}));
+  EXPECT_EQ(playlist.GetCurrentRow(), 2);
+  EXPECT_EQ(host.title, "3. c.tst");
+}
+
+TEST_F(PlaybackControlTest, TheEndOfTheLastRowWithoutRepeatKeepsPlayingUntilStopOrPlay) {
+  AddRows({"/m/a.tst", "/m/b.tst"});
+  ASSERT_EQ(control->RowRequest(1), 1);
+  ClearLog();
+  control->TrackEnded();
+  EXPECT_TRUE(Played().isEmpty());
+  EXPECT_TRUE(control->IsPlaying());
+  EXPECT_EQ(host.timers, (std::map<int, int>{{10, 200}, {101, 500}, {102, 300}}));
+  EXPECT_EQ(host.title, "2. b.tst");
+  control->OnTimer(TIMER_IDLE_RESET);
+  EXPECT_EQ(host.idleResets, 1);
+
+  // Play restarts the current row.
+  control->PlayCommand();
+  EXPECT_EQ(Played(), QStringList({"playFile /m/b.tst -> 0"}));
+  EXPECT_EQ(playlist.GetCurrentRow(), 1);
+}
+
+TEST_F(PlaybackControlTest, PreviousAndNextWhileIdleOnlyMoveTheMarkedRow) {
+  AddRows({"/m/a.tst", "/m/b.tst"});
+  control->NextCommand();
+  EXPECT_EQ(playlist.GetCurrentRow(), 0);
+  control->NextCommand();
+  EXPECT_EQ(playlist.GetCurrentRow(), 1);
+  control->NextCommand();  // past the end: nothing
+  EXPECT_EQ(playlist.GetCurrentRow(), 1);
+  control->PreviousCommand();
+  EXPECT_EQ(playlist.GetCurrentRow(), 0);
+  EXPECT_TRUE(Played().isEmpty());
+  EXPECT_FALSE(control->IsPlaying());
+
+  // Play starts the marked row.
+  control->PlayCommand();
+  EXPECT_EQ(Played(), QStringList({"playFile /m/a.tst -> 0"}));
+  ClearLog();
+  control->NextCommand();
+  EXPECT_EQ(Played(), QStringList({"playFile /m/b.tst -> 0"}));
+}
+
+TEST_F(PlaybackControlTest, PlayOnAnEmptyPlaylistOpensTheFileDialogAndPlaysTheChoiceAsTheOnlyRow) {
+  control->PlayCommand();  // cancelled
+  ASSERT_EQ(host.askedFilters.size(), 1);
+  EXPECT_EQ(host.askedFilters[0], plugins->BuildOpenFilter());
+  EXPECT_EQ(playlist.GetCount(), 0);
+  EXPECT_TRUE(Played().isEmpty());
+
+  host.openAnswer = true;
+  host.openPath = "/music/song.tst";
+  control->PlayCommand();
+  ASSERT_EQ(playlist.GetCount(), 1);
+  EXPECT_EQ(playlist.GetPath(0), "/music/song.tst");
+  EXPECT_EQ(playlist.GetCurrentRow(), 0);
+  EXPECT_EQ(order.GetItemCount(), 1);
+  EXPECT_EQ(host.title, "1. song.tst");
+  EXPECT_TRUE(control->IsPlaying());
+  EXPECT_EQ(Played(), QStringList({"playFile /music/song.tst -> 0"}));
+  // The opened file is the current row of the play order too: its end plays nothing more.
+  EXPECT_EQ(order.GetCurrent(), 0);
+  ClearLog();
+  control->TrackEnded();
+  EXPECT_TRUE(Played().isEmpty());
+}
+
+TEST_F(PlaybackControlTest, PlayAndPauseResumeAPausedTrackAndPlayPauseAtZeroStartsTheRow) {
+  AddRows({"/m/a.tst", "/m/b.tst"});
+  ASSERT_TRUE(control->RowRequest(1));
+  control->PauseCommand();
+  ClearLog();
+  control->PlayCommand();
+  EXPECT_EQ(Log(), QStringList({"resumePlayback"}));
+  control->PauseCommand();
+  control->PauseCommand();
+  EXPECT_EQ(Log(), QStringList({"resumePlayback", "pausePlayback", "resumePlayback"}));
+
+  // Play / Pause: paused → resume; past the start → pause.
+  plugins->SeekToMs(5000);
+  ClearLog();
+  control->RunFunction(1);
+  EXPECT_EQ(Log(), QStringList({"pausePlayback"}));
+  ClearLog();
+  control->RunFunction(1);
+  EXPECT_EQ(Log(), QStringList({"resumePlayback"}));
+
+  // Stopped, the position is 0: the current row starts.
+  control->StopPlay();
+  ClearLog();
+  control->RunFunction(1);
+  EXPECT_EQ(Played(), QStringList({"playFile /m/b.tst -> 0"}));
+  EXPECT_TRUE(control->IsPlaying());
+}
+
+TEST_F(PlaybackControlTest, VolumeStepsClampTowardsTheirEndAndShowAnArmedPercentage) {
+  ASSERT_TRUE(control->PlayPath("/m/a.tst"));
+  ClearLog();
+  volume.SetPosition(250);
+  control->RunFunction(8);
+  EXPECT_EQ(volume.GetPosition(), 255);
+  EXPECT_EQ(host.messages.back(), (RecordingHost::Message{" VOLUME : 100%", true}));
+
+  volume.SetPosition(5);
+  control->RunFunction(9);
+  EXPECT_EQ(volume.GetPosition(), 0);
+  EXPECT_EQ(host.messages.back(), (RecordingHost::Message{" VOLUME : 0%", true}));
+
+  control->Volume().volumeUpStep = 128;
+  control->RunFunction(8);
+  EXPECT_EQ(LastMessage(), " VOLUME : 50%");
+  EXPECT_EQ(Log(), QStringList({"applyVolume 255", "applyVolume 0", "applyVolume 128"}));
+}
+
+TEST_F(PlaybackControlTest, DraggingVolumeAndBalanceAppliesAndShowsUnarmedThenReleaseRestores) {
+  ASSERT_TRUE(control->PlayPath("/m/a.tst"));
+  ClearLog();
+  volume.SetPosition(128);
+  EXPECT_EQ(control->SliderTrack(SLIDER_VOLUME), 0);
+  EXPECT_EQ(host.messages.back(), (RecordingHost::Message{" VOLUME : 50%", false}));
+
+  const std::vector<std::pair<int, QString>> balances = {{127, " BALANCE: 99% RIGHT"}, {64, " BALANCE: 50% RIGHT"},
+                                                         {0, " BALANCE: CENTER"},     {-64, " BALANCE: 50% LEFT"},
+                                                         {-127, " BALANCE: 99% LEFT"}};
+  for (const auto& [b, text] : balances) {
+    balance.SetPosition(b);
+    control->SliderTrack(SLIDER_BALANCE);
+    EXPECT_EQ(host.messages.back(), (RecordingHost::Message{text, false})) << b;
+  }
+  EXPECT_EQ(Log(), QStringList({"applyVolume 128", "applyBalance 127", "applyBalance 64", "applyBalance 0",
+                                "applyBalance -64", "applyBalance -127"}));
+
+  ClearLog();
+  EXPECT_EQ(control->SliderSet(SLIDER_VOLUME), 0);
+  control->SliderSet(SLIDER_BALANCE);
+  EXPECT_EQ(host.restores, 2);
+  EXPECT_EQ(Log(), QStringList({"applyVolume 128", "applyBalance -127"}));
+}
+
+TEST_F(PlaybackControlTest, SpeedStepsStayBetweenTheBoundsInSinglePrecision) {
+  ASSERT_TRUE(control->PlayPath("/m/a.tst"));
+  ClearLog();
+  for (int i = 0; i < 5; ++i) control->RunFunction(14);
+  EXPECT_EQ(control->Speed(), 1.4f);
+  QStringList texts;
+  for (const auto& m : host.messages) {
+    texts.append(m.text);
+    EXPECT_TRUE(m.armed);
+  }
+  EXPECT_EQ(texts, QStringList({" SPEED : x1.1", " SPEED : x1.2", " SPEED : x1.3", " SPEED : x1.4", " SPEED : x1.4"}));
+  EXPECT_EQ(Log().last(), "applySpeed 1.400");
+  control->SpeedDialog();  // cancelled
+  EXPECT_EQ(host.speedShown.back(), 14);
+  EXPECT_EQ(control->Speed(), 1.4f);
+
+  control->RunFunction(16);
+  EXPECT_EQ(control->Speed(), 1.0f);
+  EXPECT_EQ(LastMessage(), " SPEED : x1.0");
+  control->RunFunction(15);
+  control->RunFunction(15);
+  control->SpeedDialog();
+  EXPECT_EQ(host.speedShown.back(), 7);  // 0.79999995 x 10
+  control->RunFunction(15);
+  control->RunFunction(15);
+  EXPECT_EQ(control->Speed(), 0.6f);
+  control->RunFunction(15);
+  EXPECT_EQ(control->Speed(), 0.6f);
+  EXPECT_EQ(LastMessage(), " SPEED : x0.6");
+
+  // The dialog's choice is applied without a message.
+  const size_t shown = host.messages.size();
+  ClearLog();
+  host.speedChoice = 12;
+  control->SpeedDialog();
+  EXPECT_EQ(control->Speed(), 12.0f * 0.1f);
+  EXPECT_EQ(Log(), QStringList({"applySpeed 1.200"}));
+  EXPECT_EQ(host.messages.size(), shown);
+}
+
+TEST_F(PlaybackControlTest, TheABLoopSetsALoopsBackOnceTheDisplayPassesBAndReleases) {
+  ASSERT_TRUE(control->PlayPath("/m/a.tst"));
+  HoldAt(12300);
+  control->RunFunction(13);
+  EXPECT_EQ(control->LoopA(), 12300);
+  EXPECT_EQ(host.messages.back(), (RecordingHost::Message{" A<->B : Set A", false}));
+
+  plugins->SeekToMs(20000);
+  control->RunFunction(13);
+  EXPECT_EQ(control->LoopB(), 20000);
+  EXPECT_EQ(host.messages.back(), (RecordingHost::Message{" A<->B : Loop", false}));
+
+  ClearLog();
+  host.displayedMs = 20000;  // 0:20 is not past B
+  control->OnTimer(TIMER_AB_LOOP);
+  EXPECT_TRUE(Log().isEmpty());
+  host.displayedMs = 21000;
+  control->OnTimer(TIMER_AB_LOOP);
+  EXPECT_EQ(Log(), QStringList({"seekToMs 12300"}));
+
+  control->RunFunction(13);
+  EXPECT_EQ(control->LoopA(), -1);
+  EXPECT_EQ(control->LoopB(), -1);
+  EXPECT_EQ(host.messages.back(), (RecordingHost::Message{" A<->B : Release", true}));
+  ClearLog();
+  control->OnTimer(TIMER_AB_LOOP);
+  EXPECT_TRUE(Log().isEmpty());
+
+  // A new track does not inherit loop points.
+  control->RunFunction(13);
+  control->RunFunction(13);
+  control->PlayPath("/m/b.tst");
+  EXPECT_EQ(control->LoopA(), -1);
+  EXPECT_EQ(control->LoopB(), -1);
+}
+
+TEST_F(PlaybackControlTest, ABPointsAtZeroOrWithoutAPluginNeverLoopAndBBeforeAIsOrdered) {
+  // Without a plug-in the position is -1: A stays unset.
+  control->RunFunction(13);
+  control->RunFunction(13);
+  EXPECT_EQ(control->LoopA(), -1);
+  EXPECT_EQ(LastMessage(), " A<->B : Set A");
+
+  ASSERT_TRUE(control->PlayPath("/m/a.tst"));
+  HoldAt(0);
+  control->RunFunction(13);
+  plugins->SeekToMs(5000);
+  control->RunFunction(13);
+  ClearLog();
+  host.displayedMs = 9000;
+  control->OnTimer(TIMER_AB_LOOP);
+  EXPECT_TRUE(Log().isEmpty());
+
+  // B set before A after seeking back: the loop runs from the earlier point.
+  control->RunFunction(13);
+  plugins->SeekToMs(30000);
+  control->RunFunction(13);
+  plugins->SeekToMs(10000);
+  control->RunFunction(13);
+  EXPECT_EQ(control->LoopA(), 10000);
+  EXPECT_EQ(control->LoopB(), 30000);
+  ClearLog();
+  host.displayedMs = 11000;
+  control->OnTimer(TIMER_AB_LOOP);
+  EXPECT_TRUE(Log().isEmpty());
+}
+
+TEST_F(PlaybackControlTest, ReleasingThePositionSliderSeeksToItsFractionOfTheTrack) {
+  ASSERT_TRUE(control->PlayPath("/m/a.tst"));
+  const auto seekAt = [&](const char* length, int value) {
+    Control("length", length);
+    position.SetPosition(value);
+    ClearLog();
+    EXPECT_EQ(control->SliderSet(SLIDER_POSITION), 0);
+    return Log().filter("seekToMs");
+  };
+  EXPECT_EQ(seekAt("300000", 128), QStringList({"seekToMs 150588"}));
+  EXPECT_EQ(seekAt("2147483647", 255), QStringList({"seekToMs 2147483647"}));  // no 32-bit overflow
+  EXPECT_EQ(seekAt("-1", 128), QStringList({"seekToMs 0"}));
+  EXPECT_EQ(seekAt("-1", 255), QStringList({"seekToMs -1"}));
+  EXPECT_EQ(seekAt("0", 200), QStringList({"seekToMs 0"}));
+
+  // A slider whose range is empty does not seek.
+  position.SetRange(0, 0, false);
+  EXPECT_TRUE(seekAt("300000", 0).isEmpty());
+}
+
+TEST_F(PlaybackControlTest, ThePositionSliderFollowsPlaybackAndALengthOfZeroLeavesItAlone) {
+  ASSERT_TRUE(control->PlayPath("/m/a.tst"));
+  const auto followAt = [&](const char* length, int ms) {
+    Control("length", length);
+    HoldAt(ms);
+    control->OnTimer(TIMER_POSITION);
+    return position.GetPosition();
+  };
+  EXPECT_EQ(followAt("300000", 150000), 127);
+  EXPECT_EQ(followAt("2147483647", 2000000000), 237);  // no 32-bit overflow
+  EXPECT_EQ(followAt("0", 1000), 237);
+  EXPECT_EQ(followAt("-1", 1000), 0);  // below the minimum, clamped by the slider
+
+  position.SetRange(10, 20, false);
+  EXPECT_EQ(followAt("60000", 30000), 15);
+}
+
+TEST_F(PlaybackControlTest, TimersAndFunctionsSeekShowTheTimeAndReachTheWindow) {
+  control->OnTimer(TIMER_IDLE_RESET);
+  EXPECT_EQ(host.idleResets, 0);
+  ASSERT_TRUE(control->PlayPath("/m/a.tst"));
+  HoldAt(10000);
+  control->OnTimer(TIMER_TIME_DISPLAY);
+  EXPECT_EQ(host.timeMs, 10000);
+  control->OnTimer(TIMER_IDLE_RESET);
+  EXPECT_EQ(host.idleResets, 1);
+  ClearLog();
+  control->RunFunction(6);
+  control->RunFunction(6);
+  control->RunFunction(6);  // not clamped
+  control->RunFunction(7);
+  EXPECT_EQ(Log(), QStringList({"seekToMs 5000", "seekToMs 0", "seekToMs -5000", "seekToMs 0"}));
+
+  EXPECT_EQ(control->RunFunction(10), 0);
+  control->RunFunction(11);
+  control->RunFunction(12);
+  EXPECT_EQ(host.events, QStringList({"screen", "close", "close", "power"}));
+
+  ClearLog();
+  EXPECT_EQ(control->RunFunction(17), 0);
+  control->RunFunction(-1);
+  control->OnTimer(TIMER_MESSAGE);
+  EXPECT_TRUE(Log(true).isEmpty());
+  EXPECT_EQ(host.events.size(), 4);
+
+  // Only a playing track keeps the system awake.
+  control->StopPlay();
+  control->OnTimer(TIMER_IDLE_RESET);
+  EXPECT_EQ(host.idleResets, 1);
+}
+
+}  // namespace
