@@ -1,0 +1,253 @@
+// The main window as the player creates it, in a program folder of its own, drawn
+// from the colour-coded test skin so that a grabbed pixel names the sprite.
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "SkinControlTestSupport.h"
+#include "app/MainLayout.h"
+#include "app/MainWindow.h"
+#include "app/PopupMenu.h"
+#include "playlist/PlayOrder.h"
+#include "playlist/Playlist.h"
+#include "support/RecordingMessageBoxes.h"
+
+using namespace MainLayout;
+using namespace SkinTest;
+
+namespace {
+
+// Timers are driven by hand so the tests do not wait for them.
+class TestMainWindow : public MainWindow {
+ public:
+  using MainWindow::OnTimer;
+};
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(home_.isValid());
+    qputenv("TARNELLO_HOME", home_.path().toUtf8());
+    CopyFolder(TestSkinFolder(), home_.path() + "/Skins/Temporary");
+    PublishPlayOrder(&order_);
+  }
+  void TearDown() override {
+    window_.reset();
+    PublishPlayOrder(nullptr);
+    qunsetenv("TARNELLO_HOME");
+  }
+
+  static void CopyFolder(const QString& from, const QString& to) {
+    QDir().mkpath(to);
+    for (const QString& name : QDir(from).entryList(QDir::Files)) QFile::copy(from + "/" + name, to + "/" + name);
+  }
+  void Write(const QString& name, const QByteArray& text) {
+    QFile f(home_.path() + "/" + name);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+  }
+  QString Read(const QString& name) {
+    QFile f(home_.path() + "/" + name);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+  }
+  TestMainWindow& Start(const QByteArray& options = {}) {
+    if (!options.isEmpty()) Write("tarnello.txt", "[tarnello]\n" + options);
+    window_ = std::make_unique<TestMainWindow>();
+    EXPECT_TRUE(window_->Create("Tarnello"));
+    window_->Show();
+    QCoreApplication::processEvents();
+    return *window_;
+  }
+  Rect Place(int id) {
+    const QRect g = window_->Control(id)->Widget()->geometry();
+    return Rect::FromSize(g.x(), g.y(), g.width(), g.height());
+  }
+  QImage Grab() { return window_->Widget()->grab().toImage(); }
+
+  QTemporaryDir home_;
+  PlayOrder order_{0};
+  RecordingMessageBoxes boxes_;
+  std::unique_ptr<TestMainWindow> window_;
+};
+
+TEST_F(MainWindowTest, ControlsAndWindowFollowTheScale) {
+  TestMainWindow& w = Start("Scale=150\n");
+  EXPECT_EQ(w.GetWindowRect().Width(), 413);
+  EXPECT_EQ(w.GetWindowRect().Height(), 174);
+  EXPECT_EQ(Place(ID_PLAY), Rect::FromSize(59, 132, 35, 27));
+  EXPECT_EQ(Place(ID_CLOSE), Rect::FromSize(396, 5, 14, 14));
+  EXPECT_EQ(Place(SLIDER_POSITION), Rect::FromSize(24, 108, 372, 15));
+  EXPECT_EQ(w.VolumeSlider().ValueToThumb(0).Width(), 21);
+  EXPECT_EQ(w.VolumeSlider().ValueToThumb(0).Height(), 17);
+  EXPECT_EQ(w.PositionSlider().ValueToThumb(0).Width(), 44);
+  EXPECT_EQ(w.TitlePanel().FontHeight(), 21);
+  EXPECT_EQ(w.BitRatePanel().FontHeight(), 20);
+  // The unplaced toggle never gets a place.
+  EXPECT_TRUE(Place(ID_UNPLACED).IsEmpty());
+
+  w.Send(MSG_COMMAND, CMD_SCALE_50);
+  EXPECT_EQ(w.GetWindowRect().Width(), 138);
+  EXPECT_EQ(w.GetWindowRect().Height(), 58);
+  EXPECT_EQ(Place(ID_PLAY), Rect::FromSize(20, 44, 12, 9));
+  w.Send(MSG_COMMAND, CMD_SCALE_200);
+  EXPECT_EQ(w.GetWindowRect().Width(), 550);
+  EXPECT_EQ(Place(ID_NEXT), Rect::FromSize(216, 176, 44, 36));
+}
+
+TEST_F(MainWindowTest, FitToScreenUses88AndGoesBelowTheTaskBar) {
+  TestMainWindow& w = Start("Main_x=300\nMain_y=200\n");
+  w.Send(MSG_COMMAND, CMD_FIT_SCREEN);
+  EXPECT_EQ(w.GetScale(), 88);
+  EXPECT_EQ(w.GetWindowRect(), Rect::FromSize(0, 26, 242, 102));
+}
+
+TEST_F(MainWindowTest, UnusableScalesAreTakenAs100) {
+  for (const char* scale : {"0", "-5", "401", "abc"}) {
+    TestMainWindow& w = Start(QByteArray("Scale=") + scale + "\n");
+    EXPECT_EQ(w.GetScale(), 100) << scale;
+    EXPECT_EQ(w.GetWindowRect().Width(), 275) << scale;
+  }
+  EXPECT_EQ(Start("Scale=400\n").GetScale(), 400);
+}
+
+TEST_F(MainWindowTest, OptionsReachTheirControlsAndAreWrittenBack) {
+  TestMainWindow& w = Start("Volume=300\nPan=-200\nRepeat=5\nShuffle=0\nStartVolume=200\nEQ_Visible=0\n");
+  EXPECT_EQ(w.VolumeSlider().GetPosition(), 255);
+  EXPECT_EQ(w.BalanceSlider().GetPosition(), -127);
+  EXPECT_EQ(w.Toggle(ID_REPEAT).GetState(), 1);
+  EXPECT_TRUE(order_.GetRepeat());
+  EXPECT_EQ(w.Toggle(ID_SHUFFLE).GetState(), 0);
+  EXPECT_EQ(w.Toggle(ID_EQUALIZER).GetState(), 0);
+  EXPECT_EQ(w.Toggle(ID_PLAYLIST).GetState(), 1);
+  EXPECT_EQ(w.TitlePanel().Text(), " Tarnello v1.0 Beta");
+  w.Close();
+  const QString text = Read("tarnello.txt");
+  EXPECT_TRUE(text.contains("\nRepeat=1\n"));
+  EXPECT_TRUE(text.contains("\nVolume=255\n"));
+  EXPECT_TRUE(text.contains("\nPan=-127\n"));
+  EXPECT_TRUE(text.contains("\nStartVolume=200\n"));
+  EXPECT_TRUE(text.contains("\nEQ_Visible=0\n"));
+}
+
+TEST_F(MainWindowTest, TimeLampsAndBackgroundAreDrawnFromTheSkin) {
+  const SkinMap map = LoadTestSkinMap();
+  TestMainWindow& w = Start();
+  w.SetTimeMs(61500);
+  w.SetChannels(1);
+  QImage image = Grab();
+  const char* expected[] = {"numbers.blank", "numbers.digit0", "numbers.digit1", "numbers.digit0", "numbers.digit1"};
+  for (size_t i = 0; i < kGlyphPlaces.size(); ++i)
+    EXPECT_EQ(PixelAt(image, kGlyphPlaces[i].x + 4, kGlyphPlaces[i].y + 6), map.Colour(expected[i])) << i;
+  EXPECT_EQ(PixelAt(image, 212 + 13, 41 + 6), map.Colour("monoster.mono.lit"));
+  EXPECT_EQ(PixelAt(image, 239 + 14, 41 + 6), map.Colour("monoster.stereo.dark"));
+  EXPECT_EQ(PixelAt(image, 3, 60), map.Colour("main.background"));
+  EXPECT_EQ(PixelAt(image, 50 + 5, 92), map.Colour("cbuttons.play.normal"));
+
+  w.SetTimeMs(6000000);
+  w.SetChannels(5);
+  EXPECT_EQ(w.GetChannels(), 2);
+  image = Grab();
+  EXPECT_EQ(PixelAt(image, 36 + 4, 26 + 6), map.Colour("numbers.digit1"));
+  EXPECT_EQ(PixelAt(image, 239 + 14, 41 + 6), map.Colour("monoster.stereo.lit"));
+  EXPECT_EQ(PixelAt(image, 212 + 13, 41 + 6), map.Colour("monoster.mono.dark"));
+  w.SetChannels(-1);
+  EXPECT_EQ(w.GetChannels(), 0);
+  EXPECT_EQ(PixelAt(Grab(), 239 + 14, 41 + 6), map.Colour("monoster.stereo.dark"));
+}
+
+TEST_F(MainWindowTest, StreamMessagesFillTheRateTexts) {
+  TestMainWindow& w = Start();
+  w.Send(MSG_STREAM_RATES, 128, 44100);
+  w.Send(MSG_STREAM_CHANNELS, 2, 0);
+  EXPECT_EQ(w.BitRatePanel().Shown(), "128");
+  EXPECT_EQ(w.SampleRatePanel().Shown(), "44");
+  EXPECT_EQ(w.GetChannels(), 2);
+  w.SetSampleRate(22050);
+  EXPECT_EQ(w.SampleRatePanel().Shown(), "22");
+  w.Send(MSG_STREAM_RATES, uintptr_t(intptr_t(-1)), -1);
+  EXPECT_EQ(w.BitRatePanel().Shown(), "");
+  EXPECT_EQ(w.SampleRatePanel().Shown(), "");
+}
+
+TEST_F(MainWindowTest, ArmedMessagesEndAtTheNextTickOthersStay) {
+  TestMainWindow& w = Start();
+  w.SetTitle("1. Song");
+  w.ShowMessage(" VOLUME : 50%", true);
+  EXPECT_EQ(w.TitlePanel().Shown(), " VOLUME : 50%");
+  w.OnTimer(TIMER_MESSAGE);
+  EXPECT_EQ(w.TitlePanel().Shown(), "1. Song");
+  EXPECT_EQ(w.IsMessageArmed(), 0);
+
+  w.ShowMessage(" A<->B : Set A", false);
+  w.OnTimer(TIMER_MESSAGE);
+  w.OnTimer(TIMER_MESSAGE);
+  EXPECT_EQ(w.TitlePanel().Shown(), " A<->B : Set A");
+  w.SetTitle("2. Next");
+  EXPECT_EQ(w.TitlePanel().Shown(), "2. Next");
+}
+
+TEST_F(MainWindowTest, MenuCommandsFlipTogglesAndTheTopMostFlag) {
+  TestMainWindow& w = Start();
+  w.Send(MSG_COMMAND, CMD_REPEAT);
+  EXPECT_EQ(w.Toggle(ID_REPEAT).GetState(), 1);
+  EXPECT_TRUE(order_.GetRepeat());
+  w.Send(MSG_COMMAND, CMD_SHUFFLE);
+  EXPECT_TRUE(order_.GetShuffle());
+  w.Send(MSG_COMMAND, CMD_SHUFFLE);
+  EXPECT_FALSE(order_.GetShuffle());
+  w.Send(MSG_COMMAND, CMD_SHOW_PLAYLIST);
+  EXPECT_EQ(w.Toggle(ID_PLAYLIST).GetState(), 0);
+  w.Send(MSG_COMMAND, CMD_TOPMOST);
+  EXPECT_EQ(w.IsTopMost(), 1);
+
+  // "Main Window" and the grayed items change nothing.
+  const Rect before = w.GetWindowRect();
+  for (int command : {int(CMD_SHOW_MAIN), int(CMD_TIME_ELAPSED), int(CMD_DOUBLE_SIZE), int(CMD_LANGUAGE_DEFAULT),
+                      int(CMD_PLUGINS_NONE), SKIN_BASE_COMMAND, 32814})
+    w.Send(MSG_COMMAND, uintptr_t(command));
+  EXPECT_EQ(w.GetWindowRect(), before);
+  EXPECT_EQ(w.Toggle(ID_REPEAT).GetState(), 1);
+  EXPECT_TRUE(boxes_.boxes.empty() || boxes_.boxes.size() == 1);  // only "Option read fail!"
+}
+
+TEST_F(MainWindowTest, AQuickSecondTapIsASecondPress) {
+  Write("tarnello.m3u", "#EXTM3U\na.tst\nb.tst\nc.tst\nd.tst\n");
+  TestMainWindow& w = Start();
+  ASSERT_EQ(w.GetPlaylist()->GetCount(), 4);
+  Window& next = *w.Control(ID_NEXT);
+  Press(next, {5, 5});
+  Release(next, {5, 5});
+  Stylus(next, QEvent::MouseButtonDblClick, {5, 5});
+  Release(next, {5, 5});
+  // Not playing: Next only marks the row; twice from the start is the second row.
+  EXPECT_EQ(order_.GetCurrent(), 1);
+  EXPECT_EQ(w.GetPlaylist()->GetCurrentRow(), 1);
+}
+
+TEST_F(MainWindowTest, ASkinChosenFromTheMenuIsAppliedAndARefusedOneIsReported) {
+  const SkinMap map = LoadTestSkinMap();
+  QDir(home_.path() + "/Skins/Temporary").removeRecursively();
+  CopyFolder(DefaultSkinFolder(), home_.path() + "/Skins/Temporary");
+  QFile::copy(TARNELLO_TEST_SKIN_PACKAGE, home_.path() + "/Skins/Test.qsk");
+  // Listed (its name holds ".qsk") but neither a package nor a skin folder.
+  Write("Skins/Test.qsk.bak", "x");
+  TestMainWindow& w = Start();
+  EXPECT_NE(PixelAt(Grab(), 3, 60), map.Colour("main.background"));
+
+  const std::vector<SkinPackage> packages = w.RefreshSkinPackages();
+  ASSERT_EQ(packages.size(), 2u);
+  ASSERT_EQ(packages[0].label, "Test");
+  w.Send(MSG_COMMAND, uintptr_t(packages[1].command));
+  ASSERT_FALSE(boxes_.boxes.empty());
+  EXPECT_EQ(boxes_.boxes.back().text, "qsk load Fail!");
+  EXPECT_NE(PixelAt(Grab(), 3, 60), map.Colour("main.background"));
+  w.Send(MSG_COMMAND, uintptr_t(packages[0].command));
+  QCoreApplication::processEvents();
+  const QImage image = Grab();
+  EXPECT_EQ(PixelAt(image, 3, 60), map.Colour("main.background"));
+  EXPECT_EQ(PixelAt(image, 50 + 5, 92), map.Colour("cbuttons.play.normal"));
+  EXPECT_EQ(w.TitlePanel().TextColour(), w.Skin().NormalText());
+}
+
+}  // namespace
