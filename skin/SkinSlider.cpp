@@ -26,8 +26,18 @@ void SkinSlider::SetRange(int minimum, int maximum, bool redraw) {
 }
 
 void SkinSlider::SetPosition(int value) {
+  const int before = position_;
   position_ = Clamp(value);
-  Invalidate(true);
+  // The player moves the position slider twice a second: only what changed is drawn
+  // again, the thumb's old and new places while the background frame stays. The
+  // slider's background is never erased, its frame covers it.
+  if (position_ == before) return;
+  if (FrameIndexFor(before) != FrameIndexFor(position_)) {
+    Invalidate(false);
+    return;
+  }
+  Invalidate(ValueToThumb(before), false);
+  Invalidate(ValueToThumb(position_), false);
 }
 
 void SkinSlider::SetThumbSize(int width, int height) {

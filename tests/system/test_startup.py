@@ -68,7 +68,7 @@ class OddSettings(unittest.TestCase):
            "VolDownStep=10\n"
            "Beep=1\n"
            "UnMap=1\n"
-           "Volume=300\n"
+           "Volume=200\n"
            "Pan=-20\n"
            "Main_x = 999\n"
            "Resume=-1\n"
@@ -96,7 +96,8 @@ class OddSettings(unittest.TestCase):
             written = p.read("tarnello.txt")
             self.assertIn("Repeat=1\n", written)
             self.assertIn("Shuffle=0\n", written)
-            self.assertIn("Volume=300\n", written)
+            # The volume slider keeps its position inside 0..255.
+            self.assertIn("Volume=255\n", written)
             self.assertIn("TopMost=5\n", written)
             self.assertEqual(written_order(["Repeat", "Shuffle", "Volume", "TopMost"]), keys_in_order(written))
 
