@@ -14,6 +14,14 @@ QFont MakeFont(int pixelHeight, const QString& face) {
   font.setStyleStrategy(QFont::NoSubpixelAntialias);
   return font;
 }
+// A font whose line (ascent plus descent) is cellHeight pixels tall, as the
+// text panels measure their font heights, rather than one of that em size.
+QFont MakeCellFont(int cellHeight, const QString& face) {
+  static const QFont reference = MakeFont(100, QString());
+  static const double emPerLine = 100.0 / QFontMetricsF(reference).height();
+  const double ratio = face.isEmpty() ? emPerLine : 100.0 / QFontMetricsF(MakeFont(100, face)).height();
+  return MakeFont(int(cellHeight * ratio + 0.5), face);
+}
 }  // namespace
 
 Rect Canvas::DirtyRect() const {
@@ -47,12 +55,12 @@ void Canvas::DrawText(const Rect& rect, const QString& text, int pixelHeight, co
   painter_.restore();
 }
 
-void Canvas::DrawTextTopLeft(const Rect& rect, const QString& text, int pixelHeight, const QString& face,
+void Canvas::DrawTextTopLeft(const Rect& rect, const QString& text, int cellHeight, const QString& face,
                              Colour textColour) {
   if (rect.IsEmpty() || text.isEmpty()) return;
   painter_.save();
   painter_.setClipRect(ToQRect(rect));
-  painter_.setFont(MakeFont(pixelHeight, face));
+  painter_.setFont(MakeCellFont(cellHeight, face));
   painter_.setPen(ToQColor(textColour));
   painter_.drawText(ToQRect(rect), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
   painter_.restore();

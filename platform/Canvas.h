@@ -24,8 +24,9 @@ class Canvas {
   // given pixel height. With a background the rectangle is filled first.
   void DrawText(const Rect& rect, const QString& text, int pixelHeight, const QString& face,
                 Colour textColour, TextAlign align = AlignLeft, const Colour* background = nullptr);
-  // Draws text from the top-left corner of rect, on one line, clipped to rect.
-  void DrawTextTopLeft(const Rect& rect, const QString& text, int pixelHeight, const QString& face,
+  // Draws text from the top-left corner of rect, on one line, clipped to rect, in a
+  // font whose line is cellHeight pixels tall.
+  void DrawTextTopLeft(const Rect& rect, const QString& text, int cellHeight, const QString& face,
                        Colour textColour);
   // Pixel width of text in that font.
   static int TextWidth(const QString& text, int pixelHeight, const QString& face);
