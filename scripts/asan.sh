@@ -7,7 +7,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 mkdir -p build-asan
 if [ ! -f build-asan/build.ninja ]; then
-  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARNELLO_ASAN=ON >build-asan/configure.log 2>&1 ||
+  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARNELLO_ASAN=ON -DTARNELLO_TESTS=ON >build-asan/configure.log 2>&1 ||
     { echo "SKIP: cannot configure the AddressSanitizer build"; tail -20 build-asan/configure.log; exit 77; }
 fi
 timeout 600 cmake --build build-asan -j2 --target media_hostile_tests test-decoder-copy
