@@ -148,14 +148,20 @@ void MainWindow::FlipToggle(int toggleId) {
 }
 
 void MainWindow::ToggleWindow(int toggleId) {
-  // Shows (on) or hides (off) the equalizer or playlist editor window once it exists;
-  // the toggle keeps its state for the options meanwhile.
-  (void)toggleId;
+  // Shows (on) or hides (off) the window; the playlist editor's toggle keeps its
+  // state for the options until that window exists.
+  if (toggleId != ID_EQUALIZER || !equalizerWindow_->Exists()) return;
+  if (equalizerToggle_.GetState()) {
+    equalizerWindow_->Show();
+  } else {
+    equalizerWindow_->Hide();
+  }
 }
 
 void MainWindow::ScaleAllWindows(int scale) {
   SetScale(scale);
-  // The equalizer window and the playlist editor (keeping its size) follow here.
+  equalizerWindow_->SetScale(scale);
+  // The playlist editor (keeping its size) follows here.
 }
 
 void MainWindow::FitToScreen() {
@@ -163,12 +169,18 @@ void MainWindow::FitToScreen() {
   ScaleAllWindows(88);
   const Rect r = GetWindowRect();
   MoveWindow(Rect::FromSize(0, 26, r.Width(), r.Height()), true);
-  // Below the main window come the equalizer (when shown), then the playlist editor
-  // filling the rest of the screen.
+  int y = 26 + r.Height();
+  if (equalizerWindow_->IsVisible()) {
+    const Rect client = equalizerWindow_->GetClientRect();
+    equalizerWindow_->MoveWindow(Rect::FromSize(0, y, client.Width(), client.Height()), true);
+    y += client.Height();
+  }
+  // The playlist editor fills the rest of the screen below.
 }
 
 void MainWindow::ShowPopupMenu() {
   MenuState state;
+  state.equalizerVisible = equalizerWindow_->IsVisible();
   state.topMost = IsTopMost() != 0;
   if (const PlayOrder* order = ThePlayOrder()) {
     state.repeat = order->GetRepeat();
@@ -181,10 +193,14 @@ void MainWindow::ShowPopupMenu() {
 }
 
 void MainWindow::SnapAndCarryAfterDrag() {
-  // The equalizer and playlist editor windows are carried once they exist.
+  std::optional<DockedWindow> equalizer;
+  if (equalizerWindow_->Exists())
+    equalizer = DockedWindow{equalizerWindow_->GetWindowRect(), equalizerWindow_->IsVisible()};
+  // The playlist editor is carried too once it exists.
   const SnapResult moved =
-      SnapAndCarry(dragStartRect_, GetWindowRect(), std::nullopt, std::nullopt, ScreenWidth(), ScreenHeight());
+      SnapAndCarry(dragStartRect_, GetWindowRect(), equalizer, std::nullopt, ScreenWidth(), ScreenHeight());
   MoveWindow(moved.main, true);
+  if (moved.equalizer) equalizerWindow_->MoveWindow(*moved.equalizer, true);
 }
 
 std::vector<SkinPackage> MainWindow::RefreshSkinPackages() {
@@ -201,6 +217,7 @@ void MainWindow::ChooseSkin(int command) {
     ShowMessageBox(this, "qsk load Fail!");
     return;
   }
-  // The equalizer and the playlist editor apply it after the main window, once they exist.
+  // The playlist editor applies it after the equalizer, once it exists.
   ApplySkin();
+  equalizerWindow_->ApplySkin();
 }

@@ -28,8 +28,7 @@ void MainWindow::ReleaseButtons() {}
 void MainWindow::ToggleScreen() {}
 void MainWindow::PowerOff() {}
 
-// The equalizer window's state; until it exists, what it holds at a first start.
-EqualizerState MainWindow::GetEqualizer() { return EqualizerState{}; }
+EqualizerState MainWindow::GetEqualizer() { return equalizerWindow_->GetEqualizer(); }
 
 bool MainWindow::AskOpenFile(const QString& filter, QString& path) {
   return ShowOpenFileDialog(this, OpenFilterToNameFilters(filter), path);

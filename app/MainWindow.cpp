@@ -7,6 +7,7 @@
 #include "playback/HostCallbacks.h"
 #include "platform/MessageBox.h"
 #include "platform/System.h"
+#include "skin/PlayerWindows.h"
 #include "playlist/PlayOrder.h"
 #include "playlist/PlaylistSession.h"
 
@@ -21,7 +22,10 @@ const QString kTitleText = QStringLiteral(" Tarnello v1.0 Beta");
 int UsableScale(int scale) { return scale <= 0 || scale > 400 ? 100 : scale; }
 }  // namespace
 
-MainWindow::MainWindow() : MovableWindow(true, false, false, false), settings_(std::make_unique<SettingsFile>()) {}
+MainWindow::MainWindow()
+    : MovableWindow(true, false, false, false),
+      settings_(std::make_unique<SettingsFile>()),
+      equalizerWindow_(std::make_unique<EqualizerWindow>()) {}
 
 MainWindow::~MainWindow() {
   playback_.reset();
@@ -30,6 +34,8 @@ MainWindow::~MainWindow() {
   pluginManager_.reset();
   settings_.reset();
   skin_.reset();
+  if (PlayerWindows::Main() == this) PlayerWindows::Publish(nullptr, nullptr, nullptr);
+  equalizerWindow_.reset();
   playlistSession_.reset();
   if (HostCallbacks::MainWindow() == GetHandle()) HostCallbacks::PublishMainWindow(nullptr);
 }
@@ -74,16 +80,12 @@ bool MainWindow::Create(const QString& title) {
   ReadToggles();
 
   // 12. The equalizer and playlist editor windows, which read their own options.
-  // Until the editor window exists its playlist is filled here, as the editor's
-  // creation does: from the command line or "tarnello.m3u", then "Resume".
-  if (PlayOrder* order = ThePlayOrder()) {
-    playlistSession_ = std::make_unique<PlaylistSession>(*order, GetHandle());
-    playlistSession_->Load(commandLine_, *settings_, this);
-    playback_->SetPlaylist(&playlistSession_->GetPlaylist());
-  }
+  CreateSecondaryWindows();
 
   // 13. The scale of all three windows.
-  SetScale(UsableScale(ReadInt(*settings_, "Scale", 100)));
+  const int scale = UsableScale(ReadInt(*settings_, "Scale", 100));
+  SetScale(scale);
+  equalizerWindow_->SetScale(scale);
 
   // 14.-17. Which secondary windows are shown, always-on-top, the volume behaviour,
   // volume and balance.
@@ -132,6 +134,18 @@ void MainWindow::CreateControls() {
   titleButtons_[0].SetDragMode(false, true, true, true);
 }
 
+void MainWindow::CreateSecondaryWindows() {
+  equalizerWindow_->Create(*skin_, *pluginManager_, *settings_, this);
+  // Until the editor window exists its playlist is filled here, as the editor's
+  // creation does: from the command line or "tarnello.m3u", then "Resume".
+  if (PlayOrder* order = ThePlayOrder()) {
+    playlistSession_ = std::make_unique<PlaylistSession>(*order, GetHandle());
+    playlistSession_->Load(commandLine_, *settings_, this);
+    playback_->SetPlaylist(&playlistSession_->GetPlaylist());
+  }
+  PlayerWindows::Publish(this, equalizerWindow_.get(), nullptr);
+}
+
 void MainWindow::ReadPlacement() {
   const int x = ReadInt(*settings_, "Main_x", 0);
   const int y = ReadInt(*settings_, "Main_y", 26);
@@ -148,9 +162,10 @@ void MainWindow::ReadToggles() {
 }
 
 void MainWindow::ReadOptions() {
-  // The secondary windows are shown or hidden here once they exist; their toggles
-  // follow the options already.
+  // The playlist editor is shown or hidden here once it exists; its toggle follows
+  // the option already.
   equalizerToggle_.SetState(ReadInt(*settings_, "EQ_Visible", 1) != 0 ? 1 : 0);
+  ToggleWindow(ID_EQUALIZER);
   playlistToggle_.SetState(ReadInt(*settings_, "PL_Visible", 1) != 0 ? 1 : 0);
   SetTopMost(ReadInt(*settings_, "TopMost", 0));
   VolumeOptions& v = playback_->Volume();
@@ -196,6 +211,7 @@ void MainWindow::OnClose() {
   if (closing_) return;
   closing_ = true;
   // 1. The equalizer and playlist editor windows save their options (and the playlist).
+  equalizerWindow_->Send(MSG_CLOSE);
   if (playlistSession_) playlistSession_->Save(*settings_);
   // 2. Every plug-in is shut down and released.
   if (pluginManager_) pluginManager_->UnloadAll();
@@ -224,8 +240,8 @@ void MainWindow::OnFocusGained() {
 void MainWindow::OnFocusLost(Window* newFocus) {
   RedrawTitleBar();
   // The equalizer and playlist editor windows count as the player: the buttons stay
-  // registered while one of them has the focus. They are not created yet.
-  (void)newFocus;
+  // registered while one of them has the focus.
+  if (newFocus && (newFocus == PlayerWindows::Equalizer() || newFocus == PlayerWindows::Playlist())) return;
   if (unmap_) ReleaseButtons();
 }
 

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/TextPanel.h"
+#include "equalizer/EqualizerWindow.h"
 #include "playback/PlaybackControl.h"
 #include "playback/PluginManager.h"
 #include "settings/SettingsFile.h"
@@ -39,6 +40,7 @@ class MainWindow : public MovableWindow, public PlaybackHost {
   SkinSet& Skin() { return *skin_; }
   PlaybackControl* Playback() { return playback_.get(); }
   Playlist* GetPlaylist() const;
+  EqualizerWindow& Equalizer() { return *equalizerWindow_; }
 
   // Refills the package list of the Skins menus from the "Skins" folder and returns
   // the entries to show (label, path, command), in listing order.
@@ -104,6 +106,7 @@ class MainWindow : public MovableWindow, public PlaybackHost {
  private:
   // Creation steps.
   void CreateControls();
+  void CreateSecondaryWindows();
   void ReadPlacement();
   void ReadToggles();
   void ReadOptions();
@@ -146,6 +149,7 @@ class MainWindow : public MovableWindow, public PlaybackHost {
   std::unique_ptr<PlaylistSession> playlistSession_;
   QString commandLine_;
   std::unique_ptr<SkinSet> skin_;
+  std::unique_ptr<EqualizerWindow> equalizerWindow_;
   QStringList skinPackages_;  // paths behind the Skins-menu entries, by command order
 
   std::array<SkinButton, 6> pushButtons_;  // previous, play, pause, stop, next, open

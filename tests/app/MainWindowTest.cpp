@@ -250,4 +250,45 @@ TEST_F(MainWindowTest, ASkinChosenFromTheMenuIsAppliedAndARefusedOneIsReported) 
   EXPECT_EQ(w.TitlePanel().TextColour(), w.Skin().NormalText());
 }
 
+TEST_F(MainWindowTest, TheEqualizerFollowsItsToggleTheScaleAndTheMainWindow) {
+  TestMainWindow& w = Start("Main_x=100\nMain_y=200\nEQ_x=100\nEQ_y=316\n");
+  EqualizerWindow& eq = w.Equalizer();
+  EXPECT_TRUE(eq.IsVisible());
+  EXPECT_EQ(w.Toggle(ID_EQUALIZER).GetState(), 1);
+  w.Send(MSG_COMMAND, CMD_SHOW_EQUALIZER);
+  EXPECT_FALSE(eq.IsVisible());
+  EXPECT_EQ(w.Toggle(ID_EQUALIZER).GetState(), 0);
+  Press(*w.Control(ID_EQUALIZER), {2, 2});
+  Release(*w.Control(ID_EQUALIZER), {2, 2});
+  DeliverPosted();
+  EXPECT_TRUE(eq.IsVisible());
+
+  // Docked under the main window: a drag of the main window carries it along.
+  w.Send(MSG_DRAG_BEGIN);
+  w.MoveWindow(Rect::FromSize(300, 150, 275, 116));
+  w.Send(MSG_DRAG_END);
+  EXPECT_EQ(eq.GetWindowRect(), Rect::FromSize(300, 266, 275, 116));
+
+  w.Send(MSG_COMMAND, CMD_SCALE_50);
+  EXPECT_EQ(eq.GetWindowRect().Width(), 138);
+  EXPECT_EQ(eq.GetScale(), 50);
+  w.Send(MSG_COMMAND, CMD_FIT_SCREEN);
+  EXPECT_EQ(eq.GetScale(), 88);
+  EXPECT_EQ(eq.GetWindowRect(), Rect::FromSize(0, 26 + 102, 242, 102));
+
+  w.Close();
+  const QString text = Read("tarnello.txt");
+  // The equalizer writes its keys before the main window writes its own.
+  EXPECT_LT(text.indexOf("EQ_Visible=1"), text.indexOf("Scale="));
+  EXPECT_TRUE(text.contains("\nEQ_y=128\n"));
+}
+
+TEST_F(MainWindowTest, AHiddenEqualizerStaysHiddenAndStillHandsItsStateToATrack) {
+  TestMainWindow& w = Start("EQ_Visible=0\nEQOn=1\nEQ5=10\n");
+  EXPECT_FALSE(w.Equalizer().IsVisible());
+  const EqualizerState state = w.GetEqualizer();
+  EXPECT_EQ(state.enabled, 1);
+  EXPECT_EQ(state.bands[5], 10);
+}
+
 }  // namespace

@@ -4,7 +4,8 @@ import unittest
 from harness import Player
 
 # Keys the secondary windows write into section "tarnello" before the main window's.
-SECONDARY_KEYS = ["Resume"]
+SECONDARY_KEYS = (["EQ_Visible", "EQ_x", "EQ_y", "EQ_width", "EQ_height", "EQOn", "EQAuto", "EQPreset"]
+                  + ["EQ%d" % k for k in range(10)] + ["Resume"])
 MAIN_KEYS = ["Main_x", "Main_y", "Main_width", "Main_height", "Scale", "Repeat", "Shuffle", "TopMost",
              "UseStartVol", "UseEndVol", "StartVolume", "EndVolume", "VolUpStep", "VolDownStep", "Beep",
              "UnMap", "Volume", "Pan"]
@@ -73,6 +74,8 @@ class OddSettings(unittest.TestCase):
            "Main_x = 999\n"
            "Resume=-1\n"
            "EQ_x=12\n"
+           "EQ_Visible=1\nEQ_y=100\nEQ_width=275\nEQ_height=116\nEQOn=1\nEQAuto=0\nEQPreset=40\n"
+           + "".join("EQ%d=%d\n" % (k, 20 + k) for k in range(10)) +
            "File1=/Music/[Live] track\n"
            "[buttons]\n"
            "Hotkey0=3/1/193\n"

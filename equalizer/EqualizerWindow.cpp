@@ -1,0 +1,249 @@
+#include "equalizer/EqualizerWindow.h"
+
+#include "equalizer/EqPresets.h"
+#include "equalizer/EqualizerDock.h"
+#include "equalizer/PresetDialog.h"
+#include "playback/PluginManager.h"
+#include "platform/Canvas.h"
+#include "platform/System.h"
+#include "settings/SettingsFile.h"
+#include "skin/PlayerWindows.h"
+#include "skin/Scale.h"
+#include "skin/SkinSet.h"
+
+namespace {
+const QString kSection = QStringLiteral("tarnello");
+constexpr int kWidth = 275;
+constexpr int kHeight = 116;
+constexpr int kThumb = 11;
+constexpr SourceRect kThumbSource{0, 164, 11, 11};
+constexpr SourceRect kThumbPressedSource{0, 176, 11, 11};
+
+int ReadInt(const SettingsFile& settings, const QString& key, int defaultValue) {
+  QString value;
+  settings.GetString(kSection, key, QString::number(defaultValue), value);
+  return ParseDecimal(value);
+}
+
+void WriteInt(SettingsFile& settings, const QString& key, int value) {
+  settings.WriteString(kSection, key, QString::number(value));
+}
+
+std::optional<Rect> RectOf(const Window* w) {
+  if (!w || !w->Exists()) return std::nullopt;
+  return w->GetWindowRect();
+}
+}  // namespace
+
+EqualizerWindow::EqualizerWindow() : MovableWindow(true, false, false, false) {}
+
+EqualizerWindow::~EqualizerWindow() = default;
+
+bool EqualizerWindow::Create(SkinSet& skin, PluginManager& plugins, SettingsFile& settings, Window* owner) {
+  skin_ = &skin;
+  plugins_ = &plugins;
+  settings_ = &settings;
+  if (!CreateTopLevel(QStringLiteral("Equalizer"), Rect{}, kWindowId, owner, false)) return false;
+  CreateControls();
+  const int x = ReadInt(settings, "EQ_x", 0);
+  const int y = ReadInt(settings, "EQ_y", 100);
+  const int width = ReadInt(settings, "EQ_width", 275);
+  const int height = ReadInt(settings, "EQ_height", 116);
+  MoveWindow(Rect::FromSize(x, y, width, height), true);
+  ReadOptions();
+  ApplySkin();
+  return true;
+}
+
+void EqualizerWindow::CreateControls() {
+  const Rect none{};
+  onSwitch_.Create(none, this, ID_ON);
+  autoSwitch_.Create(none, this, ID_AUTO);
+  presetsButton_.Create(none, this, ID_PRESETS);
+  preamp_.Create(none, kThumb, kThumb, SkinSlider::kVertical, this, ID_PREAMP);
+  preamp_.SetRange(0, 63, false);
+  for (int k = 0; k < 10; ++k) {
+    bands_[size_t(k)].Create(none, kThumb, kThumb, SkinSlider::kVertical, this, ID_FIRST_BAND + k);
+    bands_[size_t(k)].SetRange(0, 63, false);
+  }
+}
+
+void EqualizerWindow::ReadOptions() {
+  onSwitch_.SetState(ReadInt(*settings_, "EQOn", 0) > 0 ? 1 : 0);
+  autoSwitch_.SetState(ReadInt(*settings_, "EQAuto", 0) > 0 ? 1 : 0);
+  // The sliders keep what they are given inside 0..63.
+  preamp_.SetPosition(ReadInt(*settings_, "EQPreset", 31));
+  for (int k = 0; k < 10; ++k) bands_[size_t(k)].SetPosition(ReadInt(*settings_, QString("EQ%1").arg(k), 31));
+}
+
+void EqualizerWindow::WriteOptions() {
+  SettingsFile& s = *settings_;
+  WriteInt(s, "EQ_Visible", IsVisible() ? 1 : 0);
+  const Rect r = GetWindowRect();
+  WriteInt(s, "EQ_x", r.left);
+  WriteInt(s, "EQ_y", r.top);
+  WriteInt(s, "EQ_width", r.Width());
+  WriteInt(s, "EQ_height", r.Height());
+  WriteInt(s, "EQOn", onSwitch_.GetState());
+  WriteInt(s, "EQAuto", autoSwitch_.GetState());
+  WriteInt(s, "EQPreset", preamp_.GetPosition());
+  for (int k = 0; k < 10; ++k) WriteInt(s, QString("EQ%1").arg(k), bands_[size_t(k)].GetPosition());
+}
+
+void EqualizerWindow::OnClose() {
+  // The store goes to disk with the main window's options, once, at exit.
+  if (settings_) WriteOptions();
+  MovableWindow::OnClose();
+}
+
+void EqualizerWindow::PlaceControls() {
+  auto place = [this](Window& w, int x, int y, int width, int height) {
+    w.MoveWindow(ScaleRect(scale_, x, y, width, height), false);
+  };
+  place(onSwitch_, 14, 18, 24, 12);
+  place(autoSwitch_, 39, 18, 33, 12);
+  place(presetsButton_, 217, 18, 44, 12);
+  place(preamp_, 21, 38, 14, 64);
+  for (int k = 0; k < 10; ++k) place(bands_[size_t(k)], 78 + 18 * k, 38, 14, 64);
+}
+
+void EqualizerWindow::OnSize(int, int) { PlaceControls(); }
+
+void EqualizerWindow::SetScale(int scale) {
+  scale_ = scale;
+  const int thumb = ScaleValue(scale, kThumb);
+  preamp_.SetThumbSize(thumb, thumb);
+  for (SkinSlider& band : bands_) band.SetThumbSize(thumb, thumb);
+  const Rect r = GetWindowRect();
+  MoveWindow(Rect::FromSize(r.left, r.top, ScaleValue(scale, kWidth), ScaleValue(scale, kHeight)), true);
+  // A hidden window hears of its new size only when shown; its controls are placed now.
+  PlaceControls();
+  Invalidate(false);
+}
+
+void EqualizerWindow::ApplySkin() {
+  const QImage& eq = skin_->Bitmap(SLOT_EQMAIN);
+  onSwitch_.SetNormalImage(eq, {69, 119, 24, 12});
+  onSwitch_.SetPressedImage(eq, {187, 119, 24, 12});
+  onSwitch_.SetOffImage(eq, {10, 119, 24, 12});
+  onSwitch_.SetOffPressedImage(eq, {128, 119, 24, 12});
+  onSwitch_.Invalidate(true);
+  autoSwitch_.SetNormalImage(eq, {94, 119, 33, 12});
+  autoSwitch_.SetPressedImage(eq, {212, 119, 33, 12});
+  autoSwitch_.SetOffImage(eq, {35, 119, 33, 12});
+  autoSwitch_.SetOffPressedImage(eq, {153, 119, 33, 12});
+  autoSwitch_.Invalidate(true);
+  presetsButton_.SetNormalImage(eq, {224, 164, 44, 12});
+  presetsButton_.SetPressedImage(eq, {224, 176, 44, 12});
+  presetsButton_.Invalidate(true);
+  auto skinSlider = [&eq](SkinSlider& slider) {
+    slider.SetThumbImage(eq, kThumbSource);
+    slider.SetThumbPressedImage(eq, kThumbPressedSource);
+    slider.RemoveAllFrames();
+    // Fourteen frames along the lower row, then fourteen along the upper, right to left.
+    for (int y : {229, 164})
+      for (int x = 208; x >= 13; x -= 15) slider.AddFrame(eq, {x, y, 14, 64});
+    slider.Invalidate(true);
+  };
+  skinSlider(preamp_);
+  for (SkinSlider& band : bands_) skinSlider(band);
+  Invalidate(true);
+}
+
+Rect EqualizerWindow::PaintRect(int x, int y, int width, int height) const {
+  auto scaled = [this](int v) { return int(v * scale_ * 0.01 + 0.5); };
+  return Rect::FromSize(scaled(x), scaled(y), scaled(width), scaled(height));
+}
+
+void EqualizerWindow::OnPaint(Canvas& canvas) {
+  const QImage& eq = skin_ ? skin_->Bitmap(SLOT_EQMAIN) : QImage();
+  if (eq.isNull()) return;
+  canvas.StretchCopy(eq, Rect::FromSize(0, 0, 275, 116), PaintRect(0, 0, 275, 116));
+  const int stripTop = HasFocus() ? 134 : 149;
+  canvas.StretchCopy(eq, Rect::FromSize(0, stripTop, 275, 14), PaintRect(0, 0, 275, 14));
+}
+
+void EqualizerWindow::RedrawTitleStrip() { RedrawNow(PaintRect(0, 0, 275, 14)); }
+
+EqualizerState EqualizerWindow::GetEqualizer() const {
+  EqualizerState state;
+  state.enabled = onSwitch_.GetState();
+  for (int k = 0; k < 10; ++k) state.bands[size_t(k)] = int16_t(bands_[size_t(k)].GetPosition());
+  state.preamp = preamp_.GetPosition();
+  return state;
+}
+
+void EqualizerWindow::Apply(int enabled) {
+  const EqualizerState state = GetEqualizer();
+  plugins_->ApplyEqualizer(enabled, state.bands.data(), state.preamp);
+}
+
+void EqualizerWindow::LoadPreset() {
+  const int index = ChoosePreset(Widget());
+  if (index < 0 || index >= int(EqPresets().size())) return;
+  const EqPreset& preset = EqPresets()[size_t(index)];
+  for (int k = 0; k < 10; ++k) bands_[size_t(k)].SetPosition(preset.bands[size_t(k)]);
+  plugins_->ApplyEqualizer(onSwitch_.GetState(), preset.bands.data(), preamp_.GetPosition());
+}
+
+void EqualizerWindow::OnCommand(int commandId) {
+  switch (commandId) {
+    case ID_ON:
+      Apply(onSwitch_.GetState());
+      break;
+    case ID_PRESETS:
+      LoadPreset();
+      break;
+    default:
+      // The auto switch only keeps its own state.
+      break;
+  }
+}
+
+intptr_t EqualizerWindow::OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  switch (message) {
+    case MSG_SLIDER_SET:
+      if (lParam >= ID_PREAMP && lParam <= ID_FIRST_BAND + 9 && onSwitch_.GetState()) Apply(1);
+      return 0;
+    case MSG_DRAG_BEGIN:
+      dragStartRect_ = GetWindowRect();
+      return 0;
+    case MSG_DRAG_END:
+      Drop();
+      return 0;
+    default:
+      return MovableWindow::OnMessage(message, wParam, lParam);
+  }
+}
+
+void EqualizerWindow::Drop() {
+  Window* playlist = PlayerWindows::Playlist();
+  const EqualizerDrop drop = DropEqualizer(dragStartRect_, GetWindowRect(), RectOf(PlayerWindows::Main()),
+                                           RectOf(playlist), ScreenWidth(), ScreenHeight());
+  if (drop.playlist && playlist) playlist->MoveWindow(*drop.playlist, true);
+  MoveWindow(drop.equalizer, true);
+}
+
+void EqualizerWindow::OnFocusGained() {
+  RedrawTitleStrip();
+  if (Window* main = PlayerWindows::Main()) main->Send(MSG_CHILD_FOCUS_GAINED);
+  Platform::ShellFullScreen(this, Platform::SHELL_HIDE_TASKBAR);
+  Platform::ShellFullScreen(this, Platform::SHELL_HIDE_INPUT_BUTTON);
+}
+
+void EqualizerWindow::OnFocusLost(Window* newFocus) {
+  RedrawTitleStrip();
+  Window* main = PlayerWindows::Main();
+  if (newFocus && (newFocus == main || newFocus == PlayerWindows::Playlist())) return;
+  if (main) main->Send(MSG_CHILD_FOCUS_LOST);
+}
+
+void EqualizerWindow::OnStylusDown(Point client) {
+  SetCapture();
+  MovableWindow::OnStylusDown(client);
+}
+
+void EqualizerWindow::OnStylusUp(Point client) {
+  ReleaseCapture();
+  MovableWindow::OnStylusUp(client);
+}

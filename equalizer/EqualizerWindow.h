@@ -1,0 +1,76 @@
+#pragma once
+#include <array>
+
+#include "playback/PlaybackControl.h"
+#include "skin/MovableWindow.h"
+#include "skin/SkinButton.h"
+#include "skin/SkinSlider.h"
+#include "skin/SkinToggle.h"
+
+class PluginManager;
+class SettingsFile;
+class SkinSet;
+
+// The equalizer: a preamplifier and ten band sliders, an on switch, an auto switch
+// and the presets button. It processes no sound: when its settings take effect it
+// hands them to the current plug-in, and it keeps them in the settings store.
+class EqualizerWindow : public MovableWindow {
+ public:
+  static constexpr int kWindowId = 10006;
+  static constexpr int ID_ON = 10021;
+  static constexpr int ID_AUTO = 10022;
+  static constexpr int ID_PRESETS = 10023;
+  static constexpr int ID_PREAMP = 11;
+  static constexpr int ID_FIRST_BAND = 12;  // bands are 12 to 21, lowest first
+
+  EqualizerWindow();
+  ~EqualizerWindow() override;
+
+  // Creates the window hidden, as a pop-up owned by owner, and reads its options.
+  bool Create(SkinSet& skin, PluginManager& plugins, SettingsFile& settings, Window* owner);
+
+  void SetScale(int scale);
+  int GetScale() const { return scale_; }
+  void ApplySkin();
+  // The settings a new track starts with.
+  EqualizerState GetEqualizer() const;
+
+  SkinToggle& OnSwitch() { return onSwitch_; }
+  SkinToggle& AutoSwitch() { return autoSwitch_; }
+  SkinButton& PresetsButton() { return presetsButton_; }
+  SkinSlider& Preamp() { return preamp_; }
+  SkinSlider& Band(int k) { return bands_[size_t(k)]; }
+
+ protected:
+  intptr_t OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
+  void OnCommand(int commandId) override;
+  void OnPaint(Canvas& canvas) override;
+  void OnSize(int width, int height) override;
+  void OnClose() override;
+  void OnFocusGained() override;
+  void OnFocusLost(Window* newFocus) override;
+  void OnStylusDown(Point client) override;
+  void OnStylusUp(Point client) override;
+
+ private:
+  void CreateControls();
+  void ReadOptions();
+  void WriteOptions();
+  void PlaceControls();
+  void Apply(int enabled);
+  void LoadPreset();
+  void Drop();
+  Rect PaintRect(int x, int y, int width, int height) const;
+  void RedrawTitleStrip();
+
+  SkinSet* skin_ = nullptr;
+  PluginManager* plugins_ = nullptr;
+  SettingsFile* settings_ = nullptr;
+  int scale_ = 100;
+  Rect dragStartRect_;
+  SkinToggle onSwitch_;
+  SkinToggle autoSwitch_;
+  SkinButton presetsButton_;
+  SkinSlider preamp_;
+  std::array<SkinSlider, 10> bands_;
+};
