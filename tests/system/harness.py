@@ -172,3 +172,115 @@ class Player:
 
     def wait(self, timeout=20):
         return self.process.wait(timeout)
+
+
+# Test plug-in, colour-coded test skin and screenshots read back pixel by pixel.
+TEST_PLUGIN = os.path.join(BUILD, "tests/plugins/TestPlugin.so")
+TEST_SKIN = os.path.join(BUILD, "testskin")
+
+
+def install_test_plugin(player, name="TestPlugin.so"):
+    """Copies the test plug-in into the player's Plugins folder under name and points
+    it at a control folder of its own; returns that folder. Call before start()."""
+    control = os.path.join(player.home, "plugin")
+    os.makedirs(control, exist_ok=True)
+    shutil.copy(TEST_PLUGIN, os.path.join(player.folder, "Plugins", name))
+    player.env["TARNELLO_TEST_PLUGIN_DIR"] = control
+    player.plugin_dir = control
+    return control
+
+
+def plugin_log(player, operations=None):
+    """Lines the test plug-in logged, without the plug-in's name; only the named
+    operations when given (the timers poll position and length many times a second)."""
+    path = os.path.join(player.plugin_dir, "log.txt")
+    if not os.path.exists(path):
+        return []
+    with open(path, encoding="utf-8") as f:
+        lines = [line.rstrip("\n").split(" ", 1)[1] for line in f if " " in line]
+    if operations is None:
+        return lines
+    return [line for line in lines if line.split(" ", 1)[0] in operations]
+
+
+def plugin_control(player, suffix, content="", name="TestPlugin.so"):
+    """Writes a control file of the test plug-in ("end" ends the current track)."""
+    path = os.path.join(player.plugin_dir, "%s.%s" % (name, suffix))
+    with open(path + ".part", "w", encoding="utf-8") as f:
+        f.write(content)
+    os.rename(path + ".part", path)
+
+
+def install_test_skin(player, temporary=True, package=True):
+    """The colour-coded test skin: unpacked as the current skin in Skins/Temporary
+    and/or as the package Skins/TestSkin.qsk. Call before start()."""
+    skins = os.path.join(player.folder, "Skins")
+    if temporary:
+        target = os.path.join(skins, "Temporary")
+        shutil.rmtree(target, ignore_errors=True)
+        shutil.copytree(os.path.join(TEST_SKIN, "TestSkin"), target)
+    if package:
+        shutil.copy(os.path.join(TEST_SKIN, "TestSkin.qsk"), skins)
+
+
+def test_skin_sprites():
+    """Sprite name -> (r, g, b) of the test skin."""
+    import json
+    with open(os.path.join(TEST_SKIN, "TestSkin.json"), encoding="utf-8") as f:
+        sprites = json.load(f)["sprites"]
+    return {name: tuple(int(s["colour"][i:i + 2], 16) for i in (1, 3, 5)) for name, s in sprites.items()}
+
+
+class Image:
+    """A screenshot of the whole screen, read as binary PPM."""
+
+    def __init__(self, path):
+        with open(path, "rb") as f:
+            data = f.read()
+        fields, pos = [], 0
+        while len(fields) < 4:
+            while data[pos:pos + 1].isspace():
+                pos += 1
+            if data[pos:pos + 1] == b"#":
+                pos = data.index(b"\n", pos)
+                continue
+            end = pos
+            while not data[end:end + 1].isspace():
+                end += 1
+            fields.append(data[pos:end])
+            pos = end
+        assert fields[0] == b"P6" and fields[3] == b"255", fields
+        self.width, self.height = int(fields[1]), int(fields[2])
+        self.pixels = data[pos + 1:]
+        self.path = path
+
+    def pixel(self, x, y):
+        i = 3 * (y * self.width + x)
+        return tuple(self.pixels[i:i + 3])
+
+    def colours(self, x, y, width, height):
+        """Every colour of a rectangle with its pixel count."""
+        counts = {}
+        for yy in range(y, y + height):
+            for xx in range(x, x + width):
+                c = self.pixel(xx, yy)
+                counts[c] = counts.get(c, 0) + 1
+        return counts
+
+
+def grab(player, name="screen"):
+    """A screenshot of the whole screen as an Image (PNG kept alongside for a look)."""
+    ppm = os.path.join(player.home, name + ".ppm")
+    subprocess.run(["import", "-display", player.xvfb.display, "-window", "root", "-depth", "8", "ppm:" + ppm],
+                   env=player.env, check=True, capture_output=True)
+    return Image(ppm)
+
+
+def click_screen(player, x, y, repeat=1, delay_ms=60):
+    """Clicks at screen coordinates. `mousemove --sync` waits for the pointer to move,
+    which takes seconds when it is already there: it moves only when needed."""
+    location = dict(f.split(":") for f in player.xdotool("getmouselocation").split()[:2])
+    if (int(location["x"]), int(location["y"])) != (x, y):
+        player.xdotool("mousemove", "--sync", str(x), str(y))
+    args = ["click"] + (["--repeat", str(repeat), "--delay", str(delay_ms)] if repeat > 1 else []) + ["1"]
+    player.xdotool(*args)

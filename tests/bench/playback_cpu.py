@@ -1,0 +1,100 @@
+"""CPU time of the whole player process while it plays a minute of WMA.
+
+The assembled player runs under its own Xvfb with TARNELLO_AUDIO=null (real-time
+pacing, no sound device), its playlist naming a WMA file made with ffmpeg at run
+time; Play is clicked and the user + system time of the player process (all its
+threads, from /proc/PID/stat) is taken over 60 s of playback: once with the main
+window (and the equalizer window docked under it) shown, once with both unmapped.
+For reference: the X server's time over the same minute, and ffmpeg decoding the
+same file as fast as it can.
+Usage: python3 tests/bench/playback_cpu.py [seconds]   (takes about 2 x (seconds + 5))
+"""
+import os
+import resource
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "../system"))
+from harness import Player  # noqa: E402
+
+TICK = os.sysconf("SC_CLK_TCK")
+LEAD_IN = 2.0  # seconds of playback before measuring: start-up of the decoder is not counted
+
+
+def cpu_seconds(pid):
+    with open("/proc/%d/stat" % pid) as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    # utime and stime are fields 14 and 15 of the line; fields[0] is field 3.
+    return (int(fields[11]) + int(fields[12])) / TICK
+
+
+def make_wma(path, seconds):
+    subprocess.run(["ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "sine=frequency=440:duration=%d" % seconds,
+                    "-ac", "2", "-c:a", "wmav2", "-b:a", "128k", path], check=True)
+
+
+def decode_only(path):
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
+    subprocess.run(["ffmpeg", "-v", "error", "-i", path, "-f", "null", "-"], check=True)
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
+
+
+def time_glyphs(player):
+    """Raw pixels of the time display's seconds glyphs (window at (0, 26), 100 %)."""
+    x, y, _, _ = player.geometry()
+    out = subprocess.run(["import", "-display", player.xvfb.display, "-window", "root", "-crop",
+                          "21x13+%d+%d" % (x + 78, y + 26), "-depth", "8", "rgb:-"],
+                         env=player.env, check=True, capture_output=True)
+    return out.stdout
+
+
+def measure(wma, seconds, hidden):
+    playlist = "#EXTM3U\n#EXTINF:%d,Sine\n%s\n" % (seconds, wma)
+    # The equalizer window docked under the main window, as the first-start options have it.
+    options = "[tarnello]\nResume=0\nEQ_x=0\nEQ_y=142\n"
+    with Player(files={"tarnello.txt": options, "tarnello.m3u": playlist}) as p:
+        p.start()
+        time.sleep(0.5)
+        still = time_glyphs(p)
+        p.click(39 + 11, 88 + 9)
+        deadline = time.monotonic() + 10
+        while time_glyphs(p) == still:
+            if time.monotonic() > deadline:
+                raise RuntimeError("the time display never moved: nothing plays")
+            time.sleep(0.1)
+        if hidden:
+            for window in p.xdotool("search", "--onlyvisible", "--pid", str(p.process.pid)).split():
+                p.xdotool("windowunmap", "--sync", window)
+        time.sleep(LEAD_IN)
+        xvfb = p.xvfb.process.pid
+        player_start, xvfb_start, wall_start = cpu_seconds(p.process.pid), cpu_seconds(xvfb), time.monotonic()
+        time.sleep(seconds)
+        player_cpu, xvfb_cpu = cpu_seconds(p.process.pid) - player_start, cpu_seconds(xvfb) - xvfb_start
+        wall = time.monotonic() - wall_start
+        with open("/proc/%d/status" % p.process.pid) as f:
+            rss = [int(line.split()[1]) for line in f if line.startswith("VmRSS")][0] / 1024
+        return player_cpu, xvfb_cpu, wall, rss
+
+
+def main():
+    seconds = int(sys.argv[1]) if len(sys.argv) > 1 else 60
+    with Player() as scratch:
+        # A track long enough for the lead-in and the measured span.
+        wma = os.path.join(scratch.home, "sine.wma")
+        make_wma(wma, seconds + 10)
+        reference = decode_only(wma)
+        results = {}
+        for hidden in (False, True):
+            results[hidden] = measure(wma, seconds, hidden)
+    for hidden, label in ((False, "window shown"), (True, "window hidden")):
+        cpu, xvfb, wall, rss = results[hidden]
+        print("player, %-13s: %.3f s CPU over %.1f s of playback = %.3f s per minute "
+              "(X server %.3f s per minute; RSS %.1f MB)" % (label, cpu, wall, cpu * 60.0 / wall, xvfb * 60.0 / wall, rss))
+    print("decode only (ffmpeg to null, %d s of audio): %.3f s CPU = %.3f s per minute of audio"
+          % (seconds + 10, reference, reference * 60.0 / (seconds + 10)))
+
+
+if __name__ == "__main__":
+    main()
