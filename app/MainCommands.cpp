@@ -148,20 +148,19 @@ void MainWindow::FlipToggle(int toggleId) {
 }
 
 void MainWindow::ToggleWindow(int toggleId) {
-  // Shows (on) or hides (off) the window; the playlist editor's toggle keeps its
-  // state for the options until that window exists.
-  if (toggleId != ID_EQUALIZER || !equalizerWindow_->Exists()) return;
-  if (equalizerToggle_.GetState()) {
-    equalizerWindow_->Show();
+  // Shows (on) or hides (off) the equalizer or the playlist editor.
+  Window& window = toggleId == ID_EQUALIZER ? static_cast<Window&>(*equalizerWindow_) : *playlistWindow_;
+  if (Toggle(toggleId).GetState()) {
+    window.Show();
   } else {
-    equalizerWindow_->Hide();
+    window.Hide();
   }
 }
 
 void MainWindow::ScaleAllWindows(int scale) {
   SetScale(scale);
   equalizerWindow_->SetScale(scale);
-  // The playlist editor (keeping its size) follows here.
+  playlistWindow_->ChangeScale(scale);
 }
 
 void MainWindow::FitToScreen() {
@@ -175,12 +174,14 @@ void MainWindow::FitToScreen() {
     equalizerWindow_->MoveWindow(Rect::FromSize(0, y, client.Width(), client.Height()), true);
     y += client.Height();
   }
-  // The playlist editor fills the rest of the screen below.
+  // The playlist editor fills the rest of the screen below, shown or not.
+  playlistWindow_->MoveWindow(Rect::FromSize(0, y, ScreenWidth(), ScreenHeight() - y), true);
 }
 
 void MainWindow::ShowPopupMenu() {
   MenuState state;
   state.equalizerVisible = equalizerWindow_->IsVisible();
+  state.playlistVisible = playlistWindow_->IsVisible();
   state.topMost = IsTopMost() != 0;
   if (const PlayOrder* order = ThePlayOrder()) {
     state.repeat = order->GetRepeat();
@@ -193,13 +194,14 @@ void MainWindow::ShowPopupMenu() {
 }
 
 void MainWindow::SnapAndCarryAfterDrag() {
-  std::optional<DockedWindow> equalizer;
-  if (equalizerWindow_->Exists())
-    equalizer = DockedWindow{equalizerWindow_->GetWindowRect(), equalizerWindow_->IsVisible()};
-  // The playlist editor is carried too once it exists.
-  const SnapResult moved =
-      SnapAndCarry(dragStartRect_, GetWindowRect(), equalizer, std::nullopt, ScreenWidth(), ScreenHeight());
+  auto docked = [](const Window& w) -> std::optional<DockedWindow> {
+    if (!w.Exists()) return std::nullopt;
+    return DockedWindow{w.GetWindowRect(), w.IsVisible()};
+  };
+  const SnapResult moved = SnapAndCarry(dragStartRect_, GetWindowRect(), docked(*equalizerWindow_),
+                                        docked(*playlistWindow_), ScreenWidth(), ScreenHeight());
   MoveWindow(moved.main, true);
+  if (moved.playlist) playlistWindow_->MoveWindow(*moved.playlist, true);
   if (moved.equalizer) equalizerWindow_->MoveWindow(*moved.equalizer, true);
 }
 
@@ -217,7 +219,7 @@ void MainWindow::ChooseSkin(int command) {
     ShowMessageBox(this, "qsk load Fail!");
     return;
   }
-  // The playlist editor applies it after the equalizer, once it exists.
   ApplySkin();
   equalizerWindow_->ApplySkin();
+  playlistWindow_->ApplySkin();
 }

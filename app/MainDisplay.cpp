@@ -132,7 +132,9 @@ void MainWindow::SkinSliders() {
 }
 
 void MainWindow::ApplySkin() {
-  // The playlist editor takes the skin's four list colours first, once it exists.
+  // The playlist editor takes the skin's four list colours first.
+  playlistWindow_->SetColours(skin_->CurrentText(), skin_->NormalText(), skin_->NormalBackground(),
+                              skin_->SelectedBackground());
   SkinButtons();
   SkinSliders();
   for (TextPanel* panel : {&titleText_, &bitRateText_, &sampleRateText_}) {

@@ -9,7 +9,6 @@
 #include "platform/System.h"
 #include "skin/PlayerWindows.h"
 #include "playlist/PlayOrder.h"
-#include "playlist/PlaylistSession.h"
 
 using namespace MainLayout;
 using PlayerOptions::ReadInt;
@@ -25,7 +24,8 @@ int UsableScale(int scale) { return scale <= 0 || scale > 400 ? 100 : scale; }
 MainWindow::MainWindow()
     : MovableWindow(true, false, false, false),
       settings_(std::make_unique<SettingsFile>()),
-      equalizerWindow_(std::make_unique<EqualizerWindow>()) {}
+      equalizerWindow_(std::make_unique<EqualizerWindow>()),
+      playlistWindow_(std::make_unique<PlaylistEditorWindow>()) {}
 
 MainWindow::~MainWindow() {
   playback_.reset();
@@ -36,11 +36,11 @@ MainWindow::~MainWindow() {
   skin_.reset();
   if (PlayerWindows::Main() == this) PlayerWindows::Publish(nullptr, nullptr, nullptr);
   equalizerWindow_.reset();
-  playlistSession_.reset();
+  playlistWindow_.reset();
   if (HostCallbacks::MainWindow() == GetHandle()) HostCallbacks::PublishMainWindow(nullptr);
 }
 
-Playlist* MainWindow::GetPlaylist() const { return playlistSession_ ? &playlistSession_->GetPlaylist() : nullptr; }
+Playlist* MainWindow::GetPlaylist() const { return playback_ ? playback_->GetPlaylist() : nullptr; }
 
 bool MainWindow::Create(const QString& title) {
   // 1. The window itself; shown by the application once creation is complete.
@@ -86,6 +86,7 @@ bool MainWindow::Create(const QString& title) {
   const int scale = UsableScale(ReadInt(*settings_, "Scale", 100));
   SetScale(scale);
   equalizerWindow_->SetScale(scale);
+  playlistWindow_->SetScale(scale);
 
   // 14.-17. Which secondary windows are shown, always-on-top, the volume behaviour,
   // volume and balance.
@@ -136,14 +137,10 @@ void MainWindow::CreateControls() {
 
 void MainWindow::CreateSecondaryWindows() {
   equalizerWindow_->Create(*skin_, *pluginManager_, *settings_, this);
-  // Until the editor window exists its playlist is filled here, as the editor's
-  // creation does: from the command line or "tarnello.m3u", then "Resume".
-  if (PlayOrder* order = ThePlayOrder()) {
-    playlistSession_ = std::make_unique<PlaylistSession>(*order, GetHandle());
-    playlistSession_->Load(commandLine_, *settings_, this);
-    playback_->SetPlaylist(&playlistSession_->GetPlaylist());
-  }
-  PlayerWindows::Publish(this, equalizerWindow_.get(), nullptr);
+  // The editor fills the playlist from the command line or "tarnello.m3u".
+  if (playlistWindow_->Create(*skin_, *pluginManager_, *settings_, this, commandLine_))
+    playback_->SetPlaylist(&playlistWindow_->GetPlaylist());
+  PlayerWindows::Publish(this, equalizerWindow_.get(), playlistWindow_.get());
 }
 
 void MainWindow::ReadPlacement() {
@@ -162,11 +159,10 @@ void MainWindow::ReadToggles() {
 }
 
 void MainWindow::ReadOptions() {
-  // The playlist editor is shown or hidden here once it exists; its toggle follows
-  // the option already.
   equalizerToggle_.SetState(ReadInt(*settings_, "EQ_Visible", 1) != 0 ? 1 : 0);
   ToggleWindow(ID_EQUALIZER);
   playlistToggle_.SetState(ReadInt(*settings_, "PL_Visible", 1) != 0 ? 1 : 0);
+  ToggleWindow(ID_PLAYLIST);
   SetTopMost(ReadInt(*settings_, "TopMost", 0));
   VolumeOptions& v = playback_->Volume();
   v.useStartVolume = ReadInt(*settings_, "UseStartVol", 0);
@@ -212,7 +208,7 @@ void MainWindow::OnClose() {
   closing_ = true;
   // 1. The equalizer and playlist editor windows save their options (and the playlist).
   equalizerWindow_->Send(MSG_CLOSE);
-  if (playlistSession_) playlistSession_->Save(*settings_);
+  playlistWindow_->Send(MSG_CLOSE);
   // 2. Every plug-in is shut down and released.
   if (pluginManager_) pluginManager_->UnloadAll();
   // 3. The task bar is shown again.

@@ -5,6 +5,7 @@
 
 #include "app/TextPanel.h"
 #include "equalizer/EqualizerWindow.h"
+#include "playlist/PlaylistEditorWindow.h"
 #include "playback/PlaybackControl.h"
 #include "playback/PluginManager.h"
 #include "settings/SettingsFile.h"
@@ -15,7 +16,6 @@
 #include "skin/SkinSlider.h"
 #include "skin/SkinToggle.h"
 
-class PlaylistSession;
 class Playlist;
 
 // The main player window. Creating it builds every long-lived object of the
@@ -41,6 +41,7 @@ class MainWindow : public MovableWindow, public PlaybackHost {
   PlaybackControl* Playback() { return playback_.get(); }
   Playlist* GetPlaylist() const;
   EqualizerWindow& Equalizer() { return *equalizerWindow_; }
+  PlaylistEditorWindow& PlaylistEditor() { return *playlistWindow_; }
 
   // Refills the package list of the Skins menus from the "Skins" folder and returns
   // the entries to show (label, path, command), in listing order.
@@ -145,11 +146,10 @@ class MainWindow : public MovableWindow, public PlaybackHost {
   // plug-in manager, button window, settings, skin, equalizer, playlist.
   std::unique_ptr<PluginManager> pluginManager_;
   std::unique_ptr<SettingsFile> settings_;
-  // Holds the playlist where the playlist editor window will (it loads and saves it).
-  std::unique_ptr<PlaylistSession> playlistSession_;
   QString commandLine_;
   std::unique_ptr<SkinSet> skin_;
   std::unique_ptr<EqualizerWindow> equalizerWindow_;
+  std::unique_ptr<PlaylistEditorWindow> playlistWindow_;
   QStringList skinPackages_;  // paths behind the Skins-menu entries, by command order
 
   std::array<SkinButton, 6> pushButtons_;  // previous, play, pause, stop, next, open

@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QThread>
 #include <QTimerEvent>
+#include <QWheelEvent>
 #include <mutex>
 #include <set>
 
@@ -101,6 +102,14 @@ void WindowWidget::mouseReleaseEvent(QMouseEvent* e) {
 
 void WindowWidget::mouseDoubleClickEvent(QMouseEvent* e) {
   if (owner_ && e->button() == Qt::LeftButton) owner_->OnStylusDoubleClick(ClientPoint(e));
+}
+
+void WindowWidget::wheelEvent(QWheelEvent* e) {
+  // Whole notches only; a touchpad's fractions add up inside Qt's angle delta.
+  wheelRest_ += e->angleDelta().y();
+  const int notches = wheelRest_ / 120;
+  wheelRest_ -= notches * 120;
+  if (owner_ && notches != 0) owner_->OnWheel(notches);
 }
 
 void WindowWidget::closeEvent(QCloseEvent* e) {
@@ -331,6 +340,7 @@ void Window::OnStylusDown(Point) {}
 void Window::OnStylusMove(Point) {}
 void Window::OnStylusUp(Point) {}
 void Window::OnStylusDoubleClick(Point p) { OnStylusDown(p); }
+void Window::OnWheel(int) {}
 void Window::OnPaint(Canvas&) {}
 void Window::OnSize(int, int) {}
 void Window::OnFocusGained() {}

@@ -92,6 +92,8 @@ class Window {
   virtual void OnStylusMove(Point client);
   virtual void OnStylusUp(Point client);
   virtual void OnStylusDoubleClick(Point client);
+  // The mouse wheel: delta in steps of one notch, positive away from the user.
+  virtual void OnWheel(int notches);
   virtual void OnPaint(Canvas& canvas);
   virtual void OnSize(int width, int height);
   virtual void OnFocusGained();

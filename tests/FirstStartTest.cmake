@@ -27,8 +27,9 @@ place()
 file(READ "${SOURCE}/tarnello.txt" options)
 expect_file(tarnello.txt "${options}")
 expect_file(tarnello.m3u "#EXTM3U\n#EXTINF:12,Tarnello - First Light\n${demo}\n")
-# The equalizer's keys come first, docked under the main window, then the playlist's.
-string(REGEX MATCH "^\\[tarnello\\]\nEQ_Visible=1\nEQ_x=0\nEQ_y=142\n.*\nResume=0\nMain_x=0\nMain_y=26\n" head "${options}")
+# The equalizer's keys come first, docked under the main window, then the playlist
+# editor's, docked under the equalizer.
+string(REGEX MATCH "^\\[tarnello\\]\nEQ_Visible=1\nEQ_x=0\nEQ_y=142\n.*\nPL_Visible=1\nPL_x=0\nPL_y=258\nPL_width=275\nPL_height=232\nResume=0\nMain_x=0\nMain_y=26\n" head "${options}")
 if(NOT head)
   message(FATAL_ERROR "the first-start options do not start as the player writes them:\n${options}")
 endif()

@@ -5,7 +5,8 @@ from harness import Player
 
 # Keys the secondary windows write into section "tarnello" before the main window's.
 SECONDARY_KEYS = (["EQ_Visible", "EQ_x", "EQ_y", "EQ_width", "EQ_height", "EQOn", "EQAuto", "EQPreset"]
-                  + ["EQ%d" % k for k in range(10)] + ["Resume"])
+                  + ["EQ%d" % k for k in range(10)]
+                  + ["PL_Visible", "PL_x", "PL_y", "PL_width", "PL_height", "Resume"])
 MAIN_KEYS = ["Main_x", "Main_y", "Main_width", "Main_height", "Scale", "Repeat", "Shuffle", "TopMost",
              "UseStartVol", "UseEndVol", "StartVolume", "EndVolume", "VolUpStep", "VolDownStep", "Beep",
              "UnMap", "Volume", "Pan"]
@@ -72,6 +73,7 @@ class OddSettings(unittest.TestCase):
            "Volume=200\n"
            "Pan=-20\n"
            "Main_x = 999\n"
+           "PL_Visible=1\nPL_x=0\nPL_y=100\nPL_width=275\nPL_height=100\n"
            "Resume=-1\n"
            "EQ_x=12\n"
            "EQ_Visible=1\nEQ_y=100\nEQ_width=275\nEQ_height=116\nEQOn=1\nEQAuto=0\nEQPreset=40\n"

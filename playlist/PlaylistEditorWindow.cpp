@@ -1,0 +1,384 @@
+#include "playlist/PlaylistEditorWindow.h"
+
+#include <QCursor>
+#include <QMenu>
+
+#include "playback/OpenFilter.h"
+#include "playback/PluginManager.h"
+#include "platform/FileDialog.h"
+#include "platform/OutlineWindow.h"
+#include "platform/System.h"
+#include "playlist/AddCommands.h"
+#include "playlist/PlayOrder.h"
+#include "playlist/PlaylistDock.h"
+#include "playlist/PlaylistMenus.h"
+#include "playlist/PlaylistStorage.h"
+#include "settings/SettingsFile.h"
+#include "skin/PlayerWindows.h"
+#include "skin/SkinSet.h"
+
+namespace {
+const QString kSection = QStringLiteral("tarnello");
+// Playlist files in any case of their extension.
+const QStringList kPlaylistFilters{QStringLiteral("M3U Playlist (*.[mM]3[uU])")};
+
+int ReadInt(const SettingsFile& settings, const QString& key, int defaultValue) {
+  QString value;
+  settings.GetString(kSection, key, QString::number(defaultValue), value);
+  return ParseDecimal(value);
+}
+
+void WriteInt(SettingsFile& settings, const QString& key, int value) {
+  settings.WriteString(kSection, key, QString::number(value));
+}
+
+std::optional<Rect> RectOf(const Window* w) {
+  if (!w || !w->Exists()) return std::nullopt;
+  return w->GetWindowRect();
+}
+
+// Where each button's two images are in the skin's playlist image (22 x 18 each).
+struct ButtonImages {
+  int id;
+  int upX, upY, downX, downY;
+};
+constexpr std::array<ButtonImages, 16> kImages{{
+    {101, 0, 149, 23, 149},   {102, 0, 130, 23, 130},   {103, 0, 111, 23, 111},   {104, 54, 149, 77, 149},
+    {105, 54, 130, 77, 130},  {106, 54, 111, 77, 111},  {107, 54, 168, 77, 168},  {108, 104, 149, 127, 149},
+    {109, 104, 130, 127, 130}, {110, 104, 111, 127, 111}, {111, 154, 149, 177, 149}, {112, 154, 130, 177, 130},
+    {113, 154, 111, 177, 111}, {114, 204, 149, 227, 149}, {115, 204, 130, 227, 130}, {116, 204, 111, 227, 111},
+}};
+}  // namespace
+
+const std::array<PlaylistEditorWindow::Group, 5> PlaylistEditorWindow::kGroups{{
+    {ID_ADD, {ID_ADD_FOLDER, ID_ADD_URL, 0}},
+    {ID_REMOVE, {ID_CROP, ID_REMOVE_ALL, ID_REMOVE_MENU}},
+    {ID_SELECT, {ID_SELECT_1, ID_SELECT_2, 0}},
+    {ID_MISC, {ID_INFO_MENU, ID_SORT_MENU, 0}},
+    {ID_LIST, {ID_SAVE_LIST, ID_NEW_LIST, 0}},
+}};
+
+PlaylistEditorWindow::PlaylistEditorWindow() : MovableWindow(true, false, false, false) {}
+
+PlaylistEditorWindow::~PlaylistEditorWindow() {
+  // The list observes the playlist: it goes first.
+  list_.reset();
+  session_.reset();
+}
+
+bool PlaylistEditorWindow::Create(SkinSet& skin, PluginManager& plugins, SettingsFile& settings, Window* owner,
+                                  const QString& commandLine) {
+  skin_ = &skin;
+  plugins_ = &plugins;
+  settings_ = &settings;
+  PlayOrder* order = ThePlayOrder();
+  if (!order) return false;
+  session_ = std::make_unique<PlaylistSession>(*order, owner ? owner->GetHandle() : nullptr);
+  if (!CreateTopLevel(QStringLiteral("Playlist Editor"), Rect{}, kWindowId, owner, false)) return false;
+  CreateButtons();
+  list_ = std::make_unique<PlaylistListControl>(session_->GetPlaylist());
+  list_->Create(this);
+  const int x = ReadInt(settings, "PL_x", 0);
+  const int y = ReadInt(settings, "PL_y", 100);
+  const int width = ReadInt(settings, "PL_width", 275);
+  const int height = ReadInt(settings, "PL_height", 100);
+  MoveWindow(Rect::FromSize(x, y, width, height), true);
+  PlaceControls();
+  session_->Load(commandLine, settings, this);
+  ApplySkin();
+  return true;
+}
+
+void PlaylistEditorWindow::CreateButtons() {
+  size_t sub = 0;
+  for (size_t g = 0; g < kGroups.size(); ++g) {
+    groups_[g].Create(Rect{}, this, kGroups[g].id);
+    for (int id : kGroups[g].subs) {
+      if (id == 0) continue;
+      subButtons_[sub].Create(Rect{}, this, id);
+      subButtons_[sub].Hide();
+      // The sub-buttons stay where their column puts them.
+      ++sub;
+    }
+  }
+}
+
+SkinButton& PlaylistEditorWindow::Button(int id) {
+  for (size_t g = 0; g < groups_.size(); ++g)
+    if (kGroups[g].id == id) return groups_[g];
+  for (SkinButton& b : subButtons_)
+    if (b.GetId() == id) return b;
+  return groups_[0];
+}
+
+void PlaylistEditorWindow::PlaceControls() {
+  const Rect c = GetClientRect();
+  const int width = Sc(22);
+  const int height = Sc(18);
+  const int columns[] = {c.left + Sc(14), c.left + Sc(43), c.left + Sc(72), c.left + Sc(101),
+                         c.right - Sc(44) - c.left};
+  const int rows[] = {c.bottom - Sc(30), c.bottom - Sc(48), c.bottom - Sc(66), c.bottom - Sc(84)};
+  for (size_t g = 0; g < kGroups.size(); ++g) {
+    Button(kGroups[g].id).MoveWindow(Rect::FromSize(columns[g], rows[0], width, height), false);
+    for (size_t k = 0; k < kGroups[g].subs.size() && kGroups[g].subs[k]; ++k)
+      Button(kGroups[g].subs[k]).MoveWindow(Rect::FromSize(columns[g], rows[k + 1], width, height), false);
+  }
+  if (list_) list_->MoveWindow(Rect::FromSize(c.left + Sc(12), c.top + Sc(20), c.right - Sc(32), c.bottom - Sc(58)));
+}
+
+void PlaylistEditorWindow::OnSize(int, int) { PlaceControls(); }
+
+Rect PlaylistEditorWindow::GripRect() const {
+  const Rect c = GetClientRect();
+  return {c.right - Sc(25), c.bottom - Sc(25), c.right, c.bottom};
+}
+
+void PlaylistEditorWindow::SetScale(int scale) {
+  scale_ = scale;
+  rubberBand_ = {-1, -1, -1, -1};
+  Invalidate(true);
+  PlaceControls();
+}
+
+void PlaylistEditorWindow::ChangeScale(int scale) {
+  const Rect r = GetWindowRect();
+  const int old = scale_ > 0 ? scale_ : 100;
+  MoveWindow(Rect::FromSize(r.left, r.top, r.Width() * scale / old, r.Height() * scale / old), true);
+  SetScale(scale);
+}
+
+void PlaylistEditorWindow::ApplySkin() {
+  const QImage& pledit = skin_->Bitmap(SLOT_PLEDIT);
+  for (const ButtonImages& images : kImages) {
+    SkinButton& button = Button(images.id);
+    button.SetNormalImage(pledit, {images.upX, images.upY, 22, 18});
+    button.SetPressedImage(pledit, {images.downX, images.downY, 22, 18});
+    // A group toggle looks the same on and off.
+    if (images.id == ID_ADD || images.id == ID_REMOVE || images.id == ID_SELECT || images.id == ID_MISC ||
+        images.id == ID_LIST) {
+      auto& toggle = static_cast<SkinToggle&>(button);
+      toggle.SetOffImage(pledit, {images.upX, images.upY, 22, 18});
+      toggle.SetOffPressedImage(pledit, {images.downX, images.downY, 22, 18});
+    }
+    button.Invalidate(true);
+  }
+  Invalidate(true);
+}
+
+void PlaylistEditorWindow::SetColours(Colour current, Colour normal, Colour normalBackground,
+                                      Colour selectedBackground) {
+  if (list_) list_->SetColours(current, normal, normalBackground, selectedBackground);
+}
+
+bool PlaylistEditorWindow::IsGroupOpen(int groupId) const {
+  for (size_t g = 0; g < kGroups.size(); ++g)
+    if (kGroups[g].id == groupId) return groups_[g].GetState() != 0;
+  return false;
+}
+
+bool PlaylistEditorWindow::AnyGroupOpen() const {
+  for (const SkinButton& b : subButtons_)
+    if (b.IsVisible()) return true;
+  return false;
+}
+
+void PlaylistEditorWindow::CloseGroups() {
+  for (SkinToggle& g : groups_)
+    if (g.GetState()) g.SetState(0);
+  for (SkinButton& b : subButtons_) b.Hide();
+}
+
+void PlaylistEditorWindow::GroupPressed(int groupId) {
+  SkinToggle& toggle = static_cast<SkinToggle&>(Button(groupId));
+  const Group* group = nullptr;
+  for (const Group& g : kGroups)
+    if (g.id == groupId) group = &g;
+  if (toggle.GetState()) {
+    CloseGroups();
+    toggle.SetState(1);
+    for (int id : group->subs)
+      if (id) Button(id).Show();
+    return;
+  }
+  for (int id : group->subs)
+    if (id) Button(id).Hide();
+  SecondPress(groupId);
+}
+
+void PlaylistEditorWindow::SecondPress(int groupId) {
+  Playlist& playlist = GetPlaylist();
+  switch (groupId) {
+    case ID_ADD:
+      AddFileCommand();
+      break;
+    case ID_REMOVE:
+      playlist.RemoveSelected();
+      break;
+    case ID_MISC:
+      ShowMenu(5);
+      break;
+    case ID_LIST:
+      LoadListCommand();
+      break;
+    default:
+      // The Select group has nothing of its own.
+      break;
+  }
+}
+
+void PlaylistEditorWindow::SubButtonPressed(int id) {
+  CloseGroups();
+  Playlist& playlist = GetPlaylist();
+  switch (id) {
+    case ID_ADD_FOLDER:
+      AddFolderCommand(this, playlist, *settings_, plugins_->BuildOpenFilter());
+      break;
+    case ID_ADD_URL:
+      AddUrlCommand(this, playlist, *settings_);
+      break;
+    case ID_CROP:
+      playlist.CropToSelected();
+      break;
+    case ID_REMOVE_ALL:
+    case ID_NEW_LIST:
+      playlist.ClearPlaylist();
+      break;
+    case ID_REMOVE_MENU:
+      ShowMenu(2);
+      break;
+    case ID_INFO_MENU:
+      ShowMenu(4);
+      break;
+    case ID_SORT_MENU:
+      ShowMenu(3);
+      break;
+    case ID_SAVE_LIST:
+      SaveListCommand();
+      break;
+    default:
+      // The two Select sub-buttons only close the group.
+      break;
+  }
+}
+
+void PlaylistEditorWindow::OnCommand(int commandId) {
+  for (const Group& g : kGroups) {
+    if (g.id == commandId) {
+      GroupPressed(commandId);
+      return;
+    }
+  }
+  if (commandId >= ID_ADD && commandId <= ID_NEW_LIST) SubButtonPressed(commandId);
+  // The menu entries 32814 to 32824 have no action.
+}
+
+void PlaylistEditorWindow::ShowMenu(int index) {
+  std::unique_ptr<QMenu> menu = BuildPlaylistMenu(index);
+  if (menu) menu->exec(QCursor::pos());
+}
+
+void PlaylistEditorWindow::AddFileCommand() {
+  QString path;
+  if (ShowOpenFileDialog(this, OpenFilterToNameFilters(plugins_->BuildOpenFilter()), path))
+    GetPlaylist().AddFile(path);
+}
+
+void PlaylistEditorWindow::LoadListCommand() {
+  QString path;
+  if (!ShowOpenFileDialog(this, kPlaylistFilters, path)) return;
+  GetPlaylist().ClearPlaylist();
+  LoadPlaylist(GetPlaylist(), path, this);
+}
+
+void PlaylistEditorWindow::SaveListCommand() {
+  QString path;
+  if (ShowSaveFileDialog(this, kPlaylistFilters, QStringLiteral("M3U"), path)) SavePlaylist(GetPlaylist(), path);
+}
+
+intptr_t PlaylistEditorWindow::OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  switch (message) {
+    case MSG_LIST_CLICK:
+      if (AnyGroupOpen()) CloseGroups();
+      return 0;
+    case MSG_DRAG_END:
+      Snap();
+      return 0;
+    default:
+      return MovableWindow::OnMessage(message, wParam, lParam);
+  }
+}
+
+void PlaylistEditorWindow::Snap() {
+  MoveWindow(DockPlaylistEditor(GetWindowRect(), RectOf(PlayerWindows::Equalizer()), RectOf(PlayerWindows::Main()),
+                                ScreenWidth(), ScreenHeight()),
+             true);
+}
+
+void PlaylistEditorWindow::OnStylusDown(Point client) {
+  if (AnyGroupOpen()) CloseGroups();
+  SetCapture();
+  if (GripRect().Contains(client)) {
+    resizing_ = true;
+    resizeStart_ = GetWindowRect();
+    resizePoint_ = {resizeStart_.left + client.x, resizeStart_.top + client.y};
+  }
+  MovableWindow::OnStylusDown(client);
+}
+
+void PlaylistEditorWindow::OnStylusMove(Point client) {
+  if (!resizing_) {
+    MovableWindow::OnStylusMove(client);
+    return;
+  }
+  const Rect now = GetWindowRect();
+  const int dx = now.left + client.x - resizePoint_.x;
+  const int dy = now.top + client.y - resizePoint_.y;
+  const int width = std::max(resizeStart_.Width() + dx, MinimumWidth());
+  const int height = std::max(resizeStart_.Height() + dy, MinimumHeight());
+  rubberBand_ = Rect::FromSize(resizeStart_.left, resizeStart_.top, width, height);
+  if (!outline_) outline_ = std::make_unique<OutlineWindow>();
+  outline_->ShowAt(rubberBand_);
+}
+
+void PlaylistEditorWindow::OnStylusUp(Point client) {
+  ReleaseCapture();
+  if (!resizing_) {
+    rubberBand_ = {-1, -1, -1, -1};
+    MovableWindow::OnStylusUp(client);
+    return;
+  }
+  resizing_ = false;
+  if (outline_) outline_->Hide();
+  if (rubberBand_.left != -1) MoveWindow(rubberBand_, true);
+  rubberBand_ = {-1, -1, -1, -1};
+}
+
+void PlaylistEditorWindow::OnClose() {
+  if (settings_) {
+    SettingsFile& s = *settings_;
+    WriteInt(s, "PL_Visible", IsVisible() ? 1 : 0);
+    const Rect r = GetWindowRect();
+    WriteInt(s, "PL_x", r.left);
+    WriteInt(s, "PL_y", r.top);
+    WriteInt(s, "PL_width", r.Width());
+    WriteInt(s, "PL_height", r.Height());
+    // "Resume", then the rows into "tarnello.m3u".
+    session_->Save(s);
+    settings_ = nullptr;
+  }
+  MovableWindow::OnClose();
+}
+
+void PlaylistEditorWindow::OnFocusGained() {
+  RedrawNow(Rect::FromSize(0, 0, GetClientRect().Width(), Sc(20)));
+  if (Window* main = PlayerWindows::Main()) main->Send(MSG_CHILD_FOCUS_GAINED);
+  Platform::ShellFullScreen(this, Platform::SHELL_HIDE_TASKBAR);
+  Platform::ShellFullScreen(this, Platform::SHELL_HIDE_INPUT_BUTTON);
+}
+
+void PlaylistEditorWindow::OnFocusLost(Window* newFocus) {
+  RedrawNow(Rect::FromSize(0, 0, GetClientRect().Width(), Sc(20)));
+  Window* main = PlayerWindows::Main();
+  if (newFocus && (newFocus == main || newFocus == PlayerWindows::Equalizer())) return;
+  if (main) main->Send(MSG_CHILD_FOCUS_LOST);
+}

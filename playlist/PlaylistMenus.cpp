@@ -1,0 +1,31 @@
+#include "playlist/PlaylistMenus.h"
+
+#include <QMenu>
+#include <initializer_list>
+
+namespace {
+std::unique_ptr<QMenu> Menu(const char* title, int firstCommand, std::initializer_list<const char*> items) {
+  auto menu = std::make_unique<QMenu>();
+  menu->setTitle(QString::fromUtf8(title));
+  int command = firstCommand;
+  for (const char* item : items) menu->addAction(QString::fromUtf8(item))->setData(command++);
+  return menu;
+}
+}  // namespace
+
+std::unique_ptr<QMenu> BuildPlaylistMenu(int index) {
+  switch (index) {
+    case 2:
+      return Menu("RemMisc", 32814, {"Remove all dead files", "Physically remove selected file(s)"});
+    case 3:
+      return Menu("SortList", 32816,
+                  {"Sort list by title", "Sort list by filename", "Sort list by path and filename", "Reverse list",
+                   "Randomize list"});
+    case 4:
+      return Menu("FileInf", 32821, {"File Info", "Playlist entry"});
+    case 5:
+      return Menu("MiscOpts", 32823, {"Generate HTML playlist", "Read extended info on selection"});
+    default:
+      return nullptr;
+  }
+}
