@@ -1,12 +1,25 @@
 // The places where the main window opens its dialogs and reaches the device's
 // services. Each dialog is one function here, filled by the dialog it opens.
 #include "app/MainWindow.h"
+#include "buttons/ButtonMapping.h"
+#include "buttons/ButtonSettingDialog.h"
 #include "playback/OpenFilter.h"
 #include "platform/FileDialog.h"
 #include "platform/System.h"
 
 // "Buttons": the Button Setting dialog, which rewrites the bindings of the button window.
-void MainWindow::ButtonSettingDialog() {}
+void MainWindow::ButtonSettingDialog() {
+  buttonWindow_->ReleaseButtons();
+  int unmap = unmap_;
+  QStringList result;
+  if (RunButtonSettingDialog(Widget(), ButtonMapping::BindingValues(*settings_), unmap, result)) {
+    buttonWindow_->ClearBindings();
+    ButtonMapping::AddBindings(result, *buttonWindow_);
+    unmap_ = unmap;
+    ButtonMapping::WriteBindings(*settings_, *buttonWindow_);
+  }
+  buttonWindow_->RegisterButtons();
+}
 
 // "Volume": the Volume Setting dialog over the volume options.
 void MainWindow::VolumeDialog() {}
@@ -21,8 +34,12 @@ void MainWindow::AboutBox() {}
 bool MainWindow::AskSpeed(int&) { return false; }
 
 // The hardware-button window registers and releases the player's keys.
-void MainWindow::RegisterButtons() {}
-void MainWindow::ReleaseButtons() {}
+void MainWindow::RegisterButtons() {
+  if (buttonWindow_) buttonWindow_->RegisterButtons();
+}
+void MainWindow::ReleaseButtons() {
+  if (buttonWindow_) buttonWindow_->ReleaseButtons();
+}
 
 // "Screen Toggle" and "Exit & Power off".
 void MainWindow::ToggleScreen() {}

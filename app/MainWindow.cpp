@@ -4,6 +4,7 @@
 
 #include "app/MainLayout.h"
 #include "app/PlayerOptions.h"
+#include "buttons/ButtonMapping.h"
 #include "playback/HostCallbacks.h"
 #include "platform/MessageBox.h"
 #include "platform/System.h"
@@ -32,6 +33,7 @@ MainWindow::~MainWindow() {
   // Owned objects go in this order: plug-in manager, button window, settings,
   // skin, equalizer window, playlist editor window.
   pluginManager_.reset();
+  buttonWindow_.reset();
   settings_.reset();
   skin_.reset();
   if (PlayerWindows::Main() == this) PlayerWindows::Publish(nullptr, nullptr, nullptr);
@@ -70,11 +72,8 @@ bool MainWindow::Create(const QString& title) {
   // 7. Placement.
   ReadPlacement();
 
-  // 8.-10. The hardware-button window takes its place here, fed from "hotkeys.ini"
-  // and section "buttons" (which stays as read until then); its options are kept.
-  unmap_ = ReadInt(*settings_, "UnMap", 1);
-  beep_ = ReadInt(*settings_, "Beep", 1);
-  RegisterButtons();
+  // 8.-10. The hardware-button window, fed from "hotkeys.ini" and section "buttons".
+  CreateButtonWindow();
 
   // 11. Repeat, then shuffle, handed to the play order as their toggles do.
   ReadToggles();
@@ -133,6 +132,17 @@ void MainWindow::CreateControls() {
   // The transport buttons and the menu button never move.
   for (SkinButton& button : pushButtons_) button.SetDragMode(false, true, true, true);
   titleButtons_[0].SetDragMode(false, true, true, true);
+}
+
+void MainWindow::CreateButtonWindow() {
+  buttonWindow_ = std::make_unique<HotkeyWindow>(this, 11111);
+  SettingsFile hotkeys;
+  hotkeys.LoadFromFile(Platform::ProgramFolder() + ButtonMapping::kHotkeysFile);
+  unmap_ = ReadInt(*settings_, "UnMap", 1);
+  ButtonMapping::AddButtons(hotkeys, *buttonWindow_);
+  ButtonMapping::AddBindings(ButtonMapping::BindingValues(*settings_), *buttonWindow_);
+  buttonWindow_->SetBeep(ReadInt(*settings_, "Beep", 1));
+  buttonWindow_->RegisterButtons();
 }
 
 void MainWindow::CreateSecondaryWindows() {
@@ -194,10 +204,9 @@ void MainWindow::WriteOptions() {
   WriteInt(s, "EndVolume", v.endVolume);
   WriteInt(s, "VolUpStep", v.volumeUpStep);
   WriteInt(s, "VolDownStep", v.volumeDownStep);
-  WriteInt(s, "Beep", beep_);
-  // Section "buttons" is rewritten from the button window's bindings; until that
-  // window exists the section stays exactly as it was read.
-  ReleaseButtons();
+  WriteInt(s, "Beep", buttonWindow_->GetBeep());
+  ButtonMapping::WriteBindings(s, *buttonWindow_);
+  buttonWindow_->ReleaseButtons();
   WriteInt(s, "UnMap", unmap_);
   WriteInt(s, "Volume", volumeSlider_.GetPosition());
   WriteInt(s, "Pan", balanceSlider_.GetPosition());

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/TextPanel.h"
+#include "buttons/HotkeyWindow.h"
 #include "equalizer/EqualizerWindow.h"
 #include "playlist/PlaylistEditorWindow.h"
 #include "playback/PlaybackControl.h"
@@ -42,6 +43,8 @@ class MainWindow : public MovableWindow, public PlaybackHost {
   Playlist* GetPlaylist() const;
   EqualizerWindow& Equalizer() { return *equalizerWindow_; }
   PlaylistEditorWindow& PlaylistEditor() { return *playlistWindow_; }
+  HotkeyWindow* ButtonWindow() { return buttonWindow_.get(); }
+  int GetUnMap() const { return unmap_; }
 
   // Refills the package list of the Skins menus from the "Skins" folder and returns
   // the entries to show (label, path, command), in listing order.
@@ -108,6 +111,7 @@ class MainWindow : public MovableWindow, public PlaybackHost {
   // Creation steps.
   void CreateControls();
   void CreateSecondaryWindows();
+  void CreateButtonWindow();
   void ReadPlacement();
   void ReadToggles();
   void ReadOptions();
@@ -145,6 +149,7 @@ class MainWindow : public MovableWindow, public PlaybackHost {
   // Creation order of the owned objects; the destructor releases them in this order:
   // plug-in manager, button window, settings, skin, equalizer, playlist.
   std::unique_ptr<PluginManager> pluginManager_;
+  std::unique_ptr<HotkeyWindow> buttonWindow_;
   std::unique_ptr<SettingsFile> settings_;
   QString commandLine_;
   std::unique_ptr<SkinSet> skin_;
@@ -175,6 +180,4 @@ class MainWindow : public MovableWindow, public PlaybackHost {
   int channels_ = 0;
   int minutes_ = 0;
   int seconds_ = 0;
-  // Held here until the button window exists, so the option is written back unchanged.
-  int beep_ = 1;
 };

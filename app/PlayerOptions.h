@@ -1,16 +1,14 @@
 #pragma once
 #include <QString>
 
-class SettingsFile;
+#include "settings/Options.h"
 
-// Section and defaults of the main window's options in "tarnello.txt".
+// Section and file of the main window's options in "tarnello.txt".
 namespace PlayerOptions {
-inline const QString kSection = QStringLiteral("tarnello");
+inline const QString kSection = Options::kSection;
 inline const QString kButtonsSection = QStringLiteral("buttons");
 inline const QString kFileName = QStringLiteral("tarnello.txt");
 
-// Reads key of section "tarnello" as a decimal number, defaultValue when absent.
-int ReadInt(const SettingsFile& settings, const QString& key, int defaultValue);
-// Writes value formatted "%d" into section "tarnello".
-void WriteInt(SettingsFile& settings, const QString& key, int value);
+using Options::ReadInt;
+using Options::WriteInt;
 }  // namespace PlayerOptions

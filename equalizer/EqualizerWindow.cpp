@@ -6,33 +6,23 @@
 #include "playback/PluginManager.h"
 #include "platform/Canvas.h"
 #include "platform/System.h"
+#include "settings/Options.h"
 #include "settings/SettingsFile.h"
 #include "skin/PlayerWindows.h"
 #include "skin/Scale.h"
 #include "skin/SkinSet.h"
 
+using Options::ReadInt;
+using Options::WriteInt;
+using PlayerWindows::RectOf;
+
 namespace {
-const QString kSection = QStringLiteral("tarnello");
 constexpr int kWidth = 275;
 constexpr int kHeight = 116;
 constexpr int kThumb = 11;
 constexpr SourceRect kThumbSource{0, 164, 11, 11};
 constexpr SourceRect kThumbPressedSource{0, 176, 11, 11};
 
-int ReadInt(const SettingsFile& settings, const QString& key, int defaultValue) {
-  QString value;
-  settings.GetString(kSection, key, QString::number(defaultValue), value);
-  return ParseDecimal(value);
-}
-
-void WriteInt(SettingsFile& settings, const QString& key, int value) {
-  settings.WriteString(kSection, key, QString::number(value));
-}
-
-std::optional<Rect> RectOf(const Window* w) {
-  if (!w || !w->Exists()) return std::nullopt;
-  return w->GetWindowRect();
-}
 }  // namespace
 
 EqualizerWindow::EqualizerWindow() : MovableWindow(true, false, false, false) {}

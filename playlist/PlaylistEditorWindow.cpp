@@ -13,29 +13,19 @@
 #include "playlist/PlaylistDock.h"
 #include "playlist/PlaylistMenus.h"
 #include "playlist/PlaylistStorage.h"
+#include "settings/Options.h"
 #include "settings/SettingsFile.h"
 #include "skin/PlayerWindows.h"
 #include "skin/SkinSet.h"
 
+using Options::ReadInt;
+using Options::WriteInt;
+using PlayerWindows::RectOf;
+
 namespace {
-const QString kSection = QStringLiteral("tarnello");
 // Playlist files in any case of their extension.
 const QStringList kPlaylistFilters{QStringLiteral("M3U Playlist (*.[mM]3[uU])")};
 
-int ReadInt(const SettingsFile& settings, const QString& key, int defaultValue) {
-  QString value;
-  settings.GetString(kSection, key, QString::number(defaultValue), value);
-  return ParseDecimal(value);
-}
-
-void WriteInt(SettingsFile& settings, const QString& key, int value) {
-  settings.WriteString(kSection, key, QString::number(value));
-}
-
-std::optional<Rect> RectOf(const Window* w) {
-  if (!w || !w->Exists()) return std::nullopt;
-  return w->GetWindowRect();
-}
 
 // Where each button's two images are in the skin's playlist image (22 x 18 each).
 struct ButtonImages {

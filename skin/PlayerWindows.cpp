@@ -1,5 +1,7 @@
 #include "skin/PlayerWindows.h"
 
+#include "platform/Window.h"
+
 namespace PlayerWindows {
 namespace {
 Window* mainWindow = nullptr;
@@ -15,5 +17,9 @@ void Publish(Window* main, Window* equalizer, Window* playlist) {
   mainWindow = main;
   equalizerWindow = equalizer;
   playlistWindow = playlist;
+}
+std::optional<Rect> RectOf(const Window* window) {
+  if (!window || !window->Exists()) return std::nullopt;
+  return window->GetWindowRect();
 }
 }  // namespace PlayerWindows

@@ -1,4 +1,7 @@
 #pragma once
+#include <optional>
+
+#include "platform/Geometry.h"
 
 class Window;
 
@@ -10,4 +13,6 @@ Window* Main();
 Window* Equalizer();
 Window* Playlist();
 void Publish(Window* main, Window* equalizer, Window* playlist);
+// The screen rectangle of a window, or nothing when there is no such window.
+std::optional<Rect> RectOf(const Window* window);
 }  // namespace PlayerWindows

@@ -81,8 +81,8 @@ class OddSettings(unittest.TestCase):
            "File1=/Music/[Live] track\n"
            "[buttons]\n"
            "Hotkey0=3/1/193\n"
-           "junk line\n"
            "[plugins]\n"
+           "junk line\n"
            "Unknown=" + "x" * 400 + "\n")
 
     def test_odd_lines_survive_a_run_unchanged(self):

@@ -1,8 +1,8 @@
-#include "app/PlayerOptions.h"
+#include "settings/Options.h"
 
 #include "settings/SettingsFile.h"
 
-namespace PlayerOptions {
+namespace Options {
 
 int ReadInt(const SettingsFile& settings, const QString& key, int defaultValue) {
   QString value;
@@ -14,4 +14,4 @@ void WriteInt(SettingsFile& settings, const QString& key, int value) {
   settings.WriteString(kSection, key, QString::number(value));
 }
 
-}  // namespace PlayerOptions
+}  // namespace Options

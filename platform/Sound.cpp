@@ -1,0 +1,5 @@
+#include "platform/Sound.h"
+
+namespace Platform {
+void PlayClickAndWait() {}
+}  // namespace Platform
