@@ -4,7 +4,7 @@ The assembled player runs under its own Xvfb with TARNELLO_AUDIO=null (real-time
 pacing, no sound device), its playlist naming a WMA file made with ffmpeg at run
 time; Play is clicked and the user + system time of the player process (all its
 threads, from /proc/PID/stat) is taken over 60 s of playback: once with the main
-window (and the equalizer window docked under it) shown, once with both unmapped.
+window (and the equalizer and playlist editor docked under it) shown, once with both unmapped.
 For reference: the X server's time over the same minute, and ffmpeg decoding the
 same file as fast as it can.
 Usage: python3 tests/bench/playback_cpu.py [seconds]   (takes about 2 x (seconds + 5))
@@ -52,8 +52,8 @@ def time_glyphs(player):
 
 def measure(wma, seconds, hidden):
     playlist = "#EXTM3U\n#EXTINF:%d,Sine\n%s\n" % (seconds, wma)
-    # The equalizer window docked under the main window, as the first-start options have it.
-    options = "[tarnello]\nResume=0\nEQ_x=0\nEQ_y=142\n"
+    # The three windows docked under each other, as the first-start options have them.
+    options = "[tarnello]\nResume=0\nEQ_x=0\nEQ_y=142\nPL_x=0\nPL_y=258\nPL_height=232\n"
     with Player(files={"tarnello.txt": options, "tarnello.m3u": playlist}) as p:
         p.start()
         time.sleep(0.5)

@@ -1,0 +1,20 @@
+#pragma once
+// The HTTP client of the player, in a library of its own (libtarnello-http.so in
+// the program folder) that the player loads at its first download: libcurl and the
+// TLS, Kerberos and LDAP libraries behind it stay out of a player that never
+// fetches a playlist. Plain C entry, no Qt.
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+// One GET of url (http or https, redirects followed) whose body is streamed into
+// localPath, created or truncated. 1 on success; 0 when the request cannot be made,
+// the transfer breaks off, receives nothing for stallSeconds or exceeds maxBytes.
+// caBundle: a PEM file of trusted certificates, or null for the system's store.
+typedef int (*TarnelloHttpGetFunction)(const char* url, const char* localPath, int stallSeconds, int64_t maxBytes,
+                                       const char* caBundle);
+int TarnelloHttpGet(const char* url, const char* localPath, int stallSeconds, int64_t maxBytes, const char* caBundle);
+#ifdef __cplusplus
+}
+#endif
