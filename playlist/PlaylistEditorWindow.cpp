@@ -126,6 +126,7 @@ Rect PlaylistEditorWindow::GripRect() const {
 void PlaylistEditorWindow::SetScale(int scale) {
   scale_ = scale;
   rubberBand_ = {-1, -1, -1, -1};
+  if (list_) list_->SetScale(scale);
   Invalidate(true);
   PlaceControls();
 }

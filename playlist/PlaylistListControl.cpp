@@ -5,6 +5,7 @@
 #include "platform/Canvas.h"
 #include "playlist/Playlist.h"
 #include "skin/PlayerWindows.h"
+#include "skin/Scale.h"
 
 PlaylistListControl::PlaylistListControl(Playlist& playlist) : playlist_(playlist) { playlist_.AddObserver(this); }
 
@@ -21,12 +22,19 @@ void PlaylistListControl::SetColours(Colour current, Colour normal, Colour norma
   Invalidate(false);
 }
 
-int PlaylistListControl::RowsPerPage() const { return std::max(1, GetClientRect().Height() / kRowHeight); }
+void PlaylistListControl::SetScale(int scale) {
+  rowHeight_ = std::max(1, ScaleValue(scale, kRowHeight));
+  fontHeight_ = std::max(1, ScaleValue(scale, kFontHeight));
+  ClampTop();
+  Invalidate(false);
+}
+
+int PlaylistListControl::RowsPerPage() const { return std::max(1, GetClientRect().Height() / rowHeight_); }
 
 int PlaylistListControl::RowAt(Point client) const {
   const Rect c = GetClientRect();
   if (client.y < 0 || client.y >= c.Height() || client.x < 0 || client.x >= c.Width()) return -1;
-  const int row = topRow_ + client.y / kRowHeight;
+  const int row = topRow_ + client.y / rowHeight_;
   return row < playlist_.GetCount() ? row : -1;
 }
 
@@ -63,16 +71,16 @@ void PlaylistListControl::OnPaint(Canvas& canvas) {
   const Rect dirty = canvas.DirtyRect();
   canvas.Fill(dirty, normalBackground_);
   const int count = playlist_.GetCount();
-  const int first = topRow_ + std::max(0, dirty.top) / kRowHeight;
+  const int first = topRow_ + std::max(0, dirty.top) / rowHeight_;
   const int selected = playlist_.GetSelectionMark();
   const int currentRow = playlist_.GetCurrentRow();
   for (int row = first; row < count; ++row) {
-    const int y = (row - topRow_) * kRowHeight;
+    const int y = (row - topRow_) * rowHeight_;
     if (y >= dirty.bottom || y >= client.bottom) break;
-    const Rect line = Rect::FromSize(0, y, client.Width(), kRowHeight);
+    const Rect line = Rect::FromSize(0, y, client.Width(), rowHeight_);
     if (row == selected) canvas.Fill(line, selectedBackground_);
-    const Rect text{2, y, client.right - 2, y + kRowHeight};
-    canvas.DrawTextTopLeft(text, playlist_.Row(row).displayText, kFontHeight, QString(),
+    const Rect text{2, y, client.right - 2, y + rowHeight_};
+    canvas.DrawTextTopLeft(text, playlist_.Row(row).displayText, fontHeight_, QString(),
                            row == currentRow ? current_ : normal_);
   }
 }

@@ -22,7 +22,9 @@ class PlaylistListControl : public Window, public PlaylistObserver {
 
   int TopRow() const { return topRow_; }
   int RowsPerPage() const;
-  int RowHeight() const { return kRowHeight; }
+  int RowHeight() const { return rowHeight_; }
+  // Rows and their text grow with the editor's scale, like everything around them.
+  void SetScale(int scale);
   // The row at a client point, -1 for empty space.
   int RowAt(Point client) const;
   // Scrolls so that row is the top visible row, within what the list allows.
@@ -47,7 +49,7 @@ class PlaylistListControl : public Window, public PlaylistObserver {
   void OnFocusGained() override;
 
  private:
-  static constexpr int kRowHeight = 14;
+  static constexpr int kRowHeight = 14;  // at 100 %
   static constexpr int kFontHeight = 13;
   static constexpr int kDragDistance = 4;  // pixels moved before a press becomes a drag
 
@@ -58,6 +60,8 @@ class PlaylistListControl : public Window, public PlaylistObserver {
 
   Playlist& playlist_;
   int topRow_ = 0;
+  int rowHeight_ = kRowHeight;
+  int fontHeight_ = kFontHeight;
   bool pressed_ = false;
   bool dragging_ = false;
   Point pressPoint_;

@@ -246,6 +246,8 @@ TEST_F(PlaylistEditorTest, AScaleChangeResizesTheWindowAndItsButtons) {
   EXPECT_EQ(e.Button(Id::ID_ADD).Widget()->geometry(), QRect(28, 200 - 60, 44, 36));
   EXPECT_EQ(e.Button(Id::ID_LIST).Widget()->geometry(), QRect(550 - 88, 200 - 60, 44, 36));
   EXPECT_EQ(e.List().Widget()->geometry(), QRect(24, 40, 550 - 64, 200 - 116));
+  // The rows grow with the rest of the window.
+  EXPECT_EQ(e.List().RowHeight(), 28);
   // SetScale alone keeps the size.
   e.SetScale(100);
   EXPECT_EQ(e.GetWindowRect().Width(), 550);
