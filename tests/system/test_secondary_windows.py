@@ -191,8 +191,9 @@ class Equalizer(SecondaryWindowCase):
                               "PL_Visible=1\nPL_x=400\nPL_y=416\nPL_width=275\nPL_height=150\n")
         eq, pl = self.window("Equalizer"), self.window("Playlist Editor")
         self.assertEqual((400, 300, 275, 116), p.geometry(eq))
-        # Dropped 6 pixels right of and 7 below the main window's lower left corner (0, 142).
-        self.drag((400 + 150, 300 + 6), (6 + 150, 142 + 7 + 6))
+        # Dropped 9 pixels right of and 9 below the main window's lower left corner
+        # (0, 142), the farthest that still counts as near.
+        self.drag((400 + 150, 300 + 6), (9 + 150, 142 + 9 + 6))
         p.wait_for(lambda: p.geometry(eq)[:2] == (0, 142), timeout=3)
         self.assertEqual((0, 142, 275, 116), p.geometry(eq))
         self.assertEqual((0, 258, 275, 150), p.geometry(pl))
