@@ -1,0 +1,35 @@
+#pragma once
+#include <QDialog>
+#include <QString>
+#include <memory>
+
+#include "dialogs/PreferencePages.h"
+
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// "Tarnello Preferences": a tree of seventeen page names on the left and, to its
+// right, the page of the selected name. Only "Input" and "File types" have a page;
+// the page is chosen by the item's text alone. Changes no player state.
+class PreferencesDialog : public QDialog {
+ public:
+  // pluginFolder: the plug-in folder the "Input" page lists, without a trailing '/'.
+  explicit PreferencesDialog(QString pluginFolder, QWidget* parent = nullptr);
+  ~PreferencesDialog() override;
+
+  QTreeWidget* Tree() const { return tree_; }
+  QPushButton* CloseButton() const { return close_; }
+  // The page shown, or null when the selected name has none.
+  PreferencesPage* Page() const { return page_.get(); }
+  // The tree item with this text (occurrence counts from 0, in tree order), or null.
+  QTreeWidgetItem* FindItem(const QString& text, int occurrence = 0) const;
+
+ private:
+  void SwitchPage(QTreeWidgetItem* item);
+
+  QString pluginFolder_;
+  QTreeWidget* tree_;
+  QPushButton* close_;
+  std::unique_ptr<PreferencesPage> page_;
+};
