@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "buttons/ButtonMapping.h"
 #include "buttons/ButtonSettingDialog.h"
+#include "dialogs/Dialogs.h"
 #include "playback/OpenFilter.h"
 #include "platform/FileDialog.h"
 #include "platform/System.h"
@@ -22,16 +23,23 @@ void MainWindow::ButtonSettingDialog() {
 }
 
 // "Volume": the Volume Setting dialog over the volume options.
-void MainWindow::VolumeDialog() {}
+void MainWindow::VolumeDialog() {
+  VolumeOptions& v = playback_->Volume();
+  VolumeSettings values{v.volumeUpStep, v.volumeDownStep, v.useStartVolume, v.useEndVolume, v.startVolume,
+                        v.endVolume};
+  if (!RunVolumeDialog(this, values)) return;
+  v = {values.useStartVolume, values.useEndVolume, values.startVolume, values.endVolume, values.volumeUpStep,
+       values.volumeDownStep};
+}
 
 // "Preferences...": the preferences window with its plug-in page.
-void MainWindow::PreferencesWindow() {}
+void MainWindow::PreferencesWindow() { RunPreferences(this, *pluginManager_); }
 
 // The program-name item: the about box.
-void MainWindow::AboutBox() {}
+void MainWindow::AboutBox() { ShowAboutBox(this); }
 
 // "Speed": the speed dialog, opened at position; false leaves the speed alone.
-bool MainWindow::AskSpeed(int&) { return false; }
+bool MainWindow::AskSpeed(int& position) { return RunSpeedDialog(this, position); }
 
 // The hardware-button window registers and releases the player's keys.
 void MainWindow::RegisterButtons() {
