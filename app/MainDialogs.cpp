@@ -5,7 +5,9 @@
 #include "buttons/ButtonSettingDialog.h"
 #include "dialogs/Dialogs.h"
 #include "playback/OpenFilter.h"
+#include "platform/DisplayPower.h"
 #include "platform/FileDialog.h"
+#include "platform/SessionPower.h"
 #include "platform/System.h"
 
 // "Buttons": the Button Setting dialog, which rewrites the bindings of the button window.
@@ -49,9 +51,17 @@ void MainWindow::ReleaseButtons() {
   if (buttonWindow_) buttonWindow_->ReleaseButtons();
 }
 
-// "Screen Toggle" and "Exit & Power off".
-void MainWindow::ToggleScreen() {}
-void MainWindow::PowerOff() {}
+// "Screen Toggle": the display off if it is on, else on.
+void MainWindow::ToggleScreen() {
+  if (Platform::IsScreenOn()) {
+    Platform::ScreenOff();
+  } else {
+    Platform::ScreenOn();
+  }
+}
+
+// "Exit & Power off", after the close: the session is asked to suspend.
+void MainWindow::PowerOff() { Platform::Suspend(); }
 
 EqualizerState MainWindow::GetEqualizer() { return equalizerWindow_->GetEqualizer(); }
 

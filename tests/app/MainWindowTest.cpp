@@ -9,6 +9,8 @@
 #include "app/MainLayout.h"
 #include "app/MainWindow.h"
 #include "app/PopupMenu.h"
+#include "platform/DisplayPower.h"
+#include "platform/SessionPower.h"
 #include "playlist/PlayOrder.h"
 #include "playlist/Playlist.h"
 #include "support/RecordingMessageBoxes.h"
@@ -289,6 +291,37 @@ TEST_F(MainWindowTest, AHiddenEqualizerStaysHiddenAndStillHandsItsStateToATrack)
   const EqualizerState state = w.GetEqualizer();
   EXPECT_EQ(state.enabled, 1);
   EXPECT_EQ(state.bands[5], 10);
+}
+
+class RecordedPower : public DisplayPowerService, public SessionPowerService {
+ public:
+  RecordedPower() {
+    SetDisplayPowerService(this);
+    SetSessionPowerService(this);
+  }
+  ~RecordedPower() override {
+    SetDisplayPowerService(nullptr);
+    SetSessionPowerService(nullptr);
+  }
+  bool IsScreenOn() override { return on; }
+  void ScreenOn() override { calls << "on", on = true; }
+  void ScreenOff() override { calls << "off", on = false; }
+  void Suspend() override { calls << "suspend"; }
+  bool on = true;
+  QStringList calls;
+};
+
+TEST_F(MainWindowTest, ScreenToggleAndPowerOffReachTheReplaceableServices) {
+  RecordedPower power;
+  TestMainWindow& w = Start();
+  w.Send(MSG_BUTTON_EVENT, 10, 1 | (1 << 16));
+  w.Send(MSG_BUTTON_EVENT, 10, 1 | (1 << 16));
+  EXPECT_EQ(power.calls, (QStringList{"off", "on"}));
+  // "Exit & Power off": the player closes (its options are saved), then the suspend.
+  w.Send(MSG_BUTTON_EVENT, 12, 1 | (1 << 16));
+  EXPECT_EQ(power.calls.last(), "suspend");
+  EXPECT_FALSE(w.Exists());
+  EXPECT_TRUE(Read("tarnello.txt").contains("Main_x="));
 }
 
 }  // namespace
