@@ -48,6 +48,8 @@ PreferencesDialog::PreferencesDialog(QString pluginFolder, QWidget* parent)
   tree_->setColumnCount(1);
   tree_->setSelectionMode(QAbstractItemView::SingleSelection);
   tree_->setRootIsDecorated(true);
+  // A narrow tree: a small indentation leaves the nested names room to be read.
+  tree_->setIndentation(10);
   units.Place(tree_, 7, 7, 55, 73);
   for (const TreeEntry& entry : kTree) {
     const QStringList text{QString::fromUtf8(entry.text)};

@@ -10,6 +10,7 @@
 #include "app/MainWindow.h"
 #include "app/PopupMenu.h"
 #include "platform/DisplayPower.h"
+#include "tests/support/QuietPowerServices.h"
 #include "platform/SessionPower.h"
 #include "playlist/PlayOrder.h"
 #include "playlist/Playlist.h"
@@ -300,8 +301,7 @@ class RecordedPower : public DisplayPowerService, public SessionPowerService {
     SetSessionPowerService(this);
   }
   ~RecordedPower() override {
-    SetDisplayPowerService(nullptr);
-    SetSessionPowerService(nullptr);
+    InstallQuietPowerServices();
   }
   bool IsScreenOn() override { return on; }
   void ScreenOn() override { calls << "on", on = true; }

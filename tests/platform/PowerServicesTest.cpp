@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/DisplayPower.h"
+#include "tests/support/QuietPowerServices.h"
 #include "platform/SessionPower.h"
 
 namespace {
@@ -36,7 +37,7 @@ TEST(PowerServices, TheDisplayFunctionsReachTheInstalledService) {
   for (int i = 0; i < 2; ++i) Platform::IsScreenOn() ? Platform::ScreenOff() : Platform::ScreenOn();
   SetDisplayPowerService(&second);
   Platform::ScreenOff();
-  SetDisplayPowerService(nullptr);
+  InstallQuietPowerServices();
   EXPECT_EQ(first.calls, (std::vector<std::string>{"is-on", "off", "is-on", "on"}));
   EXPECT_EQ(second.calls, (std::vector<std::string>{"off"}));
 }
@@ -48,7 +49,7 @@ TEST(PowerServices, SuspendReachesTheInstalledService) {
   SetSessionPowerService(&second);
   Platform::Suspend();
   Platform::Suspend();
-  SetSessionPowerService(nullptr);
+  InstallQuietPowerServices();
   EXPECT_EQ(first.suspends, 1);
   EXPECT_EQ(second.suspends, 2);
 }

@@ -70,7 +70,9 @@ class Player:
                         QT_QPA_PLATFORM="xcb",
                         QT_ENABLE_HIGHDPI_SCALING="0",
                         QT_SCALE_FACTOR="1",
-                        XDG_RUNTIME_DIR=runtime)
+                        XDG_RUNTIME_DIR=runtime,
+                        # No system bus: a power-off command in a test cannot reach logind.
+                        DBUS_SYSTEM_BUS_ADDRESS="unix:path=/nonexistent/tarnello-test-system-bus")
         self.process = None
         self.window = None
 
