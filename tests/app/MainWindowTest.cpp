@@ -9,12 +9,14 @@
 #include "app/MainLayout.h"
 #include "app/MainWindow.h"
 #include "app/PopupMenu.h"
+#include "buttons/ButtonSettingDialog.h"
+#include "buttons/HotkeyWindow.h"
 #include "platform/DisplayPower.h"
-#include "tests/support/QuietPowerServices.h"
 #include "platform/SessionPower.h"
 #include "playlist/PlayOrder.h"
 #include "playlist/Playlist.h"
 #include "support/RecordingMessageBoxes.h"
+#include "tests/support/QuietPowerServices.h"
 
 using namespace MainLayout;
 using namespace SkinTest;
@@ -322,6 +324,55 @@ TEST_F(MainWindowTest, ScreenToggleAndPowerOffReachTheReplaceableServices) {
   EXPECT_EQ(power.calls.last(), "suspend");
   EXPECT_FALSE(w.Exists());
   EXPECT_TRUE(Read("tarnello.txt").contains("Main_x="));
+}
+
+// The Button Setting dialog in place of a person: what it was given, whether the
+// player's keys were let go meanwhile, and the answer it gives.
+struct ButtonDialogStand {
+  static inline HotkeyWindow* watched = nullptr;
+  static inline QStringList given, answer;
+  static inline bool registeredMeanwhile = true, ok = false;
+  static inline int unmapGiven = -1, unmapAnswer = 0;
+  static bool Run(QWidget*, const QStringList& bindings, int& unmap, QStringList& result) {
+    given = bindings;
+    unmapGiven = unmap;
+    registeredMeanwhile = watched->IsRegistered();
+    if (!ok) return false;
+    unmap = unmapAnswer;
+    result = answer;
+    return true;
+  }
+};
+
+TEST_F(MainWindowTest, ButtonsDialogLetsTheKeysGoAndOnlyOkRewritesTheBindings) {
+  SetButtonSettingRunner(&ButtonDialogStand::Run);
+  TestMainWindow& w = Start("UnMap=1\n[buttons]\nHotkey0=5/1/179\n");
+  ButtonDialogStand::watched = w.ButtonWindow();
+  ASSERT_TRUE(w.ButtonWindow()->IsRegistered());
+
+  // Cancel: the keys come back, the bindings stay.
+  ButtonDialogStand::ok = false;
+  w.Send(MSG_COMMAND, CMD_BUTTONS);
+  EXPECT_FALSE(ButtonDialogStand::registeredMeanwhile);
+  EXPECT_EQ(ButtonDialogStand::given, QStringList{"5/1/179"});
+  EXPECT_EQ(ButtonDialogStand::unmapGiven, 1);
+  EXPECT_TRUE(w.ButtonWindow()->IsRegistered());
+  ASSERT_EQ(w.ButtonWindow()->GetBindingCount(), 1);
+
+  // OK: the dialog's rows replace the bindings, its check box the option.
+  ButtonDialogStand::ok = true;
+  ButtonDialogStand::answer = {"2/1/178", "5/2/179"};
+  ButtonDialogStand::unmapAnswer = 0;
+  w.Send(MSG_COMMAND, CMD_BUTTONS);
+  EXPECT_TRUE(w.ButtonWindow()->IsRegistered());
+  ASSERT_EQ(w.ButtonWindow()->GetBindingCount(), 2);
+  EXPECT_EQ(w.ButtonWindow()->GetBinding(1)->presses, 2);
+  SetButtonSettingRunner(nullptr);
+
+  w.Close();
+  const QString options = Read("tarnello.txt");
+  EXPECT_TRUE(options.contains("UnMap=0"));
+  EXPECT_TRUE(options.contains("[buttons]\nHotkey0=2/1/178\nHotkey1=5/2/179\n")) << options.toStdString();
 }
 
 }  // namespace
