@@ -1,6 +1,9 @@
 #include "app/PlayerApp.h"
 
 #include "app/MainWindow.h"
+#include <QFileInfo>
+
+#include "platform/MediaControl.h"
 #include "platform/MessageBox.h"
 #include "platform/System.h"
 
@@ -11,7 +14,29 @@ PlayerApp::~PlayerApp() {
   if (ThePlayOrder() == playOrder_.get()) PublishPlayOrder(nullptr);
 }
 
+namespace {
+// The arguments as the running player can take them: URLs as they are, files by
+// their absolute paths (its working folder is not ours).
+QStringList HandOverItems(const QStringList& arguments) {
+  QStringList items;
+  for (const QString& argument : arguments) {
+    if (argument.contains(QStringLiteral("://"))) {
+      items << argument;
+    } else if (!argument.isEmpty()) {
+      items << QFileInfo(argument).absoluteFilePath();
+    }
+  }
+  return items;
+}
+}  // namespace
+
 bool PlayerApp::InitInstance(const QStringList& arguments) {
+  // 0. A player already running in this session takes the files (or comes to
+  // the front); a second player would overwrite its settings at exit.
+  if (Platform::HandToRunningPlayer(HandOverItems(arguments))) return false;
+  // An installed copy writes into a folder of the user's, first filled with its defaults.
+  Platform::PrepareDataFolder();
+
   // 1. The sockets layer.
   if (!Platform::StartSockets()) {
     ShowMessageBox(nullptr, "Windows sockets initialization failed.");

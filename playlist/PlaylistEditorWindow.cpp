@@ -76,6 +76,7 @@ bool PlaylistEditorWindow::Create(SkinSet& skin, PluginManager& plugins, Setting
   PlaceControls();
   session_->Load(commandLine, settings, this);
   ApplySkin();
+  AcceptDrops(true);
   return true;
 }
 
@@ -259,13 +260,19 @@ void PlaylistEditorWindow::OnCommand(int commandId) {
       return;
     }
   }
-  if (commandId >= ID_ADD && commandId <= ID_NEW_LIST) SubButtonPressed(commandId);
-  // The menu entries 32814 to 32824 have no action.
+  if (commandId >= ID_ADD && commandId <= ID_NEW_LIST) {
+    SubButtonPressed(commandId);
+    return;
+  }
+  RunListCommand(commandId);
 }
 
 void PlaylistEditorWindow::ShowMenu(int index) {
   std::unique_ptr<QMenu> menu = BuildPlaylistMenu(index);
-  if (menu) menu->exec(QCursor::pos());
+  if (!menu) return;
+  const QAction* chosen = menu->exec(QCursor::pos());
+  // The entry's command runs once the menu has gone, as a menu's command message does.
+  if (chosen && chosen->data().isValid()) PostCommand(chosen->data().toInt());
 }
 
 void PlaylistEditorWindow::AddFileCommand() {
