@@ -2,7 +2,10 @@
 
 #include <QDesktopServices>
 #include <QFile>
+#include <QDir>
+#include <QFileInfo>
 #include <QInputDialog>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include "platform/Window.h"
@@ -38,5 +41,17 @@ bool AskText(Window* owner, const QString& caption, const QString& label, QStrin
   return installedPrompt ? installedPrompt(owner, caption, label, text) : DialogPrompt(owner, caption, label, text);
 }
 
-bool MoveToTrash(const QString& path) { return QFile::moveToTrash(path); }
+bool MoveToTrash(const QString& path) {
+  // Qt places the trash under the user's data folder only when that folder
+  // exists; otherwise it moves the file into "files/" of the working folder.
+  // The folder is made first, and a move that still did not reach an absolute
+  // trash location is undone.
+  const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  if (dataHome.isEmpty() || !QDir().mkpath(dataHome)) return false;
+  QString inTrash;
+  if (!QFile::moveToTrash(path, &inTrash)) return false;
+  if (QFileInfo(inTrash).isAbsolute()) return true;
+  QFile::rename(inTrash, path);
+  return false;
+}
 }  // namespace Platform
