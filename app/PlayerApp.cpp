@@ -1,8 +1,8 @@
 #include "app/PlayerApp.h"
 
-#include "app/MainWindow.h"
 #include <QFileInfo>
 
+#include "app/MainWindow.h"
 #include "platform/MediaControl.h"
 #include "platform/MessageBox.h"
 #include "platform/System.h"
@@ -48,9 +48,21 @@ bool PlayerApp::InitInstance(const QStringList& arguments) {
 
   // 3.-5. The main window builds everything else while it is created.
   mainWindow_ = std::make_unique<MainWindow>();
-  mainWindow_->SetCommandLine(arguments.join(' '));
+  // The command line names one file, its words joined as they were typed. A
+  // desktop launch hands several files as separate arguments instead: the first
+  // takes the command line's place and the others are appended once the
+  // playlist exists.
+  const QString joined = arguments.join(' ');
+  QStringList more;
+  if (arguments.size() > 1 && !QFileInfo::exists(joined) && QFileInfo::exists(arguments[0])) {
+    mainWindow_->SetCommandLine(arguments[0]);
+    more = HandOverItems(arguments.mid(1));
+  } else {
+    mainWindow_->SetCommandLine(joined);
+  }
   const QString title = QStringLiteral("Tarnello");
   if (!mainWindow_->Create(title)) return false;
+  if (!more.isEmpty()) mainWindow_->PlaylistEditor().AddItems(more);
 
   // 6. The main window is dragged as an outline, free on both axes.
   mainWindow_->SetDragMode(true, false, false, false);
