@@ -220,6 +220,16 @@ void MainWindow::SnapAndCarryAfterDrag() {
 
 std::vector<SkinPackage> MainWindow::RefreshSkinPackages() {
   std::vector<SkinPackage> packages = ListSkinPackages(Platform::ProgramFolder() + "Skins");
+  // An installed copy also offers the packages the user put into the "Skins" folder
+  // of the data folder, after the installed ones.
+  const QString data = Platform::DataFolder();
+  if (data != Platform::ProgramFolder()) {
+    for (SkinPackage& package : ListSkinPackages(data + "Skins")) {
+      if (int(packages.size()) >= SKIN_COMMAND_END - SKIN_FIRST_COMMAND) break;
+      package.command = SKIN_FIRST_COMMAND + int(packages.size());
+      packages.push_back(std::move(package));
+    }
+  }
   skinPackages_.clear();
   for (const SkinPackage& package : packages) skinPackages_.append(package.path);
   return packages;
