@@ -2,6 +2,7 @@
 
 #include <QCursor>
 #include <QMenu>
+#include <QWidget>
 
 #include "playback/OpenFilter.h"
 #include "playback/PluginManager.h"
@@ -188,8 +189,12 @@ void PlaylistEditorWindow::GroupPressed(int groupId) {
   if (toggle.GetState()) {
     CloseGroups();
     toggle.SetState(1);
-    for (int id : group->subs)
-      if (id) Button(id).Show();
+    for (int id : group->subs) {
+      if (!id) continue;
+      // The upper sub-buttons reach over the list's bottom rows: above it, so they can be pressed.
+      Button(id).Show();
+      if (QWidget* widget = Button(id).Widget()) widget->raise();
+    }
     return;
   }
   for (int id : group->subs)

@@ -20,6 +20,7 @@
 #include "settings/SettingsFile.h"
 #include "skin/PlayerWindows.h"
 #include "skin/SkinSet.h"
+#include "skin/SkinToggle.h"
 #include "support/RecordingMessageBoxes.h"
 
 using namespace SkinTest;
@@ -221,6 +222,21 @@ TEST_F(PlaylistMenuCommandsTest, MenuSortAndRemoveEntriesReachTheList) {
   EXPECT_EQ(Paths(), (QStringList{"/music/c.tst", real, "/music/a.tst"}));
   editor_->SendCommand(CMD_REMOVE_DEAD);
   EXPECT_EQ(Paths(), QStringList{real});
+}
+
+TEST_F(PlaylistMenuCommandsTest, AnOpenColumnLiesAboveTheListSoItsButtonsCanBePressed) {
+  using Id = PlaylistEditorWindow::ButtonId;
+  for (int group : {Id::ID_ADD, Id::ID_REMOVE, Id::ID_MISC, Id::ID_LIST}) {
+    SkinToggle& toggle = static_cast<SkinToggle&>(editor_->Button(group));
+    toggle.SetState(1);
+    editor_->SendCommand(group);
+    const int sub = group + 2;  // the upper sub-button of each column
+    QWidget* button = editor_->Button(sub).Widget();
+    ASSERT_TRUE(button->isVisible()) << sub;
+    // The button's top rows overlap the list; the pointer there finds the button.
+    const QPoint top = button->geometry().topLeft() + QPoint(button->width() / 2, 1);
+    EXPECT_EQ(editor_->Widget()->childAt(top), button) << sub;
+  }
 }
 
 }  // namespace
