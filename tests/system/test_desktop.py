@@ -92,9 +92,26 @@ class MediaControllers(DesktopCase):
         playerctl("previous")
         self.wait_value("Alpha", "metadata", "xesam:title")
 
+        monitor = subprocess.Popen(["dbus-monitor", "--session", "type='signal',member='Seeked'"],
+                                   stdout=subprocess.PIPE, text=True)
+        self.addCleanup(monitor.stdout.close)
+        self.addCleanup(monitor.wait)
+        self.addCleanup(monitor.kill)
+        time.sleep(0.3)
         playerctl("position", "12")
         p.wait_for(lambda: "seekToMs 12000" in plugin_log(p, TRANSPORT))
         self.assertGreaterEqual(float(playerctl("position")), 12.0)
+        # A relative seek past the end moves on to the next track.
+        playerctl("position", "100+")
+        self.wait_value("Beta", "metadata", "xesam:title")
+        playerctl("previous")
+        self.wait_value("Alpha", "metadata", "xesam:title")
+        time.sleep(0.3)
+        monitor.kill()
+        signals = monitor.stdout.read()
+        # One Seeked signal for the one seek inside the track, with the new position.
+        self.assertEqual(1, signals.count("member=Seeked"), signals)
+        self.assertRegex(signals, r"int64 1[23]\d{6}")
 
         playerctl("volume", "0.5")
         p.wait_for(lambda: "applyVolume 128" in plugin_log(p, TRANSPORT))
@@ -146,6 +163,25 @@ class WithoutSessionBus(unittest.TestCase):
             self.addCleanup(p.process.stderr.close)
             self.assertEqual(0, p.close())
             self.assertTrue(p.exists("tarnello.txt"))
+
+    def test_several_files_on_the_command_line_become_rows(self):
+        with Player() as p:
+            p.env["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + os.path.join(p.home, "no-bus")
+            music = os.path.join(p.home, "music")
+            os.mkdir(music)
+            paths = [os.path.join(music, name) for name in ("a b.tst", "c.tst")]
+            for path in paths:
+                open(path, "wb").close()
+            p.start(*paths)
+            self.addCleanup(p.process.stderr.close)
+            self.assertEqual(0, p.close())
+            rows = [line for line in p.read("tarnello.m3u").splitlines() if line and not line.startswith("#")]
+            self.assertEqual(paths, rows)
+            # One file whose name has blanks, split by the shell, is still one file.
+            p.start(*paths[0].split(" "))
+            self.assertEqual(0, p.close())
+            rows = [line for line in p.read("tarnello.m3u").splitlines() if line and not line.startswith("#")]
+            self.assertEqual([paths[0]], rows)
 
 
 if __name__ == "__main__":
