@@ -232,6 +232,8 @@ void MainWindow::WriteOptions() {
 void MainWindow::OnClose() {
   if (closing_) return;
   closing_ = true;
+  // Media controllers see the player leave at once; a new start may take the name.
+  media_.reset();
   // 1. The equalizer and playlist editor windows save their options (and the playlist).
   equalizerWindow_->Send(MSG_CLOSE);
   playlistWindow_->Send(MSG_CLOSE);

@@ -1,12 +1,12 @@
 #include "app/MediaBridge.h"
 
-#include "app/PopupMenu.h"
-#include "app/MainWindow.h"
-#include "playback/PluginManager.h"
-#include "playlist/Playlist.h"
-
 #include <algorithm>
 #include <cstdint>
+
+#include "app/MainWindow.h"
+#include "app/PopupMenu.h"
+#include "playback/PluginManager.h"
+#include "playlist/Playlist.h"
 
 MediaBridge::MediaBridge(MainWindow& window) : window_(window) {}
 MediaBridge::~MediaBridge() = default;
@@ -101,4 +101,5 @@ void MediaBridge::MediaRaise() {
   window_.SetFocus();
 }
 
-void MediaBridge::MediaQuit() { window_.Close(); }
+// Queued: closing releases the bus object whose call is running now.
+void MediaBridge::MediaQuit() { window_.Post(MSG_CLOSE); }
