@@ -54,8 +54,9 @@ class PlaylistEditorWindow : public MovableWindow {
   int MinimumWidth() const { return Sc(275); }
   int MinimumHeight() const { return Sc(100); }
 
-  // Files (as rows), folders (walked with their subfolders for the plug-ins'
-  // file types) and URLs, appended; the first new row, or -1 when none was added.
+  // Files (as rows; M3U and PLS lists as their entries), folders (walked with
+  // their subfolders for the plug-ins' file types) and URLs, appended; the first
+  // new row, or -1 when none was added.
   int AddItems(const QStringList& items);
   // An entry of the editor's menus (32814 to 32824); false for another id.
   bool RunListCommand(int commandId);

@@ -13,6 +13,8 @@
 #include "playlist/HtmlPlaylist.h"
 #include "playlist/ListCommands.h"
 #include "playlist/PlaylistEditorWindow.h"
+#include "playlist/PlaylistStorage.h"
+#include "playlist/PlsFile.h"
 #include "playlist/UrlDownload.h"
 
 namespace {
@@ -103,6 +105,11 @@ int PlaylistEditorWindow::AddItems(const QStringList& items) {
     } else if (file.isDir()) {
       // A folder as the add-folder command walks it, subfolders included.
       AddFolderFiles(playlist, file.absoluteFilePath(), patterns, true);
+    } else if (file.isFile() && file.suffix().compare("m3u", Qt::CaseInsensitive) == 0) {
+      // A playlist file brings its entries, as loading it does.
+      LoadPlaylist(playlist, file.absoluteFilePath(), this);
+    } else if (file.isFile() && file.suffix().compare("pls", Qt::CaseInsensitive) == 0) {
+      ReadPls(playlist, file.absoluteFilePath());
     } else if (file.isFile()) {
       playlist.AddFile(file.absoluteFilePath());
     }

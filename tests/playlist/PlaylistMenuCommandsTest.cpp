@@ -114,6 +114,24 @@ TEST_F(PlaylistMenuCommandsTest, DroppedFilesFoldersAndUrlsAreAppended) {
               QUrl("http://radio.example/live.mp3")});
   EXPECT_EQ(Paths(), (QStringList{"/music/first.tst", single, home_.path() + "/folder/a.tst",
                                   home_.path() + "/folder/sub/b.tst", "http://radio.example/live.mp3"}));
+  // Playlist files bring their entries.
+  const QString m3u = MakeFile("lists/a.m3u");
+  {
+    QFile f(m3u);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("#EXTM3U\n#EXTINF:30,From M3U\n/music/m3u.tst\n");
+  }
+  const QString pls = MakeFile("lists/b.PLS");
+  {
+    QFile f(pls);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[playlist]\nNumberOfEntries=1\nFile1=/music/pls.tst\nTitle1=From PLS\n");
+  }
+  EXPECT_EQ(editor_->AddItems({m3u, pls}), 5);
+  EXPECT_EQ(Paths().mid(5), (QStringList{"/music/m3u.tst", "/music/pls.tst"}));
+  EXPECT_EQ(List().GetTitle(5), "From M3U");
+  List().RemoveRow(6);
+  List().RemoveRow(5);
   // What is neither a file nor a URL the player can open is left out.
   EXPECT_EQ(editor_->AddItems({home_.path() + "/missing.tst"}), -1);
   EXPECT_EQ(editor_->AddItems({single}), 5);

@@ -155,6 +155,26 @@ class SecondStart(DesktopCase):
         self.assertEqual(self.tracks + extra, rows)
 
 
+    def test_open_uri_appends_the_file_and_plays_it(self):
+        p = self.start_player()
+        extra = os.path.join(p.home, "music", "6 zeta.tst")
+        open(extra, "wb").close()
+        playerctl("open", "file://" + quote(extra))
+        self.wait_log(["playFile %s -> 0" % extra, "applyVolume 200"])
+        self.assertEqual("6 zeta.tst", playerctl("metadata", "xesam:title"))
+        self.assertEqual(0, p.close())
+        rows = [line for line in p.read("tarnello.m3u").splitlines() if line and not line.startswith("#")]
+        self.assertEqual(self.tracks + [extra], rows)
+
+    def test_a_second_start_without_files_leaves_the_running_player_alone(self):
+        p = self.start_player()
+        second = subprocess.run([p.path("tarnello")], env=p.env, cwd=p.home, capture_output=True, timeout=20)
+        self.assertEqual(0, second.returncode)
+        self.assertIsNone(p.process.poll())
+        self.assertEqual([], plugin_log(p, TRANSPORT))
+        self.assertEqual(0, p.close())
+
+
 class WithoutSessionBus(unittest.TestCase):
     def test_the_player_runs_as_before_without_a_bus(self):
         with Player() as p:
