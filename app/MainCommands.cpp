@@ -6,6 +6,7 @@
 
 #include "app/MainLayout.h"
 #include "app/MainWindow.h"
+#include "app/MediaBridge.h"
 #include "app/PopupMenu.h"
 #include "app/SnapCarry.h"
 #include "platform/MessageBox.h"
@@ -44,6 +45,11 @@ bool MainWindow::RouteSpecialCommand(int commandId) {
 }
 
 void MainWindow::OnCommand(int commandId) {
+  RunCommand(commandId);
+  if (media_) media_->Refresh();
+}
+
+void MainWindow::RunCommand(int commandId) {
   if (RouteSpecialCommand(commandId)) return;
   switch (commandId) {
     case ID_CLOSE:
@@ -136,6 +142,12 @@ void MainWindow::OnCommand(int commandId) {
     case CMD_SPEED:
       playback_->SpeedDialog();
       break;
+    case CMD_TIME_ELAPSED:
+      SetTimeRemaining(false);
+      break;
+    case CMD_TIME_REMAINING:
+      SetTimeRemaining(true);
+      break;
     default:
       // "Main Window", the grayed items and the playlist editor's own commands.
       break;
@@ -183,6 +195,7 @@ void MainWindow::ShowPopupMenu() {
   state.equalizerVisible = equalizerWindow_->IsVisible();
   state.playlistVisible = playlistWindow_->IsVisible();
   state.topMost = IsTopMost() != 0;
+  state.timeRemaining = timeRemaining_;
   if (const PlayOrder* order = ThePlayOrder()) {
     state.repeat = order->GetRepeat();
     state.shuffle = order->GetShuffle();
@@ -207,6 +220,16 @@ void MainWindow::SnapAndCarryAfterDrag() {
 
 std::vector<SkinPackage> MainWindow::RefreshSkinPackages() {
   std::vector<SkinPackage> packages = ListSkinPackages(Platform::ProgramFolder() + "Skins");
+  // An installed copy also offers the packages the user put into the "Skins" folder
+  // of the data folder, after the installed ones.
+  const QString data = Platform::DataFolder();
+  if (data != Platform::ProgramFolder()) {
+    for (SkinPackage& package : ListSkinPackages(data + "Skins")) {
+      if (int(packages.size()) >= SKIN_COMMAND_END - SKIN_FIRST_COMMAND) break;
+      package.command = SKIN_FIRST_COMMAND + int(packages.size());
+      packages.push_back(std::move(package));
+    }
+  }
   skinPackages_.clear();
   for (const SkinPackage& package : packages) skinPackages_.append(package.path);
   return packages;

@@ -1,9 +1,12 @@
 // What the main window shows: the places of its controls at every scale, the
 // pieces it paints itself, the skin it hands its controls, and the display
 // operations playback uses.
+#include <algorithm>
+
 #include "app/MainLayout.h"
 #include "app/MainWindow.h"
 #include "platform/Canvas.h"
+#include "playback/PluginManager.h"
 #include "skin/Scale.h"
 
 using namespace MainLayout;
@@ -202,13 +205,33 @@ void MainWindow::SetChannels(int channels) {
 }
 
 void MainWindow::SetTimeMs(int ms) {
+  elapsedMs_ = ms / 1000 * 1000;
+  if (timeRemaining_ && playback_ && playback_->IsPlaying() && pluginManager_) {
+    // The rest of the track, counted down to 0:00 at its end.
+    const int length = pluginManager_->TrackLengthMs();
+    if (length > 0) {
+      const int rest = (std::max(0, length - std::max(0, ms)) + 999) / 1000;
+      ShowTime(rest / 60, rest % 60);
+      return;
+    }
+  }
   int seconds = ms / 1000;
   const int minutes = seconds / 60;
   seconds -= minutes * 60;
-  SetTime(minutes, seconds);
+  ShowTime(minutes, seconds);
 }
 
 void MainWindow::SetTime(int minutes, int seconds) {
+  elapsedMs_ = (minutes * 60 + seconds) * 1000;
+  ShowTime(minutes, seconds);
+}
+
+void MainWindow::SetTimeRemaining(bool remaining) {
+  timeRemaining_ = remaining;
+  if (playback_ && playback_->IsPlaying() && pluginManager_) SetTimeMs(pluginManager_->PlayPositionMs());
+}
+
+void MainWindow::ShowTime(int minutes, int seconds) {
   const std::array<int, 5> before = TimeGlyphs(minutes_, seconds_);
   minutes_ = minutes;
   seconds_ = seconds;
@@ -220,7 +243,7 @@ void MainWindow::SetTime(int minutes, int seconds) {
   }
 }
 
-int MainWindow::DisplayedTimeMs() const { return (minutes_ * 60 + seconds_) * 1000; }
+int MainWindow::DisplayedTimeMs() const { return elapsedMs_; }
 
 void MainWindow::SetBitRate(int kbps) { bitRateText_.SetText(kbps < 0 ? QString() : QString::asprintf("%d", kbps)); }
 

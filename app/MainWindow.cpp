@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include "app/MainLayout.h"
+#include "app/MediaBridge.h"
 #include "app/PlayerOptions.h"
 #include "buttons/ButtonMapping.h"
 #include "playback/HostCallbacks.h"
@@ -17,6 +18,8 @@ using PlayerOptions::WriteInt;
 
 namespace {
 const QString kTitleText = QStringLiteral(" Tarnello v1.0 Beta");
+// 1 when the time display counts down the rest of the track.
+const char* const kTimeRemainingKey = "TimeRemaining";
 
 // A scale that would make the windows vanish or explode is taken as 100.
 int UsableScale(int scale) { return scale <= 0 || scale > 400 ? 100 : scale; }
@@ -29,6 +32,7 @@ MainWindow::MainWindow()
       playlistWindow_(std::make_unique<PlaylistEditorWindow>()) {}
 
 MainWindow::~MainWindow() {
+  media_.reset();
   playback_.reset();
   // Owned objects go in this order: plug-in manager, button window, settings,
   // skin, equalizer window, playlist editor window.
@@ -58,11 +62,14 @@ bool MainWindow::Create(const QString& title) {
   HostCallbacks::PublishMainWindow(GetHandle());
 
   // 4. The skin is loaded from "Skins/Temporary" ("Load Fail!" when it cannot be).
-  skin_ = std::make_unique<SkinSet>(folder + "Skins/Temporary");
+  // The files the player writes live in the data folder (the program folder,
+  // unless that is installed or read-only).
+  const QString data = Platform::DataFolder();
+  skin_ = std::make_unique<SkinSet>(data + "Skins/Temporary");
   if (!skin_->Load(skin_->Folder())) ShowMessageBox(this, "Load Fail!");
 
   // 5. The settings store.
-  if (!settings_->LoadFromFile(folder + PlayerOptions::kFileName)) ShowMessageBox(this, "Option read fail!");
+  if (!settings_->LoadFromFile(data + PlayerOptions::kFileName)) ShowMessageBox(this, "Option read fail!");
 
   // 6. The skinned child controls and text panels.
   CreateControls();
@@ -97,6 +104,11 @@ bool MainWindow::Create(const QString& title) {
 
   // 19. The skin applied to the main window.
   ApplySkin();
+
+  // Files, folders and URLs dropped from the desktop; the desktop's media controllers.
+  AcceptDrops(true);
+  media_ = std::make_unique<MediaBridge>(*this);
+  media_->Start();
   return true;
 }
 
@@ -174,6 +186,7 @@ void MainWindow::ReadOptions() {
   playlistToggle_.SetState(ReadInt(*settings_, "PL_Visible", 1) != 0 ? 1 : 0);
   ToggleWindow(ID_PLAYLIST);
   SetTopMost(ReadInt(*settings_, "TopMost", 0));
+  timeRemaining_ = ReadInt(*settings_, kTimeRemainingKey, 0) != 0;
   VolumeOptions& v = playback_->Volume();
   v.useStartVolume = ReadInt(*settings_, "UseStartVol", 0);
   v.useEndVolume = ReadInt(*settings_, "UseEndVol", 0);
@@ -197,6 +210,10 @@ void MainWindow::WriteOptions() {
   WriteInt(s, "Repeat", repeatToggle_.GetState() ? 1 : 0);
   WriteInt(s, "Shuffle", shuffleToggle_.GetState() ? 1 : 0);
   WriteInt(s, "TopMost", IsTopMost());
+  // Written once chosen, so the file of a user who never did keeps its keys.
+  QString ignored;
+  if (timeRemaining_ || s.GetString(PlayerOptions::kSection, kTimeRemainingKey, {}, ignored))
+    WriteInt(s, kTimeRemainingKey, timeRemaining_ ? 1 : 0);
   const VolumeOptions& v = playback_->Volume();
   WriteInt(s, "UseStartVol", v.useStartVolume);
   WriteInt(s, "UseEndVol", v.useEndVolume);
@@ -215,6 +232,8 @@ void MainWindow::WriteOptions() {
 void MainWindow::OnClose() {
   if (closing_) return;
   closing_ = true;
+  // Media controllers see the player leave at once; a new start may take the name.
+  media_.reset();
   // 1. The equalizer and playlist editor windows save their options (and the playlist).
   equalizerWindow_->Send(MSG_CLOSE);
   playlistWindow_->Send(MSG_CLOSE);
@@ -225,7 +244,7 @@ void MainWindow::OnClose() {
   // 4. The main window's options.
   WriteOptions();
   // 5. The store goes to disk, once; a failure is not reported.
-  settings_->SaveToFile(Platform::ProgramFolder() + PlayerOptions::kFileName);
+  settings_->SaveToFile(Platform::DataFolder() + PlayerOptions::kFileName);
   // 6. The window goes away, which ends the message loop.
   Destroy();
 }
@@ -251,6 +270,18 @@ void MainWindow::OnFocusLost(Window* newFocus) {
 }
 
 intptr_t MainWindow::OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  const intptr_t result = HandleMessage(message, wParam, lParam);
+  if (media_) {
+    // A seek from the position slider or a seek button is a jump controllers hear of.
+    const bool seek = (message == MSG_SLIDER_SET && lParam == SLIDER_POSITION) ||
+                      (message == MSG_BUTTON_EVENT && (wParam == 6 || wParam == 7));
+    if (seek) media_->Seeked();
+    media_->Refresh();
+  }
+  return result;
+}
+
+intptr_t MainWindow::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
   switch (message) {
     case MSG_TRACK_ENDED:
       return playback_->TrackEnded();
@@ -289,6 +320,8 @@ intptr_t MainWindow::OnMessage(uint32_t message, uintptr_t wParam, intptr_t lPar
 void MainWindow::OnTimer(int timerId) {
   if (timerId == TIMER_MESSAGE) {
     TimerMessageTick();
+    // Whatever changed without a command (a track's end, its length) is announced within a second.
+    if (media_) media_->Refresh();
   } else {
     playback_->OnTimer(timerId);
   }
@@ -303,4 +336,12 @@ void MainWindow::OnStylusDown(Point client) {
 void MainWindow::OnStylusUp(Point client) {
   MovableWindow::OnStylusUp(client);
   ReleaseCapture();
+}
+
+void MainWindow::OnDrop(const QStringList& items) { OpenItems(items); }
+
+void MainWindow::OpenItems(const QStringList& items) {
+  const int first = playlistWindow_->AddItems(items);
+  if (first >= 0) playback_->RowRequest(first);
+  if (media_) media_->Refresh();
 }

@@ -17,6 +17,7 @@
 #include "skin/SkinSlider.h"
 #include "skin/SkinToggle.h"
 
+class MediaBridge;
 class Playlist;
 
 // The main player window. Creating it builds every long-lived object of the
@@ -64,6 +65,14 @@ class MainWindow : public MovableWindow, public PlaybackHost {
   int GetMinutes() const { return minutes_; }
   int GetSeconds() const { return seconds_; }
   int IsMessageArmed() const { return osdShown_; }
+  // The time display counts down the rest of the track instead of the time played.
+  void SetTimeRemaining(bool remaining);
+  bool IsTimeRemaining() const { return timeRemaining_; }
+
+  // Files, folders and URLs from the desktop (a drop, a second start, a media
+  // controller): appended to the playlist, and the first row added plays.
+  void OpenItems(const QStringList& items);
+  MediaBridge* Media() { return media_.get(); }
 
   // The controls, by identifier (push buttons, toggles, title-bar buttons, sliders
   // and text panels); null for an unknown identifier.
@@ -106,8 +115,10 @@ class MainWindow : public MovableWindow, public PlaybackHost {
   // A press outside the controls drags the window (see MovableWindow).
   void OnStylusDown(Point client) override;
   void OnStylusUp(Point client) override;
+  void OnDrop(const QStringList& items) override;
 
  private:
+  intptr_t HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
   // Creation steps.
   void CreateControls();
   void CreateSecondaryWindows();
@@ -123,6 +134,7 @@ class MainWindow : public MovableWindow, public PlaybackHost {
   void DrawTitleBar(Canvas& canvas);
   void DrawLamps(Canvas& canvas);
   void DrawTime(Canvas& canvas, const Rect& dirty);
+  void ShowTime(int minutes, int seconds);
   Rect Scaled(const Rect& base) const;
   void RedrawTitleBar();
   void SkinButtons();
@@ -130,6 +142,7 @@ class MainWindow : public MovableWindow, public PlaybackHost {
 
   // Commands and menu (MainCommands.cpp).
   bool RouteSpecialCommand(int commandId);
+  void RunCommand(int commandId);
   void ShowPopupMenu();
   void ScaleAllWindows(int scale);
   void FitToScreen();
@@ -171,6 +184,7 @@ class MainWindow : public MovableWindow, public PlaybackHost {
   TextPanel bitRateText_;
   TextPanel sampleRateText_;
   std::unique_ptr<PlaybackControl> playback_;
+  std::unique_ptr<MediaBridge> media_;
 
   Rect dragStartRect_;
   bool closing_ = false;
@@ -180,4 +194,6 @@ class MainWindow : public MovableWindow, public PlaybackHost {
   int channels_ = 0;
   int minutes_ = 0;
   int seconds_ = 0;
+  int elapsedMs_ = 0;  // the time played, in whole seconds, whichever way it is shown
+  bool timeRemaining_ = false;
 };

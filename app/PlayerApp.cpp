@@ -1,6 +1,9 @@
 #include "app/PlayerApp.h"
 
+#include <QFileInfo>
+
 #include "app/MainWindow.h"
+#include "platform/MediaControl.h"
 #include "platform/MessageBox.h"
 #include "platform/System.h"
 
@@ -11,7 +14,29 @@ PlayerApp::~PlayerApp() {
   if (ThePlayOrder() == playOrder_.get()) PublishPlayOrder(nullptr);
 }
 
+namespace {
+// The arguments as the running player can take them: URLs as they are, files by
+// their absolute paths (its working folder is not ours).
+QStringList HandOverItems(const QStringList& arguments) {
+  QStringList items;
+  for (const QString& argument : arguments) {
+    if (argument.contains(QStringLiteral("://"))) {
+      items << argument;
+    } else if (!argument.isEmpty()) {
+      items << QFileInfo(argument).absoluteFilePath();
+    }
+  }
+  return items;
+}
+}  // namespace
+
 bool PlayerApp::InitInstance(const QStringList& arguments) {
+  // 0. A player already running in this session takes the files (or comes to
+  // the front); a second player would overwrite its settings at exit.
+  if (Platform::HandToRunningPlayer(HandOverItems(arguments))) return false;
+  // An installed copy writes into a folder of the user's, first filled with its defaults.
+  Platform::PrepareDataFolder();
+
   // 1. The sockets layer.
   if (!Platform::StartSockets()) {
     ShowMessageBox(nullptr, "Windows sockets initialization failed.");
@@ -23,9 +48,21 @@ bool PlayerApp::InitInstance(const QStringList& arguments) {
 
   // 3.-5. The main window builds everything else while it is created.
   mainWindow_ = std::make_unique<MainWindow>();
-  mainWindow_->SetCommandLine(arguments.join(' '));
+  // The command line names one file, its words joined as they were typed. A
+  // desktop launch hands several files as separate arguments instead: the first
+  // takes the command line's place and the others are appended once the
+  // playlist exists.
+  const QString joined = arguments.join(' ');
+  QStringList more;
+  if (arguments.size() > 1 && !QFileInfo::exists(joined) && QFileInfo::exists(arguments[0])) {
+    mainWindow_->SetCommandLine(arguments[0]);
+    more = HandOverItems(arguments.mid(1));
+  } else {
+    mainWindow_->SetCommandLine(joined);
+  }
   const QString title = QStringLiteral("Tarnello");
   if (!mainWindow_->Create(title)) return false;
+  if (!more.isEmpty()) mainWindow_->PlaylistEditor().AddItems(more);
 
   // 6. The main window is dragged as an outline, free on both axes.
   mainWindow_->SetDragMode(true, false, false, false);

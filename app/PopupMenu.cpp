@@ -32,8 +32,8 @@ void AddOptions(QMenu* menu, const MenuState& state, const std::vector<SkinPacka
   Item(option, QStringLiteral("Preferences..."), CMD_PREFERENCES);
   AddSkins(option, packages);
   option->addSeparator();
-  Item(option, QStringLiteral("Time elapsed"), CMD_TIME_ELAPSED, false);
-  Item(option, QStringLiteral("Time remaining"), CMD_TIME_REMAINING, false);
+  Item(option, QStringLiteral("Time elapsed"), CMD_TIME_ELAPSED, true, !state.timeRemaining);
+  Item(option, QStringLiteral("Time remaining"), CMD_TIME_REMAINING, true, state.timeRemaining);
   option->addSeparator();
   Item(option, QStringLiteral("Always on top"), CMD_TOPMOST, true, state.topMost);
   Item(option, QStringLiteral("Double size"), CMD_DOUBLE_SIZE, false);

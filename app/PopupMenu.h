@@ -47,6 +47,7 @@ struct MenuState {
   bool topMost = false;
   bool repeat = false;
   bool shuffle = false;
+  bool timeRemaining = false;  // the time display counts down
 };
 
 // The "Popup" menu, top to bottom, with its checks, grayed items and both Skins

@@ -16,6 +16,12 @@ class QtMessageBoxes : public MessageBoxService {
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, parent);
     box.exec();
   }
+  bool Ask(Window* owner, const QString& text, const QString& caption) override {
+    QWidget* parent = owner ? owner->Widget() : nullptr;
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+  }
 };
 
 class LoggedMessageBoxes : public MessageBoxService {
@@ -27,6 +33,10 @@ class LoggedMessageBoxes : public MessageBoxService {
     QString line = caption + '\t' + text;
     line.replace('\n', QStringLiteral("\\n"));
     file.write((line + '\n').toUtf8());
+  }
+  bool Ask(Window* owner, const QString& text, const QString& caption) override {
+    Show(owner, text, caption);
+    return false;
   }
 
  private:
@@ -56,4 +66,14 @@ void ShowMessageBox(Window* owner, const QString& text, const QString& caption) 
     return;
   }
   QMetaObject::invokeMethod(app, [&] { s.Show(owner, text, caption); }, Qt::BlockingQueuedConnection);
+}
+
+bool AskMessageBox(Window* owner, const QString& text, const QString& caption) {
+  MessageBoxService* service = installed.load();
+  MessageBoxService& s = service ? *service : DefaultService();
+  QCoreApplication* app = QCoreApplication::instance();
+  if (!app || QThread::currentThread() == app->thread()) return s.Ask(owner, text, caption);
+  bool yes = false;
+  QMetaObject::invokeMethod(app, [&] { yes = s.Ask(owner, text, caption); }, Qt::BlockingQueuedConnection);
+  return yes;
 }

@@ -9,6 +9,11 @@ class MessageBoxService {
  public:
   virtual ~MessageBoxService() = default;
   virtual void Show(Window* owner, const QString& text, const QString& caption) = 0;
+  // A question with Yes and No; true for Yes. A service that cannot ask answers No.
+  virtual bool Ask(Window* owner, const QString& text, const QString& caption) {
+    (void)owner, (void)text, (void)caption;
+    return false;
+  }
 };
 
 // Installs a service (null restores the default one). The default shows a Qt
@@ -18,3 +23,7 @@ void SetMessageBoxService(MessageBoxService* service);
 
 // Shows a box on the UI thread; from another thread it waits until the box is dismissed.
 void ShowMessageBox(Window* owner, const QString& text, const QString& caption = QStringLiteral("Tarnello"));
+
+// Asks a Yes/No question on the UI thread; true for Yes. With TARNELLO_MESSAGE_LOG
+// the question is logged like a box and answered No.
+bool AskMessageBox(Window* owner, const QString& text, const QString& caption = QStringLiteral("Tarnello"));

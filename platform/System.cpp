@@ -1,5 +1,8 @@
 #include "platform/System.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QSocketNotifier>
 #include <algorithm>
@@ -32,6 +35,54 @@ QString ProgramFolder() {
   }
   if (!folder.endsWith('/')) folder += '/';
   return folder;
+}
+
+namespace {
+QString WithSlash(QString folder) {
+  if (!folder.endsWith('/')) folder += '/';
+  return folder;
+}
+
+QString ConfigFolder() {
+  QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+  if (!QDir::isAbsolutePath(base)) base = QDir::homePath() + QStringLiteral("/.config");
+  return WithSlash(base) + QStringLiteral("tarnello/");
+}
+
+// Copies source to target when target is missing; true when target exists afterwards.
+bool CopyMissing(const QString& source, const QString& target) {
+  if (QFileInfo::exists(target)) return true;
+  if (!QFileInfo(source).isFile()) return false;
+  if (!QFile::copy(source, target)) return false;
+  // Installed files are read-only; the user's copies must be writable.
+  QFile::setPermissions(target, QFile::permissions(target) | QFile::WriteOwner | QFile::ReadOwner);
+  return true;
+}
+}  // namespace
+
+QString DataFolder() {
+  const QString home = qEnvironmentVariable("TARNELLO_HOME");
+  if (!home.isEmpty()) return WithSlash(home);
+  const QString program = ProgramFolder();
+  if (program.isEmpty()) return program;
+  const bool installed = QFileInfo::exists(program + kInstalledMarker);
+  if (!installed && QFileInfo(program).isWritable()) return program;
+  return ConfigFolder();
+}
+
+bool PrepareDataFolder() {
+  const QString data = DataFolder();
+  const QString program = ProgramFolder();
+  if (data.isEmpty() || data == program) return true;
+  const QString skin = QStringLiteral("Skins/Temporary/");
+  if (!QDir().mkpath(data + skin)) return false;
+  for (const char* name : {"tarnello.txt", "tarnello.m3u"}) CopyMissing(program + name, data + name);
+  // The current skin is copied only into an empty folder, so a skin the user
+  // chose is never mixed with the default one.
+  if (QDir(data + skin).isEmpty()) {
+    for (const QString& name : QDir(program + skin).entryList(QDir::Files)) CopyMissing(program + skin + name, data + skin + name);
+  }
+  return true;
 }
 
 std::vector<FolderEntry> ListFolder(const QString& folder) {

@@ -15,6 +15,23 @@ namespace Platform {
 // program's files are then named relative to the current folder.
 QString ProgramFolder();
 
+// The name of the file an installation places in the program folder: such a
+// copy never writes there.
+inline const QString kInstalledMarker = QStringLiteral("tarnello.installed");
+
+// The folder of the files the player writes ("tarnello.txt", "tarnello.m3u",
+// "temp.pls", "Skins/Temporary"), with a trailing '/': TARNELLO_HOME when set;
+// else the program folder, unless that is an installed copy or cannot be
+// written, in which case $XDG_CONFIG_HOME/tarnello/ (~/.config/tarnello/ when
+// the variable is unset or not absolute).
+QString DataFolder();
+// Creates the data folder when it is not the program folder and gives it the
+// program folder's copies of the files it lacks ("tarnello.txt", "tarnello.m3u"
+// and the files of "Skins/Temporary"), so an installed copy starts with its
+// defaults. Files already there are never replaced. False when the folder
+// cannot be created.
+bool PrepareDataFolder();
+
 struct FolderEntry {
   QString name;  // the entry's name, without its folder
   bool isFolder = false;

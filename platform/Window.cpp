@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
@@ -26,6 +29,21 @@ std::set<Window*>& Registry() {
 Point ClientPoint(const QMouseEvent* e) {
   const QPoint p = e->position().toPoint();
   return {p.x(), p.y()};
+}
+
+// What a drag carries that the player can take: local files and folders as paths,
+// other URLs as their text.
+QStringList DroppedItems(const QMimeData* data) {
+  QStringList items;
+  if (!data || !data->hasUrls()) return items;
+  for (const QUrl& url : data->urls()) {
+    if (url.isLocalFile()) {
+      items << url.toLocalFile();
+    } else if (url.isValid() && !url.scheme().isEmpty()) {
+      items << url.toString();
+    }
+  }
+  return items;
 }
 
 Window* WindowOfWidget(QWidget* w) {
@@ -128,6 +146,21 @@ void WindowWidget::changeEvent(QEvent* e) {
     }
   }
   QWidget::changeEvent(e);
+}
+
+void WindowWidget::dragEnterEvent(QDragEnterEvent* e) {
+  if (owner_ && !DroppedItems(e->mimeData()).isEmpty()) e->acceptProposedAction();
+}
+
+void WindowWidget::dragMoveEvent(QDragMoveEvent* e) {
+  if (owner_ && !DroppedItems(e->mimeData()).isEmpty()) e->acceptProposedAction();
+}
+
+void WindowWidget::dropEvent(QDropEvent* e) {
+  const QStringList items = DroppedItems(e->mimeData());
+  if (!owner_ || items.isEmpty()) return;
+  e->acceptProposedAction();
+  owner_->OnDrop(items);
 }
 
 Window::Window() {
@@ -347,3 +380,9 @@ void Window::OnFocusGained() {}
 void Window::OnFocusLost(Window*) {}
 void Window::OnClose() { Destroy(); }
 void Window::OnDestroy() {}
+
+void Window::AcceptDrops(bool accept) {
+  if (widget_) widget_->setAcceptDrops(accept);
+}
+
+void Window::OnDrop(const QStringList&) {}

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <map>
 
@@ -69,6 +70,9 @@ class Window {
   bool IsVisible() const;
   void SetTitle(const QString& title);
   void SetTopMost(bool topMost);
+  // Files, folders and URLs dragged from other programs may be dropped on the
+  // window (and on its children, which pass them up); OnDrop receives them.
+  void AcceptDrops(bool accept);
 
   // Schedules a repaint of the whole client area (erase = fill with white first).
   void Invalidate(bool erase = false);
@@ -101,6 +105,8 @@ class Window {
   virtual void OnFocusLost(Window* newFocus);
   // Default: destroy the window.
   virtual void OnClose();
+  // Dropped items: local paths for files and folders, the URL text for anything else.
+  virtual void OnDrop(const QStringList& items);
   // Called while the window still exists, just before its widget goes away.
   virtual void OnDestroy();
 

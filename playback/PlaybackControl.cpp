@@ -228,6 +228,22 @@ void PlaybackControl::SpeedDialog() {
   plugins_.ApplySpeed(speed_);
 }
 
+void PlaybackControl::SeekToMs(int ms) {
+  if (!playing_) return;
+  plugins_.SeekToMs(std::max(0, ms));
+  host_.SetTimeMs(plugins_.PlayPositionMs());
+  FollowPosition();
+}
+
+void PlaybackControl::SetVolume(int volume) {
+  const int v = std::clamp(volume, 0, kVolumeMax);
+  volumeSlider_.SetPosition(v);
+  plugins_.ApplyVolume(v);
+  host_.ShowMessage(VolumeText(v), true);
+}
+
+bool PlaybackControl::IsPaused() { return playing_ && plugins_.IsPlaybackPaused() != 0; }
+
 void PlaybackControl::OnTimer(int timerId) {
   switch (timerId) {
     case TIMER_TIME_DISPLAY: host_.SetTimeMs(plugins_.PlayPositionMs()); break;

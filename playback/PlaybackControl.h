@@ -99,6 +99,12 @@ class PlaybackControl {
   int RunFunction(int number);
   // Command 32837.
   void SpeedDialog();
+  // A jump inside the playing track, shown at once on the time display and the
+  // position slider (a media controller's seek).
+  void SeekToMs(int ms);
+  // The volume slider moved from outside the window, with the volume message.
+  void SetVolume(int volume);
+  bool IsPaused();
   // Timers 10, 101, 102 and 103; other ids are ignored.
   void OnTimer(int timerId);
 

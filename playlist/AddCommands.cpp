@@ -53,7 +53,7 @@ void AddUrlCommand(Window* owner, Playlist& playlist, SettingsFile& settings) {
   text = text.trimmed();
   if (text.isEmpty()) return;
   const QString url = NormalizeUrl(text);
-  AddUrl(playlist, url, Platform::ProgramFolder() + kTempPlsName);
+  AddUrl(playlist, url, Platform::DataFolder() + kTempPlsName);
   StoreRecentUrl(settings, url);
 }
 

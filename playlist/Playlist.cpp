@@ -49,6 +49,54 @@ void Playlist::RemoveSelected() {
   SetCurrentRow(order_.GetCurrent());
 }
 
+bool Playlist::RemoveRow(int index) {
+  if (!IsRow(index)) return false;
+  if (index == currentRow_) SendStop();
+  order_.ItemRemoved(index);
+  DeleteRow(index);
+  Renumber(index, -1);
+  SetCurrentRow(order_.GetCurrent());
+  return true;
+}
+
+bool Playlist::Reorder(const std::vector<int>& from) {
+  if (from.size() != rows_.size()) return false;
+  std::vector<int> to(from.size(), -1);
+  for (size_t i = 0; i < from.size(); ++i) {
+    const int old = from[i];
+    if (!IsRow(old) || to[size_t(old)] != -1) return false;
+    to[size_t(old)] = int(i);
+  }
+  std::vector<PlaylistEntry> reordered;
+  reordered.reserve(rows_.size());
+  for (int old : from) reordered.push_back(std::move(rows_[size_t(old)]));
+  rows_ = std::move(reordered);
+  if (currentRow_ >= 0) currentRow_ = to[size_t(currentRow_)];
+  const int current = order_.GetCurrent();
+  if (IsRow(current)) order_.SetCurrent(to[size_t(current)]);
+  // The rows the history names have moved: it starts again from the current row.
+  order_.SetShuffle(order_.GetShuffle());
+  if (selectionMark_ >= 0) {
+    selectionMark_ = to[size_t(selectionMark_)];
+    NotifySelection();
+  }
+  Renumber(0, -1);
+  for (PlaylistObserver* o : observers_) o->CurrentRowChanged(currentRow_);
+  return true;
+}
+
+void Playlist::SetTitle(int index, const QString& title) {
+  if (!IsRow(index)) return;
+  rows_[size_t(index)].title = title;
+  Renumber(index, index);
+}
+
+void Playlist::SetLength(int index, int seconds) {
+  if (!IsRow(index)) return;
+  rows_[size_t(index)].lengthText = seconds < 0 ? QString() : QString::number(seconds);
+  for (PlaylistObserver* o : observers_) o->RowsChanged(index, index);
+}
+
 void Playlist::CropToSelected() {
   const int row = selectionMark_;
   if (row < 0) return;

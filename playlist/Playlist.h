@@ -38,10 +38,21 @@ class Playlist {
   // Appends a row titled with the path's last part, length unknown.
   bool AddFile(const QString& path);
   void RemoveSelected();
+  // Removes one row as RemoveSelected does (the stop command when it is the
+  // current row); false for an index outside the rows.
+  bool RemoveRow(int index);
   void CropToSelected();
   void ClearPlaylist();
   // Swaps rows a and b (neighbours, as a drag moves a row one step at a time).
   void MoveRow(int a, int b);
+  // Puts the rows in a new order: new row i is old row from[i]; from must name
+  // every row exactly once, else nothing changes (false). The current row and the
+  // selection follow their tracks; the play order forgets its shuffle history.
+  bool Reorder(const std::vector<int>& from);
+  // A new title for a row (its display text follows); a length in seconds, or
+  // negative for unknown.
+  void SetTitle(int index, const QString& title);
+  void SetLength(int index, int seconds);
   // Rewrites the display texts of rows first..last; last -1 means to the end.
   void Renumber(int first, int last = -1);
 

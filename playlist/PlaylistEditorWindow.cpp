@@ -2,6 +2,7 @@
 
 #include <QCursor>
 #include <QMenu>
+#include <QWidget>
 
 #include "playback/OpenFilter.h"
 #include "playback/PluginManager.h"
@@ -76,6 +77,7 @@ bool PlaylistEditorWindow::Create(SkinSet& skin, PluginManager& plugins, Setting
   PlaceControls();
   session_->Load(commandLine, settings, this);
   ApplySkin();
+  AcceptDrops(true);
   return true;
 }
 
@@ -187,8 +189,12 @@ void PlaylistEditorWindow::GroupPressed(int groupId) {
   if (toggle.GetState()) {
     CloseGroups();
     toggle.SetState(1);
-    for (int id : group->subs)
-      if (id) Button(id).Show();
+    for (int id : group->subs) {
+      if (!id) continue;
+      // The upper sub-buttons reach over the list's bottom rows: above it, so they can be pressed.
+      Button(id).Show();
+      if (QWidget* widget = Button(id).Widget()) widget->raise();
+    }
     return;
   }
   for (int id : group->subs)
@@ -259,13 +265,19 @@ void PlaylistEditorWindow::OnCommand(int commandId) {
       return;
     }
   }
-  if (commandId >= ID_ADD && commandId <= ID_NEW_LIST) SubButtonPressed(commandId);
-  // The menu entries 32814 to 32824 have no action.
+  if (commandId >= ID_ADD && commandId <= ID_NEW_LIST) {
+    SubButtonPressed(commandId);
+    return;
+  }
+  RunListCommand(commandId);
 }
 
 void PlaylistEditorWindow::ShowMenu(int index) {
   std::unique_ptr<QMenu> menu = BuildPlaylistMenu(index);
-  if (menu) menu->exec(QCursor::pos());
+  if (!menu) return;
+  const QAction* chosen = menu->exec(QCursor::pos());
+  // The entry's command runs once the menu has gone, as a menu's command message does.
+  if (chosen && chosen->data().isValid()) PostCommand(chosen->data().toInt());
 }
 
 void PlaylistEditorWindow::AddFileCommand() {

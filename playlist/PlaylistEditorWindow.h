@@ -54,6 +54,13 @@ class PlaylistEditorWindow : public MovableWindow {
   int MinimumWidth() const { return Sc(275); }
   int MinimumHeight() const { return Sc(100); }
 
+  // Files (as rows; M3U and PLS lists as their entries), folders (walked with
+  // their subfolders for the plug-ins' file types) and URLs, appended; the first
+  // new row, or -1 when none was added.
+  int AddItems(const QStringList& items);
+  // An entry of the editor's menus (32814 to 32824); false for another id.
+  bool RunListCommand(int commandId);
+
  protected:
   intptr_t OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
   void OnCommand(int commandId) override;
@@ -65,6 +72,7 @@ class PlaylistEditorWindow : public MovableWindow {
   void OnStylusDown(Point client) override;
   void OnStylusMove(Point client) override;
   void OnStylusUp(Point client) override;
+  void OnDrop(const QStringList& items) override;
 
  private:
   struct Group {
@@ -85,6 +93,12 @@ class PlaylistEditorWindow : public MovableWindow {
   void AddFileCommand();
   void LoadListCommand();
   void SaveListCommand();
+  // Menu entries that work on the selected row (PlaylistMenuCommands.cpp).
+  void TrashSelected();
+  void FileInfoOfSelected();
+  void EditSelectedEntry();
+  void ReadInfoOfSelected();
+  void HtmlPlaylistCommand();
   void Snap();
   Rect GripRect() const;
   void DrawTitleBar(Canvas& canvas, const QImage& pledit);

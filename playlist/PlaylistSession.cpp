@@ -15,7 +15,7 @@ PlaylistSession::PlaylistSession(PlayOrder& order, WindowHandle mainWindow)
 
 void PlaylistSession::Load(const QString& commandLine, const SettingsFile& settings, Window* owner) {
   if (commandLine.isEmpty()) {
-    LoadPlaylist(playlist_, Platform::ProgramFolder() + kDefaultPlaylist, owner);
+    LoadPlaylist(playlist_, Platform::DataFolder() + kDefaultPlaylist, owner);
   } else {
     // No parsing of quotes or switches: the text is one path.
     playlist_.AddFile(commandLine);
@@ -38,5 +38,5 @@ void PlaylistSession::ApplyResume(const SettingsFile& settings) {
 
 bool PlaylistSession::Save(SettingsFile& settings) const {
   settings.WriteString(kSection, kResumeKey, QString::number(playlist_.GetCurrentRow()));
-  return SavePlaylist(playlist_, Platform::ProgramFolder() + kDefaultPlaylist);
+  return SavePlaylist(playlist_, Platform::DataFolder() + kDefaultPlaylist);
 }

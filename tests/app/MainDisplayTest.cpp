@@ -169,8 +169,12 @@ TEST(PopupMenu, ItemsTopToBottomWithChecksAndGrayedItems) {
   ASSERT_EQ(option.size(), 15u);
   EXPECT_EQ(option[0].command, CMD_PREFERENCES);
   EXPECT_EQ(option[3].command, CMD_TIME_ELAPSED);
-  EXPECT_FALSE(option[3].enabled);
-  EXPECT_FALSE(option[4].enabled);
+  EXPECT_EQ(option[4].command, CMD_TIME_REMAINING);
+  // The time display counts up unless the count-down was chosen.
+  EXPECT_TRUE(option[3].enabled);
+  EXPECT_TRUE(option[4].enabled);
+  EXPECT_TRUE(option[3].checked);
+  EXPECT_FALSE(option[4].checked);
   EXPECT_EQ(option[6].command, CMD_TOPMOST);
   EXPECT_FALSE(option[6].checked);
   EXPECT_FALSE(option[7].enabled);  // "Double size"

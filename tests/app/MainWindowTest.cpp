@@ -1,6 +1,10 @@
 // The main window as the player creates it, in a program folder of its own, drawn
 // from the colour-coded test skin so that a grabbed pixel names the sprite.
 #include <QDir>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+#include <QWindow>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -373,6 +377,80 @@ TEST_F(MainWindowTest, ButtonsDialogLetsTheKeysGoAndOnlyOkRewritesTheBindings) {
   const QString options = Read("tarnello.txt");
   EXPECT_TRUE(options.contains("UnMap=0"));
   EXPECT_TRUE(options.contains("[buttons]\nHotkey0=2/1/178\nHotkey1=5/2/179\n")) << options.toStdString();
+}
+
+// A player with the test plug-in (it claims "*.tst", its tracks last a minute).
+class MainWindowPlayingTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    QDir().mkpath(home_.path() + "/Plugins");
+    ASSERT_TRUE(QFile::copy(TARNELLO_TEST_PLUGIN, home_.path() + "/Plugins/TestPlugin.so"));
+  }
+  QString Track(const QString& name) {
+    const QString path = home_.path() + "/music/" + name;
+    QDir().mkpath(home_.path() + "/music");
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    return path;
+  }
+};
+
+TEST_F(MainWindowPlayingTest, DroppedFilesAreAppendedAndTheFirstOnePlays) {
+  Write("tarnello.m3u", "#EXTM3U\n/music/old.tst\n");
+  TestMainWindow& w = Start("EQ_Visible=0\nPL_Visible=0\n");
+  const QString a = Track("a.tst"), b = Track("b.tst");
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)});
+  QWindow* window = w.Widget()->windowHandle();
+  ASSERT_NE(window, nullptr);
+  QDragEnterEvent enter(QPoint(100, 60), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(window, &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(100, 60), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(window, &drop);
+  Playlist* list = w.GetPlaylist();
+  ASSERT_EQ(list->GetCount(), 3);
+  EXPECT_EQ(list->GetPath(1), a);
+  EXPECT_EQ(list->GetPath(2), b);
+  EXPECT_TRUE(w.Playback()->IsPlaying());
+  EXPECT_EQ(list->GetCurrentRow(), 1);
+  EXPECT_EQ(order_.GetCurrent(), 1);
+  EXPECT_EQ(w.TitlePanel().Text(), "2. a.tst");
+}
+
+TEST_F(MainWindowPlayingTest, TimeRemainingCountsDownAndIsRemembered) {
+  TestMainWindow& w = Start("EQ_Visible=0\nPL_Visible=0\n");
+  w.OpenItems({Track("a.tst")});
+  ASSERT_TRUE(w.Playback()->IsPlaying());
+  w.OnTimer(TIMER_TIME_DISPLAY);
+  EXPECT_LE(w.GetMinutes() * 60 + w.GetSeconds(), 1);
+
+  w.SendCommand(CMD_TIME_REMAINING);
+  EXPECT_TRUE(w.IsTimeRemaining());
+  w.OnTimer(TIMER_TIME_DISPLAY);
+  // A minute long, a moment played: 1:00 or 0:59 to go.
+  const int shown = w.GetMinutes() * 60 + w.GetSeconds();
+  EXPECT_GE(shown, 59);
+  EXPECT_LE(shown, 60);
+  // The A-B loop still compares with the time played.
+  EXPECT_LT(w.DisplayedTimeMs(), 2000);
+
+  w.Close();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(Read("tarnello.txt").contains("TimeRemaining=1\n"));
+  window_.reset();
+  TestMainWindow& again = Start();
+  EXPECT_TRUE(again.IsTimeRemaining());
+  again.SendCommand(CMD_TIME_ELAPSED);
+  EXPECT_FALSE(again.IsTimeRemaining());
+}
+
+TEST_F(MainWindowTest, TheTimeRemainingKeyIsWrittenOnlyOnceChosen) {
+  TestMainWindow& w = Start("EQ_Visible=0\nPL_Visible=0\n");
+  w.Close();
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(Read("tarnello.txt").contains("TimeRemaining"));
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
@@ -19,6 +20,68 @@ TEST(System, ProgramFolderFollowsTarnelloHome) {
   EXPECT_TRUE(own.endsWith('/'));
   EXPECT_TRUE(QFile::exists(own + "platform_tests"));
   if (!saved.isEmpty()) qputenv("TARNELLO_HOME", saved);
+}
+
+// Where the writable files go: TARNELLO_HOME, the program folder, or for an
+// installed copy the user's config folder, filled once from the program folder.
+// The program folder here is the test's own; the files it gets are removed again.
+TEST(System, DataFolderFollowsTheInstallMarkerAndIsFilledOnce) {
+  const QString program = Platform::ProgramFolder();
+  QTemporaryDir user;
+  const QString marker = program + Platform::kInstalledMarker;
+  struct Cleanup {
+    QString program;
+    ~Cleanup() {
+      QFile::remove(program + Platform::kInstalledMarker);
+      QFile::remove(program + "tarnello.txt");
+      QDir(program + "Skins").removeRecursively();
+      qunsetenv("XDG_CONFIG_HOME");
+    }
+  } cleanup{program};
+  qunsetenv("TARNELLO_HOME");
+  EXPECT_EQ(Platform::DataFolder(), program);
+  EXPECT_TRUE(Platform::PrepareDataFolder());  // nothing to do for the program folder itself
+
+  ASSERT_TRUE(QFile(marker).open(QIODevice::WriteOnly));
+  qputenv("XDG_CONFIG_HOME", user.path().toUtf8());
+  const QString data = user.path() + "/tarnello/";
+  EXPECT_EQ(Platform::DataFolder(), data);
+  // A relative XDG_CONFIG_HOME is not used.
+  qputenv("XDG_CONFIG_HOME", "relative/config");
+  EXPECT_EQ(Platform::DataFolder(), QDir::homePath() + "/.config/tarnello/");
+  qputenv("XDG_CONFIG_HOME", user.path().toUtf8());
+  qputenv("TARNELLO_HOME", "/opt/own");
+  EXPECT_EQ(Platform::DataFolder(), "/opt/own/");
+  qunsetenv("TARNELLO_HOME");
+
+  auto write = [](const QString& path, const QByteArray& text) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+  };
+  auto read = [](const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+  };
+  write(program + "tarnello.txt", "[tarnello]\nVolume=1\n");
+  write(program + "Skins/Temporary/main.bmp", "default");
+  write(program + "Skins/Temporary/pledit.txt", "colours");
+  ASSERT_TRUE(Platform::PrepareDataFolder());
+  EXPECT_EQ(read(data + "tarnello.txt"), "[tarnello]\nVolume=1\n");
+  EXPECT_EQ(read(data + "Skins/Temporary/main.bmp"), "default");
+  EXPECT_FALSE(QFile::exists(data + "tarnello.m3u"));  // the program folder has none
+  EXPECT_TRUE(QFileInfo(data + "tarnello.txt").isWritable());
+
+  // What the user's copy holds is never replaced, and a skin chosen since (a
+  // folder with files) is not mixed with the default's files.
+  write(data + "tarnello.txt", "[tarnello]\nVolume=9\n");
+  QFile::remove(data + "Skins/Temporary/pledit.txt");
+  write(data + "Skins/Temporary/main.bmp", "chosen");
+  ASSERT_TRUE(Platform::PrepareDataFolder());
+  EXPECT_EQ(read(data + "tarnello.txt"), "[tarnello]\nVolume=9\n");
+  EXPECT_EQ(read(data + "Skins/Temporary/main.bmp"), "chosen");
+  EXPECT_FALSE(QFile::exists(data + "Skins/Temporary/pledit.txt"));
 }
 
 TEST(System, ListFolderIsSortedByBytesAndMarksFolders) {

@@ -14,6 +14,10 @@ class RecordingMessageBoxes : public MessageBoxService {
   RecordingMessageBoxes() { SetMessageBoxService(this); }
   ~RecordingMessageBoxes() override { SetMessageBoxService(nullptr); }
   void Show(Window* owner, const QString& text, const QString& caption) override;
+  // Records the question and gives the prepared answer.
+  bool Ask(Window* owner, const QString& text, const QString& caption) override;
 
   std::vector<Box> boxes;
+  std::vector<Box> questions;
+  bool answer = false;
 };

@@ -1,0 +1,74 @@
+#include "platform/TrackInfo.h"
+
+#include <dlfcn.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <mutex>
+
+#include "platform/System.h"
+#include "platform/TrackInfoReader.h"
+
+namespace {
+constexpr const char* kLibraryName = "libtarnello-trackinfo.so";
+
+// Beside this library, which every program of ours loads from its program folder.
+QString LibraryFolder() {
+  Dl_info info{};
+  if (!dladdr(reinterpret_cast<void*>(&Platform::ReadTrackInfo), &info) || !info.dli_fname) return {};
+  return QFileInfo(QFile::decodeName(info.dli_fname)).absolutePath() + '/';
+}
+
+TarnelloReadTrackInfoFunction LoadReader() {
+  static std::once_flag loaded;
+  static TarnelloReadTrackInfoFunction read = nullptr;
+  std::call_once(loaded, [] {
+    if (Platform::LibraryHandle library = Platform::LoadLibrary(LibraryFolder() + kLibraryName))
+      read = reinterpret_cast<TarnelloReadTrackInfoFunction>(Platform::GetProcAddress(library, "TarnelloReadTrackInfo"));
+  });
+  return read;
+}
+
+int Number(const char* value) {
+  bool ok = false;
+  const qlonglong n = QByteArray(value).toLongLong(&ok);
+  return ok && n > 0 && n <= INT32_MAX ? int(n) : -1;
+}
+
+void Field(void* context, const char* key, const char* value) {
+  auto& info = *static_cast<TrackInfo*>(context);
+  const QByteArray k(key);
+  if (k.startsWith("tag:")) info.tags.emplace_back(QString::fromUtf8(k.mid(4)), QString::fromUtf8(value));
+  else if (k == "format") info.format = QString::fromUtf8(value);
+  else if (k == "codec") info.codec = QString::fromUtf8(value);
+  else if (k == "length_ms") info.lengthMs = Number(value);
+  else if (k == "bit_rate") info.bitRate = Number(value);
+  else if (k == "sample_rate") info.sampleRate = Number(value);
+  else if (k == "channels") info.channels = Number(value);
+}
+}  // namespace
+
+QString TrackInfo::Tag(const QString& name) const {
+  for (const auto& [key, value] : tags)
+    if (key.compare(name, Qt::CaseInsensitive) == 0) return value;
+  return {};
+}
+
+QString TrackInfo::DisplayTitle() const {
+  const QString title = Tag(QStringLiteral("title")).trimmed();
+  if (title.isEmpty()) return {};
+  const QString artist = Tag(QStringLiteral("artist")).trimmed();
+  return artist.isEmpty() ? title : artist + QStringLiteral(" - ") + title;
+}
+
+namespace Platform {
+bool ReadTrackInfo(const QString& path, TrackInfo& info) {
+  info = TrackInfo{};
+  // Local files only: a URL would make the demuxer open a network stream.
+  if (path.isEmpty() || !QFileInfo(path).isFile()) return false;
+  const TarnelloReadTrackInfoFunction read = LoadReader();
+  if (!read) return false;
+  const QByteArray encoded = QFile::encodeName(path);
+  return read(encoded.constData(), &Field, &info) != 0;
+}
+}  // namespace Platform
