@@ -1,10 +1,10 @@
 #include "playlist/PlaylistFile.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include "platform/MessageBox.h"
 #include "platform/System.h"
+#include "settings/SafeFile.h"
 #include "settings/SettingsFile.h"
 
 namespace {
@@ -12,21 +12,44 @@ constexpr QStringView kHeader = u"#EXTM3U";
 constexpr QStringView kInfo = u"#EXTINF:";
 }  // namespace
 
+namespace {
+// The next line of file without its '\n', false at the end. A line longer than
+// the limit is read to its end in pieces and handed back empty.
+bool ReadLine(QFile& file, QByteArray& line) {
+  line = file.readLine(PlaylistFile::kMaxLineBytes + 2);
+  if (line.isEmpty()) return false;
+  if (line.endsWith('\n')) {
+    line.chop(1);
+    return true;
+  }
+  if (line.size() <= PlaylistFile::kMaxLineBytes) return true;  // the last line, without '\n'
+  do {
+    line = file.readLine(PlaylistFile::kMaxLineBytes + 2);
+  } while (!line.isEmpty() && !line.endsWith('\n'));
+  line.clear();
+  return true;
+}
+}  // namespace
+
 bool PlaylistFile::ReadM3u(const QString& path, Window* owner) {
   entries.clear();
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return false;
-  const QString text = Platform::DecodeText(file.readAll());
   Pending pending;
   bool headerSeen = false;
-  // Lines are taken whole, however long: a path split at some buffer size would
-  // come back as a different file.
-  for (QStringView line : QStringView(text).split('\n')) {
-    if (line.endsWith('\r')) line.chop(1);
+  // Lines are taken whole up to the limit: a path split at some buffer size would
+  // come back as a different file. '\n' is never part of a UTF-8 sequence, so
+  // decoding line by line reads the same text as decoding the whole file.
+  QByteArray bytes;
+  while (entries.size() < kMaxEntries && file.pos() < kMaxReadBytes && ReadLine(file, bytes)) {
+    const QString text = Platform::DecodeText(bytes);
+    QStringView line(text);
+    // Carriage returns at a line's end are line-end bytes, never part of a path or title.
+    while (line.endsWith('\r')) line.chop(1);
     if (line.isEmpty()) continue;
     ParseLine(line, pending, headerSeen, owner);
   }
-  Flush(pending);
+  if (entries.size() < kMaxEntries) Flush(pending);
   return true;
 }
 
@@ -45,12 +68,13 @@ void PlaylistFile::ParseLine(QStringView line, Pending& pending, bool& headerSee
       ShowMessageBox(owner, QStringLiteral("M3U syntax error!"));
       return;
     }
+    if (line.size() - comma - 1 > kMaxTextLength || comma - start > kMaxTextLength) return;
     pending.lengthText = line.mid(start, comma - start).toString();
     pending.title = line.mid(comma + 1).toString();
     return;
   }
   // Other directives and comments ("#EXTVLCOPT:...", "# ...") are not paths.
-  if (line.startsWith('#')) return;
+  if (line.startsWith('#') || line.size() > kMaxTextLength) return;
   // A path after a path: the earlier one becomes an entry of its own (without info).
   if (!pending.path.isEmpty()) Flush(pending);
   pending.path = line.toString();
@@ -63,8 +87,6 @@ void PlaylistFile::Flush(Pending& pending) {
 }
 
 bool PlaylistFile::WriteM3u(const QString& path) const {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return false;
   QString text = QStringLiteral("#EXTM3U\n");
   for (const PlaylistFileEntry& entry : entries) {
     text += kInfo;
@@ -75,7 +97,5 @@ bool PlaylistFile::WriteM3u(const QString& path) const {
     text += entry.path;
     text += '\n';
   }
-  const QByteArray bytes = text.toUtf8();
-  if (file.write(bytes) != bytes.size()) return false;
-  return file.commit();
+  return ReplaceFileSafely(path, text.toUtf8());
 }

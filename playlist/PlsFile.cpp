@@ -89,7 +89,7 @@ int PlsFile::AppendTo(Playlist& playlist) const {
 
 bool ReadPls(Playlist& playlist, const QString& path) {
   PlsFile file;
-  if (!file.LoadFromFile(path)) return false;
+  if (!file.LoadFromFile(path, kMaxPlsBytes)) return false;
   file.AppendTo(playlist);
   return true;
 }

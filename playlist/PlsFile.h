@@ -17,5 +17,9 @@ class PlsFile : public SettingsFile {
   int AppendTo(Playlist& playlist) const;
 };
 
-// Loads the PLS file at path and appends its entries; false when it cannot be opened.
+// A PLS list is a few lines; a larger file is no PLS list (the download stops there too).
+constexpr qint64 kMaxPlsBytes = 1024 * 1024;
+
+// Loads the PLS file at path and appends its entries; false when it cannot be
+// opened or is larger than kMaxPlsBytes.
 bool ReadPls(Playlist& playlist, const QString& path);
