@@ -13,21 +13,30 @@ constexpr QStringView kInfo = u"#EXTINF:";
 }  // namespace
 
 namespace {
-// The next line of file without its '\n', false at the end. A line longer than
-// the limit is read to its end in pieces and handed back empty.
-bool ReadLine(QFile& file, QByteArray& line) {
-  line = file.readLine(PlaylistFile::kMaxLineBytes + 2);
-  if (line.isEmpty()) return false;
-  if (line.endsWith('\n')) {
-    line.chop(1);
-    return true;
+// Reads the next line of file into buffer, without its '\n' and the carriage
+// returns before it; false at the end. A line longer than the limit is read to its
+// end in pieces and handed back empty.
+bool ReadLine(QFile& file, QByteArray& buffer, QByteArrayView& line) {
+  qint64 n = file.readLine(buffer.data(), buffer.size());
+  if (n <= 0) return false;
+  if (buffer[n - 1] == '\n') {
+    --n;
+  } else if (n > PlaylistFile::kMaxLineBytes) {
+    while (n > 0 && buffer[n - 1] != '\n') n = file.readLine(buffer.data(), buffer.size());
+    n = 0;
   }
-  if (line.size() <= PlaylistFile::kMaxLineBytes) return true;  // the last line, without '\n'
-  do {
-    line = file.readLine(PlaylistFile::kMaxLineBytes + 2);
-  } while (!line.isEmpty() && !line.endsWith('\n'));
-  line.clear();
+  while (n > 0 && buffer[n - 1] == '\r') --n;
+  line = QByteArrayView(buffer.constData(), n);
   return true;
+}
+
+// Lines that cannot change the entries need no decoding: '\n', '#' and the
+// directives are ASCII, which no other byte decodes to.
+bool CanMatter(QByteArrayView line, bool headerSeen) {
+  if (line.isEmpty()) return false;
+  if (line.contains("#EXTM3U")) return true;
+  if (!headerSeen) return false;
+  return !line.startsWith('#') || line.contains("#EXTINF:");
 }
 }  // namespace
 
@@ -40,14 +49,12 @@ bool PlaylistFile::ReadM3u(const QString& path, Window* owner) {
   // Lines are taken whole up to the limit: a path split at some buffer size would
   // come back as a different file. '\n' is never part of a UTF-8 sequence, so
   // decoding line by line reads the same text as decoding the whole file.
-  QByteArray bytes;
-  while (entries.size() < kMaxEntries && file.pos() < kMaxReadBytes && ReadLine(file, bytes)) {
-    const QString text = Platform::DecodeText(bytes);
-    QStringView line(text);
-    // Carriage returns at a line's end are line-end bytes, never part of a path or title.
-    while (line.endsWith('\r')) line.chop(1);
-    if (line.isEmpty()) continue;
-    ParseLine(line, pending, headerSeen, owner);
+  QByteArray buffer(kMaxLineBytes + 2, Qt::Uninitialized);
+  QByteArrayView bytes;
+  while (entries.size() < kMaxEntries && file.pos() < kMaxReadBytes && ReadLine(file, buffer, bytes)) {
+    if (!CanMatter(bytes, headerSeen)) continue;
+    const QString text = Platform::DecodeText(bytes.toByteArray());
+    ParseLine(text, pending, headerSeen, owner);
   }
   if (entries.size() < kMaxEntries) Flush(pending);
   return true;

@@ -23,7 +23,7 @@ if [ ! -f build-asan/build.ninja ]; then
     { echo "SKIP: cannot configure the sanitizer build"; tail -20 build-asan/configure.log; exit 77; }
 fi
 export TARNELLO_AUDIO=null-untimed
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=0:strict_string_checks=1
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=0
 export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 if [ $fast -eq 1 ]; then

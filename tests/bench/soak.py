@@ -1,15 +1,21 @@
-"""Soak: the player plays a playlist of 1,000 short tracks end to end.
+"""Soak: the player plays 1,000 short tracks end to end.
 
 The assembled player runs under its own Xvfb with TARNELLO_AUDIO=null-untimed; the
 rows alternate between a 0.3 s WMA file (played by Dovrel) and a ".tst" row of the
 test plug-in (installed as "A.so", so it is asked first about every row; its
-tracks are ended through its control folder as soon as they start). Every 25
+tracks are ended through its control folder as soon as they start). Every 6
 tracks the popup menu changes the scale, the skin, or shows or hides the
-equalizer or the playlist editor. Resident memory, open descriptors and threads
+equalizer or the playlist editor, in cycles of eight changes that end where they
+began (the first cycle within the first 50 tracks; the last one is finished
+before the end is measured); before Play every scale and both skins are shown
+once, so the figure after 50 tracks includes the allocator's largest images. The list has as many rows as tracks, with
+repeat on: Next reaches only the first 255 rows (the play order's limit), so
+those come round again until the count is reached, and then Stop is pressed. Resident memory, open descriptors and threads
 are read from /proc: idle before Play, after the first 50 tracks and after the
 last one; the run fails when memory grew more than 2 MB after track 50, when
 descriptors or threads did not come back, or when a message box was shown.
-Usage: python3 tests/bench/soak.py [tracks]   (default 1000; about two minutes)
+Usage: python3 tests/bench/soak.py [tracks]   (default 1000; about a minute)
+SOAK_SCREENSHOT=shot.png keeps a screenshot of the screen at the end.
 """
 import os
 import subprocess
@@ -21,7 +27,11 @@ from harness import Player, click_screen, install_test_plugin, install_test_skin
 
 MENU_BUTTON = (6, 3)
 PLAY_BUTTON = (39 + 11, 88 + 9)
+STOP_BUTTON = (85 + 11, 88 + 9)
 SCALES = [50, 75, 88, 100, 150, 200]
+OTHER_SCALES = [150, 50, 200, 75, 88]
+# A whole cycle of changes within the first 50 tracks; SOAK_CHANGE_EVERY=0 makes none.
+TRACKS_PER_CHANGE = int(os.environ.get("SOAK_CHANGE_EVERY", "6"))
 PLUGIN = "A.so"
 
 
@@ -43,7 +53,7 @@ class Soak:
         self.scale = 100
         self.log_offset = 0
         self.started = []
-        self.ended = set()
+        self.samples = {}
 
     def new_log_lines(self):
         path = os.path.join(self.p.plugin_dir, "log.txt")
@@ -64,6 +74,8 @@ class Soak:
                 path = parts[2]
                 if not self.started or self.started[-1] != path:
                     self.started.append(path)
+                    if len(self.started) == self.tracks:
+                        return
             elif len(parts) >= 3 and parts[1] == "playFile":
                 plugin_control(self.p, "end", name=PLUGIN)
 
@@ -82,14 +94,16 @@ class Soak:
         time.sleep(0.2)
 
     def toggle(self, round_number):
-        kind = round_number % 4
-        if kind == 0:
-            index = (round_number // 4) % len(SCALES)
-            self.menu(*["Down"] * 6, "Right", *["Down"] * index, "Return")
-            self.scale = SCALES[index]
-        elif kind == 1:
-            self.menu(*["Down"] * 7, "Right", *["Down"] * (1 + (round_number // 4) % 2), "Return")
-        elif kind == 2:
+        """One change of a cycle of eight that ends where it began: a scale, the test
+        skin, the equalizer, the editor, then 100 %, the default skin, both windows back."""
+        phase = round_number % 8
+        if phase in (0, 4):
+            scale = OTHER_SCALES[(round_number // 8) % len(OTHER_SCALES)] if phase == 0 else 100
+            self.menu(*["Down"] * 6, "Right", *["Down"] * SCALES.index(scale), "Return")
+            self.scale = scale
+        elif phase in (1, 5):
+            self.menu(*["Down"] * 7, "Right", *["Down"] * (1 if phase == 1 else 0), "Return")  # TestSkin, Default
+        elif phase in (2, 6):
             self.menu(*["Down"] * 4, "Return")  # Equalizer
         else:
             self.menu(*["Down"] * 3, "Return")  # Playlist editor
@@ -97,27 +111,42 @@ class Soak:
     def run(self):
         p = self.p
         idle = status(p.process.pid)
+        # Every scale and both skins once before playing: the allocator has then seen
+        # the largest window images, and the figure after 50 tracks includes them.
+        for scale in OTHER_SCALES + [100]:
+            self.menu(*["Down"] * 6, "Right", *["Down"] * SCALES.index(scale), "Return")
+            self.scale = scale
+        self.menu(*["Down"] * 7, "Right", "Down", "Return")
+        self.menu(*["Down"] * 7, "Right", "Return")
         ox, oy = p.geometry()[:2]
         click_screen(p, ox + PLAY_BUTTON[0], oy + PLAY_BUTTON[1])
         at_50 = None
         toggles = 0
         last_progress = time.monotonic()
         count = 0
-        while len(self.started) < self.tracks or time.monotonic() - last_progress < 1.0:
+        while len(self.started) < self.tracks:
             self.follow()
             if len(self.started) != count:
                 count = len(self.started)
                 last_progress = time.monotonic()
             if time.monotonic() - last_progress > 30:
                 raise RuntimeError("playback stalled after %d tracks" % count)
-            if at_50 is None and count >= 50:
+            if at_50 is None and count >= 50 and toggles % 8 == 0:
                 time.sleep(0.5)
                 at_50 = status(p.process.pid)
-            if count // 25 > toggles and count < self.tracks:
-                toggles += 1
+            if count % 100 == 0 and count not in self.samples:
+                self.samples[count] = status(p.process.pid)["rss_kb"]
+            if TRACKS_PER_CHANGE and count // TRACKS_PER_CHANGE > toggles and count < self.tracks:
                 self.toggle(toggles)
+                toggles += 1
             time.sleep(0.02)
+        while toggles % 8:  # the cycle is finished: the windows are as they were at track 50
+            self.toggle(toggles)
+            toggles += 1
+        ox, oy = p.geometry()[:2]
+        click_screen(p, ox + scaled(STOP_BUTTON[0], self.scale), oy + scaled(STOP_BUTTON[1], self.scale))
         time.sleep(1.0)
+        self.follow()
         end = status(p.process.pid)
         return idle, at_50, end, toggles
 
@@ -140,7 +169,7 @@ def main():
                 open(path, "w").close()
             rows.append("#EXTINF:1,Track %d\n%s\n" % (i, path))
         p.write("tarnello.m3u", "#EXTM3U\n" + "".join(rows))
-        p.write("tarnello.txt", "[tarnello]\nResume=0\nRepeat=0\nShuffle=0\nEQ_x=0\nEQ_y=142\nPL_x=0\nPL_y=258\n")
+        p.write("tarnello.txt", "[tarnello]\nResume=0\nRepeat=1\nShuffle=0\nEQ_x=0\nEQ_y=142\nPL_x=0\nPL_y=258\n")
         p.start()
         time.sleep(1.0)
         started = time.monotonic()
@@ -148,11 +177,15 @@ def main():
         idle, at_50, end, toggles = soak.run()
         wall = time.monotonic() - started
         messages = p.messages()
+        if os.environ.get("SOAK_SCREENSHOT"):
+            subprocess.run(["import", "-display", p.xvfb.display, "-window", "root", os.environ["SOAK_SCREENSHOT"]],
+                           env=p.env, check=False)
         code = p.close()
     print("%d tracks in %.0f s, %d window/skin/scale changes, exit code %d" % (len(soak.started), wall, toggles, code))
     for label, s in (("idle", idle), ("after 50", at_50), ("after %d" % tracks, end)):
         print("  %-11s RSS %7.1f MB  fds %3d  threads %2d" % (label, s["rss_kb"] / 1024, s["fds"], s["threads"]))
     growth = (end["rss_kb"] - at_50["rss_kb"]) / 1024
+    print("  RSS by tracks played: " + ", ".join("%d: %.1f" % (n, kb / 1024) for n, kb in sorted(soak.samples.items())))
     print("  RSS growth after track 50: %+.2f MB; message boxes: %d" % (growth, len(messages)))
     failures = []
     if growth > 2:
