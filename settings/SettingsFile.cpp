@@ -27,20 +27,25 @@ bool KeyMatches(const QString& line, const QString& key) {
   const qsizetype eq = line.indexOf('=');
   return eq >= 0 && SameName(line.left(eq), key);
 }
+// Up to limit bytes of file, without reserving room for the limit: a file that
+// grew past its size, or a device that never ends, still stops there.
+QByteArray ReadAtMost(QFile& file, qint64 limit) {
+  QByteArray bytes;
+  char buffer[16384];
+  while (bytes.size() < limit) {
+    const qint64 n = file.read(buffer, std::min<qint64>(sizeof buffer, limit - bytes.size()));
+    if (n <= 0) break;
+    bytes.append(buffer, qsizetype(n));
+  }
+  return bytes;
+}
 }  // namespace
 
 int SettingsFile::LoadFromFile(const QString& path, qint64 maxBytes) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return 0;
   if (file.size() > maxBytes) return 0;
-  // Read one byte beyond the limit to tell a file of exactly maxBytes from one
-  // that has grown since, without reserving room for the limit.
-  QByteArray bytes;
-  for (char buffer[16384]; bytes.size() <= maxBytes;) {
-    const qint64 n = file.read(buffer, std::min<qint64>(sizeof buffer, maxBytes + 1 - bytes.size()));
-    if (n <= 0) break;
-    bytes.append(buffer, qsizetype(n));
-  }
+  const QByteArray bytes = ReadAtMost(file, maxBytes + 1);
   if (bytes.size() > maxBytes) return 0;
   const QString text = Platform::DecodeText(bytes);
   for (QStringView line : QStringView(text).split('\n')) {
