@@ -10,9 +10,7 @@
 namespace {
 constexpr QStringView kHeader = u"#EXTM3U";
 constexpr QStringView kInfo = u"#EXTINF:";
-}  // namespace
 
-namespace {
 // Reads the next line of file into buffer, without its '\n' and the carriage
 // returns before it; false at the end. A line longer than the limit is read to its
 // end in pieces and handed back empty.
