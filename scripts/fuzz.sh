@@ -28,7 +28,7 @@ for target in "${targets[@]}"; do
   crashes=$(( $(ls $fuzz/corpus/artifacts | wc -l) - before ))
   runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -1)
   time=$(grep -o 'Done [0-9]* runs in [0-9]* second' "$log" | grep -o 'in [0-9]*' | grep -o '[0-9]*')
-  printf '%-12s %12s %8s %8s %8s\n' "$target" "${runs:-?}" "${time:-$seconds}" "$(ls "$corpus" | wc -l)" "$crashes"
+  printf '%-12s %12s %8s %8s %8s\n' "$target" "${runs:-?}" "${time:--}" "$(ls "$corpus" | wc -l)" "$crashes"
   [ $rc -eq 0 ] && [ "$crashes" -eq 0 ] || { status=1; tail -30 "$log"; }
 done
 exit $status
