@@ -1,32 +1,60 @@
 #include "playlist/PlaylistFile.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include "platform/MessageBox.h"
 #include "platform/System.h"
+#include "settings/SafeFile.h"
 #include "settings/SettingsFile.h"
 
 namespace {
 constexpr QStringView kHeader = u"#EXTM3U";
 constexpr QStringView kInfo = u"#EXTINF:";
+
+// Reads the next line of file into buffer, without its '\n' and the carriage
+// returns before it; false at the end. A line longer than the limit is read to its
+// end in pieces and handed back empty.
+bool ReadLine(QFile& file, QByteArray& buffer, QByteArrayView& line) {
+  qint64 n = file.readLine(buffer.data(), buffer.size());
+  if (n <= 0) return false;
+  if (buffer[n - 1] == '\n') {
+    --n;
+  } else if (n > PlaylistFile::kMaxLineBytes) {
+    while (n > 0 && buffer[n - 1] != '\n') n = file.readLine(buffer.data(), buffer.size());
+    n = 0;
+  }
+  while (n > 0 && buffer[n - 1] == '\r') --n;
+  line = QByteArrayView(buffer.constData(), n);
+  return true;
+}
+
+// Lines that cannot change the entries need no decoding: '\n', '#' and the
+// directives are ASCII, which no other byte decodes to.
+bool CanMatter(QByteArrayView line, bool headerSeen) {
+  if (line.isEmpty()) return false;
+  if (line.contains("#EXTM3U")) return true;
+  if (!headerSeen) return false;
+  return !line.startsWith('#') || line.contains("#EXTINF:");
+}
 }  // namespace
 
 bool PlaylistFile::ReadM3u(const QString& path, Window* owner) {
   entries.clear();
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return false;
-  const QString text = Platform::DecodeText(file.readAll());
   Pending pending;
   bool headerSeen = false;
-  // Lines are taken whole, however long: a path split at some buffer size would
-  // come back as a different file.
-  for (QStringView line : QStringView(text).split('\n')) {
-    if (line.endsWith('\r')) line.chop(1);
-    if (line.isEmpty()) continue;
-    ParseLine(line, pending, headerSeen, owner);
+  // Lines are taken whole up to the limit: a path split at some buffer size would
+  // come back as a different file. '\n' is never part of a UTF-8 sequence, so
+  // decoding line by line reads the same text as decoding the whole file.
+  QByteArray buffer(kMaxLineBytes + 2, Qt::Uninitialized);
+  QByteArrayView bytes;
+  while (entries.size() < kMaxEntries && file.pos() < kMaxReadBytes && ReadLine(file, buffer, bytes)) {
+    if (!CanMatter(bytes, headerSeen)) continue;
+    const QString text = Platform::DecodeText(bytes.toByteArray());
+    ParseLine(text, pending, headerSeen, owner);
   }
-  Flush(pending);
+  if (entries.size() < kMaxEntries) Flush(pending);
   return true;
 }
 
@@ -45,12 +73,13 @@ void PlaylistFile::ParseLine(QStringView line, Pending& pending, bool& headerSee
       ShowMessageBox(owner, QStringLiteral("M3U syntax error!"));
       return;
     }
+    if (line.size() - comma - 1 > kMaxTextLength || comma - start > kMaxTextLength) return;
     pending.lengthText = line.mid(start, comma - start).toString();
     pending.title = line.mid(comma + 1).toString();
     return;
   }
   // Other directives and comments ("#EXTVLCOPT:...", "# ...") are not paths.
-  if (line.startsWith('#')) return;
+  if (line.startsWith('#') || line.size() > kMaxTextLength) return;
   // A path after a path: the earlier one becomes an entry of its own (without info).
   if (!pending.path.isEmpty()) Flush(pending);
   pending.path = line.toString();
@@ -63,8 +92,6 @@ void PlaylistFile::Flush(Pending& pending) {
 }
 
 bool PlaylistFile::WriteM3u(const QString& path) const {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return false;
   QString text = QStringLiteral("#EXTM3U\n");
   for (const PlaylistFileEntry& entry : entries) {
     text += kInfo;
@@ -75,7 +102,5 @@ bool PlaylistFile::WriteM3u(const QString& path) const {
     text += entry.path;
     text += '\n';
   }
-  const QByteArray bytes = text.toUtf8();
-  if (file.write(bytes) != bytes.size()) return false;
-  return file.commit();
+  return ReplaceFileSafely(path, text.toUtf8());
 }

@@ -15,8 +15,20 @@ struct PlaylistFileEntry {
 // written; the Playlist rows are the lasting copy. Files are UTF-8 with '\n' line
 // ends; a '\r' before the '\n' is dropped, and bytes that are not valid UTF-8 are
 // read as Latin-1 so an old file in a legacy code page keeps its entries.
+//
+// Reading is bounded, so any file found on a disk loads in bounded memory: a path
+// or title longer than kMaxTextLength characters (a line longer than kMaxLineBytes)
+// is skipped with its line, and reading ends after kMaxEntries entries or
+// kMaxReadBytes bytes, keeping what came before. Whatever the reader returns,
+// the writer writes in lines the reader takes back whole.
 class PlaylistFile {
  public:
+  static constexpr qsizetype kMaxTextLength = 32 * 1024;
+  // A UTF-8 character of a text takes at most 3 bytes per UTF-16 unit; room for the info.
+  static constexpr qint64 kMaxLineBytes = 3 * kMaxTextLength + 64;
+  static constexpr size_t kMaxEntries = 250000;
+  static constexpr qint64 kMaxReadBytes = 64 * 1024 * 1024;
+
   // Replaces the entries with the file's. False when the file cannot be opened.
   // A malformed "#EXTINF:" line shows "M3U syntax error!" (owned by owner) and is skipped.
   bool ReadM3u(const QString& path, Window* owner = nullptr);

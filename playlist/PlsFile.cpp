@@ -54,10 +54,10 @@ int PlsFile::AppendTo(Playlist& playlist) const {
 
   // One pass over the section instead of three look-ups per entry. As in a
   // look-up, the first line of a key wins, in every block of the section. An
-  // entry number beyond the file's line count is not believed either, so the
-  // rows added stay in proportion to the file: one key "File999999999" must not
-  // add a billion empty rows.
-  const int maxNumber = int(Lines().size());
+  // entry number beyond kMaxEntries is not believed either, so the rows added stay
+  // bounded: one key "File999999999" must not add a billion empty rows. (Numbers
+  // need not be dense: a key "Length6" in a file of five lines is entry 6.)
+  const int maxNumber = kMaxEntries;
   QHash<int, PlsEntry> found;
   int highest = 0;
   bool inSection = false;
@@ -89,7 +89,7 @@ int PlsFile::AppendTo(Playlist& playlist) const {
 
 bool ReadPls(Playlist& playlist, const QString& path) {
   PlsFile file;
-  if (!file.LoadFromFile(path)) return false;
+  if (!file.LoadFromFile(path, kMaxPlsBytes)) return false;
   file.AppendTo(playlist);
   return true;
 }

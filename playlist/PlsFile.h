@@ -12,10 +12,17 @@ class PlsFile : public SettingsFile {
   // Appends entries 1 to "NumberOfEntries" to the playlist (an entry for every
   // number, with empty texts for missing keys), and returns how many. A count
   // beyond the highest entry number that has any key is not believed, nor an
-  // entry number beyond the file's line count: a downloaded file claiming two
-  // billion entries adds only the ones it holds.
+  // entry number beyond kMaxEntries: a downloaded file claiming two billion
+  // entries adds only the ones it holds.
   int AppendTo(Playlist& playlist) const;
+
+  // More entries than a list of kMaxPlsBytes can hold: at least 8 bytes an entry.
+  static constexpr int kMaxEntries = 1024 * 1024 / 8;
 };
 
-// Loads the PLS file at path and appends its entries; false when it cannot be opened.
+// A PLS list is a few lines; a larger file is no PLS list (the download stops there too).
+constexpr qint64 kMaxPlsBytes = 1024 * 1024;
+
+// Loads the PLS file at path and appends its entries; false when it cannot be
+// opened or is larger than kMaxPlsBytes.
 bool ReadPls(Playlist& playlist, const QString& path);

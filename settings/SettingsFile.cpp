@@ -1,10 +1,10 @@
 #include "settings/SettingsFile.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <limits>
 
 #include "platform/System.h"
+#include "settings/SafeFile.h"
 
 namespace {
 bool IsHeader(const QString& line) { return line.contains(']'); }
@@ -27,19 +27,37 @@ bool KeyMatches(const QString& line, const QString& key) {
   const qsizetype eq = line.indexOf('=');
   return eq >= 0 && SameName(line.left(eq), key);
 }
+// Up to limit bytes of file, without reserving room for the limit: a file that
+// grew past its size, or a device that never ends, still stops there.
+QByteArray ReadAtMost(QFile& file, qint64 limit) {
+  QByteArray bytes;
+  char buffer[16384];
+  while (bytes.size() < limit) {
+    const qint64 n = file.read(buffer, std::min<qint64>(sizeof buffer, limit - bytes.size()));
+    if (n <= 0) break;
+    bytes.append(buffer, qsizetype(n));
+  }
+  return bytes;
+}
 }  // namespace
 
-int SettingsFile::LoadFromFile(const QString& path) {
+int SettingsFile::LoadFromFile(const QString& path, qint64 maxBytes) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return 0;
-  const QString text = Platform::DecodeText(file.readAll());
+  if (file.size() > maxBytes) return 0;
+  const QByteArray bytes = ReadAtMost(file, maxBytes + 1);
+  if (bytes.size() > maxBytes) return 0;
+  const QString text = Platform::DecodeText(bytes);
   for (QStringView line : QStringView(text).split('\n')) {
-    if (line.endsWith('\r')) line.chop(1);
     // A physical line longer than the read buffer arrives as several lines.
     while (!line.isEmpty()) {
       qsizetype n = std::min<qsizetype>(line.size(), kMaxLineLength);
       if (n < line.size() && line[n - 1].isHighSurrogate()) --n;  // never split a character
-      lines_.append(line.left(n).toString());
+      // Carriage returns at a line's end are line-end bytes, never text: the
+      // file would not give them back once the line is written again.
+      QStringView piece = line.left(n);
+      while (piece.endsWith('\r')) piece.chop(1);
+      if (!piece.isEmpty()) lines_.append(piece.toString());
       line = line.mid(n);
     }
   }
@@ -47,15 +65,12 @@ int SettingsFile::LoadFromFile(const QString& path) {
 }
 
 int SettingsFile::SaveToFile(const QString& path) const {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return 0;
   QByteArray bytes;
   for (const QString& line : lines_) {
     bytes += line.toUtf8();
     bytes += '\n';
   }
-  if (file.write(bytes) != bytes.size()) return 0;
-  return file.commit() ? 1 : 0;
+  return ReplaceFileSafely(path, bytes) ? 1 : 0;
 }
 
 int SettingsFile::GetString(const QString& section, const QString& key, const QString& defaultValue,

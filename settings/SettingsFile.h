@@ -11,8 +11,10 @@ class SettingsFile {
   SettingsFile() = default;
   virtual ~SettingsFile() = default;
 
-  // 0 when the file cannot be opened, else 1; appends the file's lines.
-  int LoadFromFile(const QString& path);
+  // 0 when the file cannot be opened or is larger than maxBytes (no store of
+  // options is that big: such a file is refused rather than read into memory),
+  // else 1; appends the file's lines.
+  int LoadFromFile(const QString& path, qint64 maxBytes = kMaxFileBytes);
   // 0 when the file cannot be written, else 1. The old file is replaced only once
   // the new one is complete, so a failed write never loses it.
   int SaveToFile(const QString& path) const;
@@ -32,6 +34,7 @@ class SettingsFile {
 
   // Physical lines longer than this are split; the remainder becomes the next line.
   static constexpr int kMaxLineLength = 511;
+  static constexpr qint64 kMaxFileBytes = 4 * 1024 * 1024;
 
  private:
   int FindHeader(const QString& section) const;

@@ -93,6 +93,10 @@ void SkinUnpacker::ExtractAll() {
   unz_global_info global{};
   int err = unzGetGlobalInfo(archive_, &global);
   if (err != UNZ_OK) Say(QStringLiteral("error %1 with zipfile in unzGetGlobalInfo \n").arg(err));
+  if (global.number_entry > kMaxEntries) {
+    Say(QStringLiteral("error: more than %1 entries in zipfile\n").arg(kMaxEntries));
+    global.number_entry = kMaxEntries;
+  }
   for (uLong i = 0; i < global.number_entry; ++i) {
     if (ExtractEntry() != UNZ_OK) return;
     if (i + 1 < global.number_entry) {

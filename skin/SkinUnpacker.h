@@ -9,11 +9,14 @@
 // Entries are never written outside the destination: a name that is absolute or
 // climbs out with "..", a link, an over-long name, or data larger than the size
 // limits is refused like an entry that cannot be created, and the others are
-// still extracted.
+// still extracted. Names are at most 255 bytes, so folders nest at most 128 deep.
 class SkinUnpacker {
  public:
   static constexpr int64_t kMaxEntrySize = 64ll * 1024 * 1024;
   static constexpr int64_t kMaxPackageSize = 256ll * 1024 * 1024;
+  // A skin is a dozen bitmaps and a colour file: entries beyond this many are not
+  // extracted (one message says so), so a package cannot fill the folder with files.
+  static constexpr unsigned long kMaxEntries = 1024;
 
   SkinUnpacker() = default;
   ~SkinUnpacker();

@@ -160,3 +160,10 @@ TEST_F(M3uFiles, SavingReplacesTheWholeFileOrFailsWithoutTouchingIt) {
   EXPECT_FALSE(SavePlaylist(playlist, dir.filePath("taken.m3u")));
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"list.m3u"}));
 }
+
+TEST_F(M3uFiles, CarriageReturnsEndingALineAreNeverPartOfATitleOrPath) {
+  PlaylistFile file = Parse("#EXTM3U\r\n#EXTINF:3,Title\r\r\n/music/a.mp3\r\r\r\n");
+  ASSERT_EQ(file.entries.size(), 1u);
+  EXPECT_EQ(file.entries[0].title, "Title");
+  EXPECT_EQ(file.entries[0].path, "/music/a.mp3");
+}

@@ -68,9 +68,19 @@ TEST_F(PlsFiles, AHugeEntryCountAddsOnlyTheEntriesTheFileHolds) {
   playlist.ClearPlaylist();
   ASSERT_TRUE(Load("[playlist]\nNumberOfEntries=1\nFile1=/a.mp3\nFile2=/b.mp3\n"));
   EXPECT_EQ(playlist.GetCount(), 1);
-  // An entry number no file of this size can hold is ignored.
+  // An entry number beyond the entry limit is ignored; one beyond the file's line
+  // count is not, when the file has a key for it.
   playlist.ClearPlaylist();
   ASSERT_TRUE(Load("[playlist]\nNumberOfEntries=2000000000\nFile999999999=/far.mp3\nFile2=/b.mp3\n"));
   EXPECT_EQ(playlist.GetCount(), 2);
   EXPECT_EQ(playlist.GetPath(1), "/b.mp3");
+  playlist.ClearPlaylist();
+  ASSERT_TRUE(Load("[playlist]\nNumberOfEntries=6\nFile5=/five.mp3\nLength6=-5\nVersion=2\n"));
+  ASSERT_EQ(playlist.GetCount(), 6);
+  EXPECT_EQ(playlist.GetPath(4), "/five.mp3");
+  EXPECT_EQ(playlist.GetLengthText(5), "");  // -5: unknown
+  playlist.ClearPlaylist();
+  ASSERT_TRUE(Load("[playlist]\nNumberOfEntries=2000000000\nFile131073=/over.mp3\nFile131072=/last.mp3\n"));
+  EXPECT_EQ(playlist.GetCount(), PlsFile::kMaxEntries);
+  EXPECT_EQ(playlist.GetPath(PlsFile::kMaxEntries - 1), "/last.mp3");
 }

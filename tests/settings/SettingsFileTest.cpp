@@ -159,3 +159,25 @@ TEST(ParseDecimal, BehavesLikeAtoi) {
   EXPECT_EQ(2147483647, ParseDecimal("99999999999999999999"));
 }
 }  // namespace
+
+TEST_F(SettingsFileTest, CarriageReturnsEndingALineOrAPieceAreDroppedSoASaveReadsBackTheSame) {
+  // "\r\r\n" and a 511-character piece ending in '\r' would lose their '\r' at the
+  // next load; they are dropped at the first one, so load, save, load agree.
+  SettingsFile s = Loaded("[t]\r\r\nA=1\r\r\n\r\n" + QByteArray(510, 'x') + "\ryz\n");
+  EXPECT_EQ(QStringList({"[t]", "A=1", QString(510, 'x'), "yz"}), s.Lines());
+  const QString path = dir.filePath("again.txt");
+  ASSERT_EQ(1, s.SaveToFile(path));
+  SettingsFile again;
+  ASSERT_EQ(1, again.LoadFromFile(path));
+  EXPECT_EQ(s.Lines(), again.Lines());
+}
+
+TEST_F(SettingsFileTest, AFileBeyondTheSizeLimitIsRefusedUnread) {
+  const QByteArray line = "[t]\nA=" + QByteArray(1000, 'v') + "\n";
+  QByteArray big;
+  while (big.size() <= SettingsFile::kMaxFileBytes) big += line;
+  SettingsFile s;
+  EXPECT_EQ(0, s.LoadFromFile(Write(big)));
+  EXPECT_TRUE(s.Lines().isEmpty());
+  EXPECT_EQ(1, s.LoadFromFile(Write(big.left(SettingsFile::kMaxFileBytes))));  // exactly the limit reads
+}

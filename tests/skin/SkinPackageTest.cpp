@@ -231,3 +231,38 @@ TEST(SkinFolders, MakeFolderPathCreatesEveryLevelAndDeleteFolderFilesKeepsSubfol
   DeleteFolderFiles(deep);
   EXPECT_FALSE(QFileInfo::exists(deep));
 }
+
+TEST_F(SkinPackageTest, HostilePackagesAreUnpackedWithinBounds) {
+  // Ten thousand entries: the first kMaxEntries are extracted, with one message.
+  std::vector<ZipEntry> many;
+  for (int i = 0; i < 10000; ++i) many.push_back({QString("f%1.bmp").arg(i, 5, 10, QChar('0')).toUtf8(), "x"});
+  const QString package = skins_ + "/Many.qsk";
+  ASSERT_TRUE(WriteZip(package, many));
+  SkinUnpacker unpacker;
+  ASSERT_TRUE(unpacker.Unpack(package, temporary_));
+  EXPECT_EQ(size_t(Files(temporary_).size()), SkinUnpacker::kMaxEntries);
+  EXPECT_EQ(Texts(), QStringList{"error: more than 1024 entries in zipfile\n"});
+
+  // Folders nested 200 deep: names longer than an entry name may be are refused,
+  // so nothing below the 128th level is created.
+  QByteArray deep;
+  std::vector<ZipEntry> nested;
+  for (int level = 0; level < 200; ++level) {
+    deep += "d/";
+    nested.push_back({deep, {}});
+  }
+  nested.push_back({deep + "main.bmp", "x"});
+  const QString deepPackage = skins_ + "/Deep.qsk";
+  ASSERT_TRUE(WriteZip(deepPackage, nested));
+  const QString deepTarget = dir_.path() + "/deep";
+  boxes_.boxes.clear();
+  ASSERT_TRUE(unpacker.Unpack(deepPackage, deepTarget));
+  int depth = 0;
+  for (QString folder = deepTarget + "/d"; QFileInfo(folder).isDir(); folder += "/d") ++depth;
+  EXPECT_LE(depth, 128);
+  EXPECT_GT(depth, 100);  // the levels whose names fit are made
+  // The file's name does not fit either: it is refused, silently, as its cut name
+  // reads as a folder.
+  EXPECT_TRUE(QDir(deepTarget).entryList(QDir::Files).isEmpty());
+  EXPECT_LE(Texts().size(), 1);
+}

@@ -1,0 +1,61 @@
+#include "settings/SafeFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+bool WriteAll(int fd, const char* data, qsizetype size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size_t(size));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= n;
+  }
+  return true;
+}
+
+// The mode a newly created file gets: the old file's, else the usual 0666 less the umask.
+mode_t TargetMode(const QByteArray& path) {
+  struct stat old;
+  if (::stat(path.constData(), &old) == 0) return old.st_mode & 07777;
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+bool SyncFolder(const QByteArray& path) {
+  const qsizetype slash = path.lastIndexOf('/');
+  const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+  const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool synced = ::fsync(fd) == 0;
+  ::close(fd);
+  return synced;
+}
+}  // namespace
+
+bool ReplaceFileSafely(const QString& path, const QByteArray& bytes) {
+  // A link keeps pointing at the file it names; that file is the one replaced.
+  const QFileInfo info(path);
+  const QByteArray target = QFile::encodeName(info.isSymLink() ? info.symLinkTarget() : path);
+  if (target.isEmpty()) return false;
+  QByteArray temporary = target + ".XXXXXX";
+  const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+  if (fd < 0) return false;
+  bool written = WriteAll(fd, bytes.constData(), bytes.size()) && ::fchmod(fd, TargetMode(target)) == 0 &&
+                 ::fsync(fd) == 0;
+  written = ::close(fd) == 0 && written;
+  if (!written || ::rename(temporary.constData(), target.constData()) != 0) {
+    ::unlink(temporary.constData());
+    return false;
+  }
+  // The new file is in place; a folder that cannot be flushed (some file systems
+  // refuse) leaves it there all the same.
+  SyncFolder(target);
+  return true;
+}

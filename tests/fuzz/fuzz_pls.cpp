@@ -1,0 +1,45 @@
+// Any PLS file adds a bounded number of rows, each exactly what the
+// look-ups "File%d", "Title%d" and "Length%d" of its number give.
+#include <algorithm>
+
+#include "FuzzSupport.h"
+#include "playlist/PlayOrder.h"
+#include "playlist/Playlist.h"
+#include "playlist/PlsFile.h"
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  Fuzz::Setup();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  PlsFile file;
+  FUZZ_CHECK(file.LoadFromFile(Fuzz::WriteFile("temp.pls", Fuzz::Bytes(data, size)), kMaxPlsBytes) == 1);
+  PlayOrder order;
+  Playlist playlist(order);
+  const int added = file.AppendTo(playlist);
+  FUZZ_CHECK(added == playlist.GetCount());
+  FUZZ_CHECK(added <= PlsFile::kMaxEntries);
+  QString countText;
+  file.GetString("playlist", "NumberOfEntries", "-1", countText);
+  FUZZ_CHECK(added <= std::max(0, ParseDecimal(countText)));
+  const QString section = QStringLiteral("playlist");
+  // The look-ups walk the file: the first rows and the last one are compared.
+  for (int i = 1; i <= added; i = i < 200 ? i + 1 : std::max(i + 1, added)) {
+    QString path, title, length;
+    file.GetString(section, QString::asprintf("File%d", i), "", path);
+    file.GetString(section, QString::asprintf("Title%d", i), "", title);
+    file.GetString(section, QString::asprintf("Length%d", i), "", length);
+    FUZZ_CHECK(playlist.GetPath(i - 1) == path);
+    FUZZ_CHECK(playlist.GetTitle(i - 1) == title);
+    const int seconds = ParseDecimal(length);
+    FUZZ_CHECK(playlist.GetLengthText(i - 1) == (seconds < 0 ? QString() : QString::number(seconds)));
+  }
+  // Entries beyond the last row have no key at all.
+  if (added < std::max(0, ParseDecimal(countText)) && added < PlsFile::kMaxEntries) {
+    QString text;
+    for (const char* key : {"File%d", "Title%d", "Length%d"})
+      FUZZ_CHECK(file.GetString(section, QString::asprintf(key, added + 1), "", text) == 0);
+  }
+  return 0;
+}

@@ -1,0 +1,11 @@
+[Playlist]
+numberofentries=2
+file2=/b.mp3
+FILE1=/a.mp3
+File1=/second.mp3
+File01=/zero
+Title999999999=x
+[other]
+File1=/no
+[playlist]
+Length1=30
