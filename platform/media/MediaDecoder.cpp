@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 namespace {
-using CreateFunction = MediaDecoder* (*)(MediaDecoder::Cancelled*, int64_t);
+using CreateFunction = MediaDecoder* (*)(MediaDecoder::Cancelled*, int64_t, int32_t);
 
 constexpr const char* kLibraryName = "libtarnello-decoder.so";
 
@@ -30,24 +30,24 @@ std::string LibraryPath() {
   return {};
 }
 
-CreateFunction LoadCreateFunction() {
+void* OpenLibrary() {
   const std::string path = LibraryPath();
-  if (!path.empty()) {
-    if (void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE)) {
-      if (auto create = reinterpret_cast<CreateFunction>(dlsym(library, "TarnelloCreateMediaDecoder"))) return create;
-      dlclose(library);
-    }
-  }
-  return nullptr;
+  return path.empty() ? nullptr : dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
 }
 }  // namespace
 
 bool MediaDecoder::IsInstalled() { return !LibraryPath().empty(); }
 
-std::unique_ptr<MediaDecoder> MediaDecoder::Create(Cancelled cancelled, std::chrono::milliseconds stallTimeout) {
+void* DecoderLibrarySymbol(const char* name) {
   static std::once_flag loaded;
-  static CreateFunction create = nullptr;
-  std::call_once(loaded, [] { create = LoadCreateFunction(); });
+  static void* library = nullptr;
+  std::call_once(loaded, [] { library = OpenLibrary(); });
+  return library ? dlsym(library, name) : nullptr;
+}
+
+std::unique_ptr<MediaDecoder> MediaDecoder::Create(Cancelled cancelled, std::chrono::milliseconds stallTimeout,
+                                                   Layout layout) {
+  auto create = reinterpret_cast<CreateFunction>(DecoderLibrarySymbol("TarnelloCreateMediaDecoder"));
   if (!create) return nullptr;
-  return std::unique_ptr<MediaDecoder>(create(&cancelled, int64_t(stallTimeout.count())));
+  return std::unique_ptr<MediaDecoder>(create(&cancelled, int64_t(stallTimeout.count()), int32_t(layout)));
 }
