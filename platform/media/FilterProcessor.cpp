@@ -44,7 +44,9 @@ void FilterProcessor::SetSettings(const SoundSettings& s) {
 
 bool FilterProcessor::StartEqualizer() {
   // The filters start at the current gains; the cross-fade from the dry signal
-  // hides their start.
+  // hides their start. The state-variable form takes new coefficients without a
+  // jump in its output (measured: FFmpeg's zero-delay and lattice forms click at
+  // each gain step, the state-variable and direct forms do not).
   std::string description;
   for (int i = 0; i < SoundSettings::kBands; ++i) {
     if (!BandUsable(i)) continue;
@@ -52,7 +54,7 @@ bool FilterProcessor::StartEqualizer() {
     if (!description.empty()) description += ',';
     description += BandName(i) + "=f=" + FilterChain::Number(SoundSettings::kBandHz[size_t(i)]) +
                    ":t=o:w=" + FilterChain::Number(kBandWidthOctaves) +
-                   ":g=" + FilterChain::Number(bands_[size_t(i)].current) + ":r=f32:a=zdf";
+                   ":g=" + FilterChain::Number(bands_[size_t(i)].current) + ":r=f32:a=svf";
   }
   if (description.empty()) description = "anull";
   equalizer_ = FilterChain::Create(format_, description);
