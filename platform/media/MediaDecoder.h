@@ -59,3 +59,6 @@ class MediaDecoder {
 // A function the decoding library exports, loading the library at the first call;
 // null when it is missing.
 void* DecoderLibrarySymbol(const char* name);
+// The same for the sound processing library, libtarnello-filters.so: libavfilter and
+// what it pulls in (some 11 MB) are mapped only once a setting needs processing.
+void* FilterLibrarySymbol(const char* name);

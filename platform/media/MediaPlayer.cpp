@@ -279,7 +279,13 @@ bool MediaPlayer::Core::OpenSession(Session& s, const std::string& source, doubl
   if (!s.decoder || !s.decoder->Open(source)) return false;
   const bool seeked = start > 0 && s.decoder->Seek(start);
   s.format = s.decoder->Format();
-  if (layout_ == MediaDecoder::Layout::kNative) s.processor = SoundProcessor::Create(s.format);
+  {
+    // The processing is loaded only when a setting needs it; the first block then
+    // has the settings from its first sample.
+    std::lock_guard lock(mutex_);
+    if (layout_ == MediaDecoder::Layout::kNative && !settings_.Neutral())
+      s.processor = SoundProcessor::Create(s.format);
+  }
   // The stream keeps its format when the new source has the same (a gapless join);
   // otherwise the last source's frames are heard and the stream reopens.
   output_->SetFormat(s.format);
@@ -318,17 +324,27 @@ bool MediaPlayer::Core::PrepareBlock(Session& s, std::vector<float>& block, std:
     return true;
   }
   NoteStreamInfo(*s.decoder);
-  if (s.processor) {
-    SoundSettings settings;
-    {
-      std::lock_guard lock(mutex_);
-      settings = settings_;
-      const float speed = std::clamp(settings.speed, 0.5f, 2.0f);
-      if (speed != s.speed) {
-        s.speed = speed;
-        timeline_.Change(output_->WrittenFrames(), double(speed) / s.format.rate);
-      }
+  if (layout_ != MediaDecoder::Layout::kNative) {
+    ApplyGain(block);
+    return true;
+  }
+  SoundSettings settings;
+  {
+    std::lock_guard lock(mutex_);
+    settings = settings_;
+    const float speed = std::clamp(settings.speed, 0.5f, 2.0f);
+    if (speed != s.speed) {
+      s.speed = speed;
+      timeline_.Change(output_->WrittenFrames(), double(speed) / s.format.rate);
     }
+  }
+  if (!s.processor && !settings.Neutral()) {
+    // Needed from the middle of a track on: it starts from neutral settings and
+    // ramps to the new ones, as any later change does.
+    s.processor = SoundProcessor::Create(s.format);
+    if (s.processor) s.processor->Process({}, processed);
+  }
+  if (s.processor) {
     s.processor->SetSettings(settings);
     s.processor->Process(block, processed);
     block.swap(processed);

@@ -4,7 +4,7 @@
 
 std::unique_ptr<SoundProcessor> SoundProcessor::Create(SoundFormat format) {
   using CreateFunction = SoundProcessor* (*)(int32_t rate, int32_t channels);
-  auto create = reinterpret_cast<CreateFunction>(DecoderLibrarySymbol("TarnelloCreateSoundProcessor"));
+  auto create = reinterpret_cast<CreateFunction>(FilterLibrarySymbol("TarnelloCreateSoundProcessor"));
   if (!create) return nullptr;
   return std::unique_ptr<SoundProcessor>(create(format.rate, format.channels));
 }

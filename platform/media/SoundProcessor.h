@@ -23,13 +23,14 @@ struct SoundSettings {
 
 // The sound processing between the decoder and the output, on float samples of one
 // format. Equalizer and speed run on FFmpeg's libavfilter (the peaking biquad
-// "equalizer" and the WSOLA "atempo"), inside the decoding library. Every change
+// "equalizer" and the WSOLA "atempo"), in libtarnello-filters.so beside the decoding
+// library. Every change
 // of a setting is ramped over a few milliseconds so it is heard without a click;
 // neutral settings pass the samples bit for bit.
 class SoundProcessor {
  public:
   virtual ~SoundProcessor() = default;
-  // Null when the decoding library is missing.
+  // Null when the processing library is missing.
   static std::unique_ptr<SoundProcessor> Create(SoundFormat format);
 
   // Takes effect with the next block.
