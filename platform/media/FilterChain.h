@@ -14,8 +14,10 @@ struct AVFrame;
 // Built into libtarnello-decoder.so only.
 class FilterChain {
  public:
-  // Null when the description does not build.
-  static std::unique_ptr<FilterChain> Create(SoundFormat format, const std::string& filters);
+  // Null when the description does not build. Planar: the graph works on one plane
+  // per channel (the biquads do), so the samples are split and joined here rather
+  // than by a converter the graph would insert.
+  static std::unique_ptr<FilterChain> Create(SoundFormat format, const std::string& filters, bool planar = false);
   ~FilterChain();
   FilterChain(const FilterChain&) = delete;
   FilterChain& operator=(const FilterChain&) = delete;
@@ -30,8 +32,9 @@ class FilterChain {
   static std::string Number(double value);
 
  private:
-  explicit FilterChain(SoundFormat format) : format_(format) {}
+  FilterChain(SoundFormat format, bool planar) : format_(format), planar_(planar) {}
   SoundFormat format_;
+  bool planar_;
   AVFilterGraph* graph_ = nullptr;
   AVFilterContext* source_ = nullptr;
   AVFilterContext* sink_ = nullptr;

@@ -57,7 +57,7 @@ bool FilterProcessor::StartEqualizer() {
                    ":g=" + FilterChain::Number(bands_[size_t(i)].current) + ":r=f32:a=svf";
   }
   if (description.empty()) description = "anull";
-  equalizer_ = FilterChain::Create(format_, description);
+  equalizer_ = FilterChain::Create(format_, description, true);
   return equalizer_ != nullptr;
 }
 
