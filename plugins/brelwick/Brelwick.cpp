@@ -93,6 +93,7 @@ int32_t PlayFile(const char16_t* path) {
   if (!c || !path) return 1;
   playingUrl = Claims::IsUrl(path);
   c->SetSource(ToUtf8(path));
+  Player().TrackStarting();
   return c->Play() ? 0 : 1;
 }
 

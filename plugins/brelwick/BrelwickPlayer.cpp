@@ -47,6 +47,11 @@ void BrelwickPlayer::SetSpeed(float factor) {
   Apply();
 }
 
+void BrelwickPlayer::TrackStarting() {
+  std::lock_guard lock(mutex_);
+  reported_ = StreamInfo{};
+}
+
 void BrelwickPlayer::Apply() {
   SoundSettings settings;
   {
@@ -62,7 +67,14 @@ void BrelwickPlayer::OnMediaEvent(MediaEvent event) {
     PlatformSendMessage(module_.hostWindow, MSG_TRACK_ENDED, 0, 0);
   } else if (MediaPlayer* control = current_.load(); event == MediaEvent::StreamInfoChanged && control &&
                                                       module_.reportStreamInfo) {
+    // Changes close together arrive as several events that all read the latest
+    // details: the player hears each new state once.
     const StreamInfo info = control->Info();
-    if (info.sampleRate > 0) module_.reportStreamInfo(info.bitRateKbps, info.sampleRate, info.channels, 0);
+    {
+      std::lock_guard lock(mutex_);
+      if (info.sampleRate <= 0 || info == reported_) return;
+      reported_ = info;
+    }
+    module_.reportStreamInfo(info.bitRateKbps, info.sampleRate, info.channels, 0);
   }
 }

@@ -27,6 +27,8 @@ class BrelwickPlayer : public MediaEventSink {
   void SetEqualizer(int32_t enabled, const int16_t* bands, int32_t preamp);
   void SetBalance(int32_t balance);
   void SetSpeed(float factor);
+  // A new track: its stream details are reported afresh.
+  void TrackStarting();
 
   // Slider position 0 ... 63 in dB: 0 is +12, 31 is 0, 63 is -12, linear between.
   static float SliderDb(int32_t position);
@@ -42,4 +44,5 @@ class BrelwickPlayer : public MediaEventSink {
   std::atomic<MediaPlayer*> current_{nullptr};  // control_, for the event thread
   std::mutex mutex_;
   SoundSettings settings_;
+  StreamInfo reported_;  // what the player was last told about the current track, under mutex_
 };

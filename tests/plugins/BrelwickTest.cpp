@@ -306,4 +306,35 @@ TEST_F(BrelwickTest, InternetRadioPlaysWithoutALength) {
   manager->UnloadAll();
 }
 
+TEST_F(BrelwickTest, AStreamThatChangesItsRateIsReportedAgainAndPlaysOn) {
+  // A radio stream whose second half is MP3 at 48 kHz mono after 44.1 kHz stereo:
+  // reported once at the start and once at the change (the bit rate stays the
+  // stream's nominal one from its start).
+  const std::string first = dir + "/radio44.mp3", second = dir + "/radio48.mp3";
+  ASSERT_TRUE(TestMedia::MakeFile(first, "sine=frequency=440:duration=2",
+                                  "-ac 2 -ar 44100 -c:a libmp3lame -b:a 128k -write_xing 0 -id3v2_version 0"));
+  ASSERT_TRUE(TestMedia::MakeFile(second, "sine=frequency=440:duration=2",
+                                  "-ac 1 -ar 48000 -c:a libmp3lame -b:a 64k -write_xing 0 -id3v2_version 0"));
+  std::vector<uint8_t> body = TestMedia::ReadBytes(first);
+  const std::vector<uint8_t> more = TestMedia::ReadBytes(second);
+  body.insert(body.end(), more.begin(), more.end());
+  StaticHttpServer server("audio/mpeg", body, /*withLength=*/false);
+  const std::string wavPath = dir + "/radio.wav";
+  auto manager = Load("wav:" + wavPath);
+  host.reports = 0;
+  ASSERT_EQ(manager->PlayFile(QString::fromStdString(server.Url("live"))), 0);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return host.tracksEnded == 1; }, 10000));
+  manager->UnloadAll();
+  EXPECT_EQ(host.reports, 2);
+  EXPECT_EQ(host.bitRate, 128);
+  EXPECT_EQ(host.sampleRate, 48000);
+  EXPECT_EQ(host.channels, 1);
+  // The output keeps the stream's first format; the rest is converted to it.
+  TestMedia::Wav wav;
+  ASSERT_TRUE(TestMedia::ReadWav(wavPath, wav));
+  EXPECT_EQ(wav.rate, 44100);
+  EXPECT_EQ(wav.channels, 2);
+  EXPECT_NEAR(double(wav.Frames()) / wav.rate, 4.0, 0.1);
+}
+
 }  // namespace
