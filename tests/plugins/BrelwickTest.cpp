@@ -88,22 +88,23 @@ class BrelwickTest : public ::testing::Test {
 
   // Plays path to its end on a fresh wav output, with settings applied first by
   // `setup`, and reads back what reached the output.
-  TestMedia::Wav PlayToWav(const std::string& path, const std::function<void(PluginManager&)>& setup = {}) {
+  TestMedia::Wav PlayToWav(const std::string& path, const std::function<void(const InputModule&)>& setup = {}) {
     const std::string wavPath = dir + "/out" + std::to_string(counter++) + ".wav";
     {
       auto manager = Load("wav:" + wavPath);
-      // The player applies its settings right after playFile; set them first as
-      // well, so the very first block is processed with them.
+      // The player applies its settings right after playFile; they are given to
+      // the plug-in first as well, so the very first block is processed with them
+      // (the untimed output may take the whole file before playFile returns).
       const int16_t flat[10] = {31, 31, 31, 31, 31, 31, 31, 31, 31, 31};
       const InputModule* m = manager->Entry(0).module;
       m->applyEqualizer(0, flat, 31);
       m->applyBalance(0);
       m->applySpeed(1.0f);
-      if (setup) setup(*manager);
+      if (setup) setup(*m);
       const int ended = host.tracksEnded;
       EXPECT_EQ(manager->PlayFile(QString::fromStdString(path)), 0);
       manager->ApplyVolume(250);
-      if (setup) setup(*manager);
+      if (setup) setup(*m);
       EXPECT_TRUE(QTest::qWaitFor([&] { return host.tracksEnded > ended; }, 20000)) << path;
       manager->UnloadAll();
     }
@@ -151,10 +152,10 @@ TEST_F(BrelwickTest, EachBandGivesTwelveDecibelsAtItsCentreEitherWay) {
     const TestMedia::Wav flat = PlayToWav(path);
     double levels[2];
     for (int side = 0; side < 2; ++side) {
-      const TestMedia::Wav wav = PlayToWav(path, [&](PluginManager& m) {
+      const TestMedia::Wav wav = PlayToWav(path, [&](const InputModule& m) {
         int16_t bands[10] = {31, 31, 31, 31, 31, 31, 31, 31, 31, 31};
         bands[band] = side == 0 ? 0 : 63;
-        m.ApplyEqualizer(1, bands, 31);
+        m.applyEqualizer(1, bands, 31);
       });
       ASSERT_EQ(wav.Frames(), flat.Frames());
       levels[side] = Db(TestMedia::Rms(wav, 0, 11025, 40000) / TestMedia::Rms(flat, 0, 11025, 40000));
@@ -166,9 +167,9 @@ TEST_F(BrelwickTest, EachBandGivesTwelveDecibelsAtItsCentreEitherWay) {
 }
 
 TEST_F(BrelwickTest, PreampAndBoostNeverClipOrWrap) {
-  const TestMedia::Wav wav = PlayToWav(dir + "/tone1k.flac", [](PluginManager& m) {
+  const TestMedia::Wav wav = PlayToWav(dir + "/tone1k.flac", [](const InputModule& m) {
     const int16_t bands[10] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    m.ApplyEqualizer(1, bands, 0);  // +24 dB on a -18 dB tone
+    m.applyEqualizer(1, bands, 0);  // +24 dB on a -18 dB tone
   });
   float peak = 0;
   for (float v : wav.values) peak = std::max(peak, std::fabs(v));
@@ -188,11 +189,11 @@ TEST_F(BrelwickTest, WithEverythingNeutralTheSamplesArriveUnchangedAtTheirOwnFor
     TestMedia::Wav expected;
     ASSERT_TRUE(TestMedia::ReadWav(reference, expected));
     // The equalizer switched off is a bypass, whatever its sliders say.
-    const TestMedia::Wav wav = PlayToWav(source, [](PluginManager& m) {
+    const TestMedia::Wav wav = PlayToWav(source, [](const InputModule& m) {
       const int16_t bands[10] = {0, 63, 0, 63, 0, 63, 0, 63, 0, 63};
-      m.ApplyEqualizer(0, bands, 10);
-      m.ApplyBalance(0);
-      m.ApplySpeed(1.0f);
+      m.applyEqualizer(0, bands, 10);
+      m.applyBalance(0);
+      m.applySpeed(1.0f);
     });
     EXPECT_EQ(wav.rate, expected.rate) << name;
     EXPECT_EQ(wav.channels, expected.channels) << name;
@@ -206,7 +207,7 @@ TEST_F(BrelwickTest, BalanceAttenuatesTheOtherSideLinearlyToSilence) {
   const double level = TestMedia::Rms(centre, 0, 4410, 150000);
   ASSERT_GT(level, 0.05);
   for (int balance : {-127, -64, 0, 64, 127}) {
-    const TestMedia::Wav wav = PlayToWav(dir + "/tone1k.flac", [&](PluginManager& m) { m.ApplyBalance(balance); });
+    const TestMedia::Wav wav = PlayToWav(dir + "/tone1k.flac", [&](const InputModule& m) { m.applyBalance(balance); });
     const double left = TestMedia::Rms(wav, 0, 4410, 150000) / level;
     const double right = TestMedia::Rms(wav, 1, 4410, 150000) / level;
     const double quiet = 1.0 - std::abs(balance) / 127.0;
@@ -217,8 +218,8 @@ TEST_F(BrelwickTest, BalanceAttenuatesTheOtherSideLinearlyToSilence) {
 
 TEST_F(BrelwickTest, SpeedKeepsThePitchAndScalesTheDuration) {
   const TestMedia::Wav normal = PlayToWav(dir + "/tone1k.flac");
-  const TestMedia::Wav fast = PlayToWav(dir + "/tone1k.flac", [](PluginManager& m) { m.ApplySpeed(1.3f); });
-  const TestMedia::Wav slow = PlayToWav(dir + "/tone1k.flac", [](PluginManager& m) { m.ApplySpeed(0.6f); });
+  const TestMedia::Wav fast = PlayToWav(dir + "/tone1k.flac", [](const InputModule& m) { m.applySpeed(1.3f); });
+  const TestMedia::Wav slow = PlayToWav(dir + "/tone1k.flac", [](const InputModule& m) { m.applySpeed(0.6f); });
   EXPECT_NEAR(double(fast.Frames()) / double(normal.Frames()), 1 / 1.3, 0.01);
   EXPECT_NEAR(double(slow.Frames()) / double(normal.Frames()), 1 / 0.6, 0.02);
   EXPECT_NEAR(TestMedia::ToneHz(fast, 0, 4410, fast.Frames() - 4410), 1000.0, 10.0);
