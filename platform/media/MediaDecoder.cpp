@@ -10,6 +10,7 @@ using CreateFunction = MediaDecoder* (*)(MediaDecoder::Cancelled*, int64_t, int3
 
 constexpr const char* kDecoderLibrary = "libtarnello-decoder.so";
 constexpr const char* kFilterLibrary = "libtarnello-filters.so";
+constexpr const char* kSoundLibrary = "libtarnello-sound.so";
 
 // The folder of the object this code is linked into (a plug-in in Plugins/, or a
 // test program), with a trailing '/'.
@@ -50,6 +51,13 @@ void* FilterLibrarySymbol(const char* name) {
   static std::once_flag loaded;
   static void* library = nullptr;
   std::call_once(loaded, [] { library = OpenLibrary(kFilterLibrary); });
+  return library ? dlsym(library, name) : nullptr;
+}
+
+void* SoundLibrarySymbol(const char* name) {
+  static std::once_flag loaded;
+  static void* library = nullptr;
+  std::call_once(loaded, [] { library = OpenLibrary(kSoundLibrary); });
   return library ? dlsym(library, name) : nullptr;
 }
 

@@ -62,3 +62,5 @@ void* DecoderLibrarySymbol(const char* name);
 // The same for the sound processing library, libtarnello-filters.so: libavfilter and
 // what it pulls in (some 11 MB) are mapped only once a setting needs processing.
 void* FilterLibrarySymbol(const char* name);
+// The same for the sound outputs, libtarnello-sound.so (libpulse and what it pulls in).
+void* SoundLibrarySymbol(const char* name);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/media/SoundOutput.h"
+#include "platform/media/SoundBackends.h"
 
 namespace {
 constexpr int kSourceRate = 22050;
@@ -18,10 +18,10 @@ std::mutex lock;
 SoundOutput* output = nullptr;
 
 std::unique_ptr<SoundOutput> OpenOutput() {
-  if (const char* own = std::getenv("TARNELLO_CLICK_AUDIO")) return OpenSoundOutput(own);
+  if (const char* own = std::getenv("TARNELLO_CLICK_AUDIO")) return CreateSoundOutput(own);
   const char* shared = std::getenv("TARNELLO_AUDIO");
   const std::string spec = shared ? shared : "";
-  return OpenSoundOutput(spec.rfind("wav", 0) == 0 ? std::string("null") : spec);
+  return CreateSoundOutput(spec.rfind("wav", 0) == 0 ? std::string("null") : spec);
 }
 }  // namespace
 
@@ -45,4 +45,8 @@ extern "C" __attribute__((visibility("default"))) int32_t PlayPcmAndWait(const i
   output->Drain(epoch);
   output->CloseStream();
   return 1;
+}
+
+extern "C" __attribute__((visibility("default"))) SoundOutput* TarnelloOpenSoundOutput(const char* spec) {
+  return CreateSoundOutput(spec ? spec : "").release();
 }

@@ -20,3 +20,6 @@ int32_t PlayPcmAndWait(const int16_t* samples, size_t frames);
 
 #define TARNELLO_SOUND_LIBRARY "libtarnello-sound.so"
 #define TARNELLO_SOUND_FUNCTION "PlayPcmAndWait"
+/* SoundOutput* TarnelloOpenSoundOutput(const char* spec): the media player
+   control's outputs (see OpenSoundOutput in SoundOutput.h). */
+#define TARNELLO_SOUND_OUTPUT_FUNCTION "TarnelloOpenSoundOutput"

@@ -28,7 +28,13 @@ class SoundOutput {
   // a different format first lets what was written play out, then closes the
   // device stream, and the next Write opens one in the new format. The same format
   // changes nothing, so the next track follows without a gap.
-  void SetFormat(SoundFormat format);
+  void SetFormat(SoundFormat format) {
+    if (format.rate <= 0 || format.channels <= 0 || format == format_.load()) return;
+    // The frames of the old format are heard in full before the stream changes.
+    Drain(Epoch());
+    FormatChanging(format);
+    format_ = format;
+  }
   SoundFormat Format() const { return format_.load(); }
 
   // Takes frames for playing, opening the device stream if it is closed. Blocks
