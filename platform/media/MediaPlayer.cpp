@@ -69,6 +69,7 @@ class MediaPlayer::Core : public std::enable_shared_from_this<MediaPlayer::Core>
   bool SetVolume(int32_t hundredthsOfDb);
   void SetSoundSettings(const SoundSettings& settings);
   StreamInfo Info() const;
+  bool TakeInfoChange(StreamInfo& info);
   double Position() const;
   bool SetPosition(double seconds);
   double Duration() const { return duration_.load(); }
@@ -120,6 +121,7 @@ class MediaPlayer::Core : public std::enable_shared_from_this<MediaPlayer::Core>
   std::optional<double> pendingSeek_;
   SoundSettings settings_;
   StreamInfo info_;
+  std::deque<StreamInfo> infoChanges_;  // one per StreamInfoChanged not yet taken
   mutable PlayTimeline timeline_;       // output frames to track seconds, under mutex_
 
   std::atomic<double> duration_{0};
@@ -269,6 +271,8 @@ void MediaPlayer::Core::NoteStreamInfo(const MediaDecoder& decoder) {
     std::lock_guard lock(mutex_);
     if (info == info_) return;
     info_ = info;
+    if (infoChanges_.size() >= 16) infoChanges_.pop_front();
+    infoChanges_.push_back(info);
   }
   events_->Post(MediaEvent::StreamInfoChanged);
 }
@@ -404,6 +408,7 @@ bool MediaPlayer::Core::SetSource(const std::string& source) {
   startPosition_ = 0;
   duration_ = 0;
   info_ = StreamInfo{};
+  infoChanges_.clear();
   return true;
 }
 
@@ -420,6 +425,14 @@ void MediaPlayer::Core::SetSoundSettings(const SoundSettings& settings) {
 StreamInfo MediaPlayer::Core::Info() const {
   std::lock_guard lock(mutex_);
   return info_;
+}
+
+bool MediaPlayer::Core::TakeInfoChange(StreamInfo& info) {
+  std::lock_guard lock(mutex_);
+  if (infoChanges_.empty()) return false;
+  info = infoChanges_.front();
+  infoChanges_.pop_front();
+  return true;
 }
 
 double MediaPlayer::Core::Position() const {
@@ -504,6 +517,7 @@ bool MediaPlayer::SetSource(const std::string& source) { return core_->SetSource
 bool MediaPlayer::SetVolume(int32_t hundredthsOfDb) { return core_->SetVolume(hundredthsOfDb); }
 void MediaPlayer::SetSoundSettings(const SoundSettings& settings) { core_->SetSoundSettings(settings); }
 StreamInfo MediaPlayer::Info() const { return core_->Info(); }
+bool MediaPlayer::TakeInfoChange(StreamInfo& info) { return core_->TakeInfoChange(info); }
 double MediaPlayer::Position() const { return core_->Position(); }
 bool MediaPlayer::SetPosition(double seconds) { return core_->SetPosition(seconds); }
 double MediaPlayer::Duration() const { return core_->Duration(); }

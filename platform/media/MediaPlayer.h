@@ -63,6 +63,10 @@ class MediaPlayer {
   void SetSoundSettings(const SoundSettings& settings);
   // The stream as decoded; zeros until the source has opened.
   StreamInfo Info() const;
+  // The stream's details as they were at each StreamInfoChanged, oldest first (one
+  // per event, so a handler that runs late still sees every state); false when none
+  // is left.
+  bool TakeInfoChange(StreamInfo& info);
   // Seconds of the source heard (track time, whatever the speed).
   double Position() const;
   bool SetPosition(double seconds);

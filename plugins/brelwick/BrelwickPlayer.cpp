@@ -67,9 +67,9 @@ void BrelwickPlayer::OnMediaEvent(MediaEvent event) {
     PlatformSendMessage(module_.hostWindow, MSG_TRACK_ENDED, 0, 0);
   } else if (MediaPlayer* control = current_.load(); event == MediaEvent::StreamInfoChanged && control &&
                                                       module_.reportStreamInfo) {
-    // Changes close together arrive as several events that all read the latest
-    // details: the player hears each new state once.
-    const StreamInfo info = control->Info();
+    // Each event has its own state; the player hears each new one once.
+    StreamInfo info;
+    if (!control->TakeInfoChange(info)) return;
     {
       std::lock_guard lock(mutex_);
       if (info.sampleRate <= 0 || info == reported_) return;
