@@ -17,8 +17,8 @@ constexpr int kMaxConsecutiveErrors = 64;
 constexpr double kSeekPreroll = 0.5;  // seconds before the target to start decoding
 }  // namespace
 
-FfmpegDecoder::FfmpegDecoder(Cancelled cancelled, std::chrono::milliseconds stallTimeout)
-    : cancelled_(std::move(cancelled)), stallTimeout_(stallTimeout) {}
+FfmpegDecoder::FfmpegDecoder(Cancelled cancelled, std::chrono::milliseconds stallTimeout, Layout layout)
+    : cancelled_(std::move(cancelled)), stallTimeout_(stallTimeout), layout_(layout) {}
 
 FfmpegDecoder::~FfmpegDecoder() {
   swr_free(&resampler_);
@@ -85,6 +85,11 @@ bool FfmpegDecoder::Open(const std::string& source) {
     duration_ = double(stream->duration) * av_q2d(stream->time_base);
   }
   nextSample_ = 0;
+  const int channels = codec_->ch_layout.nb_channels;
+  if (codec_->sample_rate <= 0 || channels <= 0) return false;
+  if (layout_ == Layout::kNative) outFormat_ = SoundFormat{codec_->sample_rate, channels == 1 ? 1 : 2};
+  const int64_t bitRate = stream->codecpar->bit_rate > 0 ? stream->codecpar->bit_rate : format_->bit_rate;
+  info_ = StreamInfo{int((std::max<int64_t>(bitRate, 0) + 500) / 1000), codec_->sample_rate, channels};
   return true;
 }
 
@@ -100,7 +105,7 @@ bool FfmpegDecoder::ReadPacket() {
   }
 }
 
-bool FfmpegDecoder::Next(std::vector<int16_t>& out) {
+bool FfmpegDecoder::Next(std::vector<float>& out) {
   out.clear();
   if (!codec_) return false;
   while (out.empty()) {
@@ -117,10 +122,11 @@ bool FfmpegDecoder::Next(std::vector<int16_t>& out) {
       if (resampler_) {
         const int pending = swr_get_out_samples(resampler_, 0);
         if (pending > 0) {
-          out.resize(size_t(pending) * SoundOutput::kChannels);
+          const size_t channels = size_t(outFormat_.channels);
+          out.resize(size_t(pending) * channels);
           uint8_t* dst = reinterpret_cast<uint8_t*>(out.data());
           const int got = swr_convert(resampler_, &dst, pending, nullptr, 0);
-          out.resize(size_t(std::max(got, 0)) * SoundOutput::kChannels);
+          out.resize(size_t(std::max(got, 0)) * channels);
         }
         swr_free(&resampler_);
       }
@@ -146,9 +152,12 @@ bool FfmpegDecoder::Next(std::vector<int16_t>& out) {
   return true;
 }
 
-bool FfmpegDecoder::Decoded(std::vector<int16_t>& out) {
+bool FfmpegDecoder::Decoded(std::vector<float>& out) {
   if (frame_->nb_samples <= 0 || frame_->sample_rate <= 0 || frame_->ch_layout.nb_channels <= 0) return true;
   const AVStream* stream = format_->streams[stream_];
+  // A live stream may change its rate or channels: what it is now is reported.
+  info_.sampleRate = frame_->sample_rate;
+  info_.channels = frame_->ch_layout.nb_channels;
   int64_t ts = frame_->best_effort_timestamp;
   if (ts == AV_NOPTS_VALUE) ts = frame_->pts;
   const int64_t start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
@@ -170,29 +179,39 @@ bool FfmpegDecoder::Decoded(std::vector<int16_t>& out) {
   return Convert(frame_, skip, out);
 }
 
-bool FfmpegDecoder::Convert(const AVFrame* frame, int64_t skip, std::vector<int16_t>& out) {
+bool FfmpegDecoder::MakeResampler(const AVFrame* frame) {
   const int channels = frame->ch_layout.nb_channels;
-  if (!resampler_ || resamplerRate_ != frame->sample_rate || resamplerFormat_ != frame->format ||
-      resamplerChannels_ != channels) {
-    swr_free(&resampler_);
-    AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
-    if (swr_alloc_set_opts2(&resampler_, &stereo, AV_SAMPLE_FMT_S16, SoundOutput::kRate,
-                            const_cast<AVChannelLayout*>(&frame->ch_layout),
-                            AVSampleFormat(frame->format), frame->sample_rate, 0, nullptr) < 0)
-      return false;
-    if (channels == 1) {
-      // Mono goes to both channels at full level, not the -3 dB of a centre downmix.
-      const double matrix[2] = {1.0, 1.0};
-      swr_set_matrix(resampler_, matrix, 1);
-    }
-    if (swr_init(resampler_) < 0) {
-      swr_free(&resampler_);
-      return false;
-    }
-    resamplerRate_ = frame->sample_rate;
-    resamplerFormat_ = frame->format;
-    resamplerChannels_ = channels;
+  swr_free(&resampler_);
+  AVChannelLayout target;
+  av_channel_layout_default(&target, outFormat_.channels);
+  if (swr_alloc_set_opts2(&resampler_, &target, AV_SAMPLE_FMT_FLT, outFormat_.rate,
+                          const_cast<AVChannelLayout*>(&frame->ch_layout), AVSampleFormat(frame->format),
+                          frame->sample_rate, 0, nullptr) < 0)
+    return false;
+  if (channels == 1 && outFormat_.channels == 2) {
+    // Mono goes to both channels at full level, not the -3 dB of a centre downmix.
+    const double matrix[2] = {1.0, 1.0};
+    swr_set_matrix(resampler_, matrix, 1);
   }
+  if (swr_init(resampler_) < 0) {
+    swr_free(&resampler_);
+    return false;
+  }
+  resamplerRate_ = frame->sample_rate;
+  resamplerFormat_ = frame->format;
+  resamplerChannels_ = channels;
+  return true;
+}
+
+// To interleaved float in the decoder's format. At the source's own rate and
+// channels this is a lossless change of sample layout; 16- and 24-bit samples are
+// exact in float.
+bool FfmpegDecoder::Convert(const AVFrame* frame, int64_t skip, std::vector<float>& out) {
+  const int channels = frame->ch_layout.nb_channels;
+  if ((!resampler_ || resamplerRate_ != frame->sample_rate || resamplerFormat_ != frame->format ||
+       resamplerChannels_ != channels) &&
+      !MakeResampler(frame))
+    return false;
   const int bytesPerSample = av_get_bytes_per_sample(AVSampleFormat(frame->format));
   const bool planar = av_sample_fmt_is_planar(AVSampleFormat(frame->format));
   const int planes = planar ? channels : 1;
@@ -202,11 +221,12 @@ bool FfmpegDecoder::Convert(const AVFrame* frame, int64_t skip, std::vector<int1
   const int inCount = frame->nb_samples - int(skip);
   const int capacity = swr_get_out_samples(resampler_, inCount);
   if (capacity <= 0) return true;
-  out.resize(size_t(capacity) * SoundOutput::kChannels);
+  const size_t outChannels = size_t(outFormat_.channels);
+  out.resize(size_t(capacity) * outChannels);
   uint8_t* dst = reinterpret_cast<uint8_t*>(out.data());
   const int got = swr_convert(resampler_, &dst, capacity, inPlanes.data(), inCount);
   if (got < 0) return false;
-  out.resize(size_t(got) * SoundOutput::kChannels);
+  out.resize(size_t(got) * outChannels);
   return true;
 }
 
@@ -214,7 +234,7 @@ bool FfmpegDecoder::Seek(double seconds) {
   if (!codec_ || !format_) return false;
   seconds = std::max(0.0, seconds);
   // Learn the timestamps' offset from the first decoded frame before leaving the start.
-  for (std::vector<int16_t> discard; !offsetKnown_ && nextSample_ == 0 && Next(discard);) {
+  for (std::vector<float> discard; !offsetKnown_ && nextSample_ == 0 && Next(discard);) {
   }
   const AVStream* stream = format_->streams[stream_];
   const int rate = codec_->sample_rate > 0 ? codec_->sample_rate : SoundOutput::kRate;
@@ -235,8 +255,10 @@ bool FfmpegDecoder::Seek(double seconds) {
 }
 
 extern "C" __attribute__((visibility("default"))) MediaDecoder* TarnelloCreateMediaDecoder(
-    MediaDecoder::Cancelled* cancelled, int64_t stallTimeoutMs) {
-  if (!FfmpegDecoder::HasWmaDecoder()) return nullptr;
+    MediaDecoder::Cancelled* cancelled, int64_t stallTimeoutMs, int32_t layout) {
+  const auto chosen = layout == int32_t(MediaDecoder::Layout::kNative) ? MediaDecoder::Layout::kNative
+                                                                         : MediaDecoder::Layout::kFixed;
+  if (chosen == MediaDecoder::Layout::kFixed && !FfmpegDecoder::HasWmaDecoder()) return nullptr;
   FfmpegDecoder::QuietLibraryLog();
-  return new FfmpegDecoder(std::move(*cancelled), std::chrono::milliseconds(stallTimeoutMs));
+  return new FfmpegDecoder(std::move(*cancelled), std::chrono::milliseconds(stallTimeoutMs), chosen);
 }

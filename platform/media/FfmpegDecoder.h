@@ -11,12 +11,14 @@ struct SwrContext;
 // converts with libswresample. Built into libtarnello-decoder.so only.
 class FfmpegDecoder : public MediaDecoder {
  public:
-  FfmpegDecoder(Cancelled cancelled, std::chrono::milliseconds stallTimeout);
+  FfmpegDecoder(Cancelled cancelled, std::chrono::milliseconds stallTimeout, Layout layout);
   ~FfmpegDecoder() override;
 
   bool Open(const std::string& source) override;
   double Duration() const override { return duration_; }
-  bool Next(std::vector<int16_t>& out) override;
+  SoundFormat Format() const override { return outFormat_; }
+  StreamInfo Info() const override { return info_; }
+  bool Next(std::vector<float>& out) override;
   bool Seek(double seconds) override;
 
   static bool HasWmaDecoder();
@@ -25,12 +27,16 @@ class FfmpegDecoder : public MediaDecoder {
  private:
   static int InterruptCallback(void* self);
   void Touch();
-  bool Decoded(std::vector<int16_t>& out);
-  bool Convert(const AVFrame* frame, int64_t skip, std::vector<int16_t>& out);
+  bool Decoded(std::vector<float>& out);
+  bool Convert(const AVFrame* frame, int64_t skip, std::vector<float>& out);
+  bool MakeResampler(const AVFrame* frame);
   bool ReadPacket();
 
   Cancelled cancelled_;
   std::chrono::milliseconds stallTimeout_;
+  Layout layout_;
+  SoundFormat outFormat_;
+  StreamInfo info_;
   std::chrono::steady_clock::time_point deadline_;
 
   AVFormatContext* format_ = nullptr;

@@ -6,9 +6,11 @@
 #include <unistd.h>
 
 namespace {
-using CreateFunction = MediaDecoder* (*)(MediaDecoder::Cancelled*, int64_t);
+using CreateFunction = MediaDecoder* (*)(MediaDecoder::Cancelled*, int64_t, int32_t);
 
-constexpr const char* kLibraryName = "libtarnello-decoder.so";
+constexpr const char* kDecoderLibrary = "libtarnello-decoder.so";
+constexpr const char* kFilterLibrary = "libtarnello-filters.so";
+constexpr const char* kSoundLibrary = "libtarnello-sound.so";
 
 // The folder of the object this code is linked into (a plug-in in Plugins/, or a
 // test program), with a trailing '/'.
@@ -20,34 +22,48 @@ std::string OwnFolder() {
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-// The decoding library sits in the program folder, beside the platform library:
-// one level above a plug-in (or beside a test program). Empty when it is missing.
-std::string LibraryPath() {
+// The media libraries sit in the program folder, beside the platform library: one
+// level above a plug-in (or beside a test program). Empty when it is missing.
+std::string LibraryPath(const char* name) {
   const std::string folder = OwnFolder();
-  for (const std::string& candidate : {folder + "../" + kLibraryName, folder + kLibraryName}) {
+  for (const std::string& candidate : {folder + "../" + name, folder + name}) {
     if (access(candidate.c_str(), R_OK) == 0) return candidate;
   }
   return {};
 }
 
-CreateFunction LoadCreateFunction() {
-  const std::string path = LibraryPath();
-  if (!path.empty()) {
-    if (void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE)) {
-      if (auto create = reinterpret_cast<CreateFunction>(dlsym(library, "TarnelloCreateMediaDecoder"))) return create;
-      dlclose(library);
-    }
-  }
-  return nullptr;
+void* OpenLibrary(const char* name) {
+  const std::string path = LibraryPath(name);
+  return path.empty() ? nullptr : dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
 }
 }  // namespace
 
-bool MediaDecoder::IsInstalled() { return !LibraryPath().empty(); }
+bool MediaDecoder::IsInstalled() { return !LibraryPath(kDecoderLibrary).empty(); }
 
-std::unique_ptr<MediaDecoder> MediaDecoder::Create(Cancelled cancelled, std::chrono::milliseconds stallTimeout) {
+void* DecoderLibrarySymbol(const char* name) {
   static std::once_flag loaded;
-  static CreateFunction create = nullptr;
-  std::call_once(loaded, [] { create = LoadCreateFunction(); });
+  static void* library = nullptr;
+  std::call_once(loaded, [] { library = OpenLibrary(kDecoderLibrary); });
+  return library ? dlsym(library, name) : nullptr;
+}
+
+void* FilterLibrarySymbol(const char* name) {
+  static std::once_flag loaded;
+  static void* library = nullptr;
+  std::call_once(loaded, [] { library = OpenLibrary(kFilterLibrary); });
+  return library ? dlsym(library, name) : nullptr;
+}
+
+void* SoundLibrarySymbol(const char* name) {
+  static std::once_flag loaded;
+  static void* library = nullptr;
+  std::call_once(loaded, [] { library = OpenLibrary(kSoundLibrary); });
+  return library ? dlsym(library, name) : nullptr;
+}
+
+std::unique_ptr<MediaDecoder> MediaDecoder::Create(Cancelled cancelled, std::chrono::milliseconds stallTimeout,
+                                                   Layout layout) {
+  auto create = reinterpret_cast<CreateFunction>(DecoderLibrarySymbol("TarnelloCreateMediaDecoder"));
   if (!create) return nullptr;
-  return std::unique_ptr<MediaDecoder>(create(&cancelled, int64_t(stallTimeout.count())));
+  return std::unique_ptr<MediaDecoder>(create(&cancelled, int64_t(stallTimeout.count()), int32_t(layout)));
 }

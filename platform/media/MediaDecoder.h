@@ -6,9 +6,18 @@
 #include <string>
 #include <vector>
 
-// One audio stream of a file or an http(s) URL turned into interleaved 16-bit
-// stereo at the sound output's rate. Blocking; runs on the media player control's
-// own thread.
+#include "platform/media/SoundOutput.h"
+
+// What a stream is, as the main window shows it.
+struct StreamInfo {
+  int bitRateKbps = 0;  // nominal or average; 0 when unknown
+  int sampleRate = 0;
+  int channels = 0;
+  bool operator==(const StreamInfo&) const = default;
+};
+
+// One audio stream of a file or an http(s) URL turned into interleaved float
+// samples. Blocking; runs on the media player control's own thread.
 //
 // The decoder lives in a library of its own, libtarnello-decoder.so beside the
 // platform library, loaded the first time a source is opened: FFmpeg and the
@@ -17,6 +26,9 @@
 class MediaDecoder {
  public:
   using Cancelled = std::function<bool()>;
+  // Fixed: 44.1 kHz stereo, whatever the source. Native: the source's own rate,
+  // mono kept mono, more than two channels mixed down to stereo.
+  enum class Layout : int32_t { kFixed = 0, kNative = 1 };
   virtual ~MediaDecoder() = default;
 
   // Whether the decoding library is installed; a cheap check that loads nothing.
@@ -24,16 +36,31 @@ class MediaDecoder {
 
   // A decoder whose every wait on the source can be cut short by cancelled, and
   // which gives up a source that delivers nothing for stallTimeout. Null when the
-  // decoding library cannot be loaded or has no WMA decoder.
-  static std::unique_ptr<MediaDecoder> Create(Cancelled cancelled, std::chrono::milliseconds stallTimeout);
+  // decoding library cannot be loaded (or, for the fixed layout, has no WMA decoder).
+  static std::unique_ptr<MediaDecoder> Create(Cancelled cancelled, std::chrono::milliseconds stallTimeout,
+                                              Layout layout = Layout::kFixed);
 
   virtual bool Open(const std::string& source) = 0;
   // Length in seconds, 0 when the source does not say (a live stream).
   virtual double Duration() const = 0;
+  // The format Next delivers, known once Open succeeded; it stays the same for the
+  // whole source (a live stream that changes its rate is resampled to it).
+  virtual SoundFormat Format() const = 0;
+  // The stream as last decoded; a live stream may change it.
+  virtual StreamInfo Info() const = 0;
   // The next decoded samples (replacing out's contents); false at the end of the
   // stream, after an unrecoverable error, on a stall or when cancelled.
-  virtual bool Next(std::vector<int16_t>& out) = 0;
+  virtual bool Next(std::vector<float>& out) = 0;
   // Moves to seconds, exactly to the sample: seeks before the target and decodes
   // forward, dropping what lies before it. False when the source cannot seek.
   virtual bool Seek(double seconds) = 0;
 };
+
+// A function the decoding library exports, loading the library at the first call;
+// null when it is missing.
+void* DecoderLibrarySymbol(const char* name);
+// The same for the sound processing library, libtarnello-filters.so: libavfilter and
+// what it pulls in (some 11 MB) are mapped only once a setting needs processing.
+void* FilterLibrarySymbol(const char* name);
+// The same for the sound outputs, libtarnello-sound.so (libpulse and what it pulls in).
+void* SoundLibrarySymbol(const char* name);

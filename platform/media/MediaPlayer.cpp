@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/media/MediaDecoder.h"
+#include "platform/media/PlayTimeline.h"
 
 namespace {
 
@@ -61,12 +61,15 @@ struct Events {
 class MediaPlayer::Core : public std::enable_shared_from_this<MediaPlayer::Core> {
  public:
   using State = MediaPlayer::State;
-  Core(MediaEventSink* sink, std::unique_ptr<SoundOutput> output);
+  Core(MediaEventSink* sink, std::unique_ptr<SoundOutput> output, MediaDecoder::Layout layout);
   void Start();
   void Close();
 
   bool SetSource(const std::string& source);
   bool SetVolume(int32_t hundredthsOfDb);
+  void SetSoundSettings(const SoundSettings& settings);
+  StreamInfo Info() const;
+  bool TakeInfoChange(StreamInfo& info);
   double Position() const;
   bool SetPosition(double seconds);
   double Duration() const { return duration_.load(); }
@@ -77,14 +80,30 @@ class MediaPlayer::Core : public std::enable_shared_from_this<MediaPlayer::Core>
   void SetStallTimeout(std::chrono::milliseconds timeout) { stallTimeoutMs_ = timeout.count(); }
 
  private:
+  // One source from its start (or a seek) to its end, on the worker thread.
+  struct Session {
+    uint64_t id = 0;
+    std::unique_ptr<MediaDecoder> decoder;
+    std::unique_ptr<SoundProcessor> processor;
+    SoundFormat format;
+    float speed = 1.0f;  // of the last block processed
+  };
+
   void WorkerLoop();
+  void CloseIdleStream(std::unique_lock<std::mutex>& lock);
   void RunSession(uint64_t session, const std::string& source, double start);
+  bool OpenSession(Session& s, const std::string& source, double start);
+  bool SeekSession(Session& s, double seconds);
+  bool PrepareBlock(Session& s, std::vector<float>& block, std::vector<float>& processed);
+  bool WriteBlock(Session& s, const std::vector<float>& block);
+  void NoteStreamInfo(const MediaDecoder& decoder);
   bool Cancelled(uint64_t session) const;
-  void ApplyGain(std::vector<int16_t>& samples) const;
+  void ApplyGain(std::vector<float>& samples) const;
   void EndSession(uint64_t session, MediaEvent event);
 
   std::unique_ptr<SoundOutput> output_;
   std::shared_ptr<Events> events_;
+  const MediaDecoder::Layout layout_;
 
   mutable std::mutex mutex_;
   std::condition_variable wake_;
@@ -95,13 +114,17 @@ class MediaPlayer::Core : public std::enable_shared_from_this<MediaPlayer::Core>
   uint64_t startedSession_ = 0;        // the session the worker was last asked to run
   bool runRequested_ = false;
   bool opened_ = false;                // the current session's source is open
+  bool streamOpen_ = false;            // frames were written since the output's stream last closed
+  bool tailPlaying_ = false;           // a source ended; its last frames may still be heard
   State state_ = MediaPlayer::kStopped;
   double startPosition_ = 0;            // where the next start begins
   std::optional<double> pendingSeek_;
+  SoundSettings settings_;
+  StreamInfo info_;
+  std::deque<StreamInfo> infoChanges_;  // one per StreamInfoChanged not yet taken
+  mutable PlayTimeline timeline_;       // output frames to track seconds, under mutex_
 
   std::atomic<double> duration_{0};
-  std::atomic<int64_t> sessionStartFrame_{0};  // output frame the session's samples start at
-  std::atomic<int64_t> basePlayed_{0};         // output's played frames where those samples start
   std::atomic<int32_t> volume_{0};
   std::atomic<int64_t> stallTimeoutMs_{10000};
 
@@ -113,14 +136,19 @@ std::unique_ptr<MediaPlayer> MediaPlayer::Create(MediaEventSink* sink) {
 }
 
 std::unique_ptr<MediaPlayer> MediaPlayer::Create(MediaEventSink* sink, std::unique_ptr<SoundOutput> output) {
+  return Create(sink, std::move(output), MediaDecoder::Layout::kFixed);
+}
+
+std::unique_ptr<MediaPlayer> MediaPlayer::Create(MediaEventSink* sink, std::unique_ptr<SoundOutput> output,
+                                                 MediaDecoder::Layout layout) {
   if (!output || !MediaDecoder::IsInstalled()) return nullptr;
-  auto core = std::make_shared<Core>(sink, std::move(output));
+  auto core = std::make_shared<Core>(sink, std::move(output), layout);
   core->Start();
   return std::unique_ptr<MediaPlayer>(new MediaPlayer(std::move(core)));
 }
 
-MediaPlayer::Core::Core(MediaEventSink* sink, std::unique_ptr<SoundOutput> output)
-    : output_(std::move(output)), events_(std::make_shared<Events>()) {
+MediaPlayer::Core::Core(MediaEventSink* sink, std::unique_ptr<SoundOutput> output, MediaDecoder::Layout layout)
+    : output_(std::move(output)), events_(std::make_shared<Events>()), layout_(layout) {
   events_->sink = sink;
 }
 
@@ -142,12 +170,20 @@ void MediaPlayer::Core::Close() {
     std::unique_lock lock(mutex_);
     quit_ = true;
     ++session_;
-    output_->SetPaused(false);
-    output_->Interrupt();
+    // The last frames of a source that ended are heard before the output goes; a
+    // source still playing is cut off at once.
+    if (!tailPlaying_) {
+      output_->SetPaused(false);
+      output_->Interrupt();
+    }
     wake_.notify_all();
-    // Every wait of the worker is cut short at once except a name lookup, which
-    // cannot be; the control does not wait that out.
-    workerDone = wake_.wait_for(lock, std::chrono::seconds(2), [&] { return workerDone_; });
+    workerDone = wake_.wait_for(lock, std::chrono::seconds(1), [&] { return workerDone_; });
+    if (!workerDone) {
+      output_->Interrupt();
+      // Every wait of the worker is cut short at once except a name lookup, which
+      // cannot be; the control does not wait that out.
+      workerDone = wake_.wait_for(lock, std::chrono::seconds(2), [&] { return workerDone_; });
+    }
   }
   if (workerDone) worker_.join();
   else worker_.detach();
@@ -168,11 +204,33 @@ MediaPlayer::~MediaPlayer() { core_->Close(); }
 
 bool MediaPlayer::Core::Cancelled(uint64_t session) const { return session_.load() != session; }
 
+// Idle for kCloseDelay: the last frames have been heard, and the stream goes.
+void MediaPlayer::Core::CloseIdleStream(std::unique_lock<std::mutex>& lock) {
+  streamOpen_ = false;
+  tailPlaying_ = false;
+  const uint64_t epoch = output_->Epoch();
+  lock.unlock();
+  output_->Drain(epoch);
+  output_->CloseStream();
+  lock.lock();
+}
+
 void MediaPlayer::Core::WorkerLoop() {
   std::unique_lock lock(mutex_);
+  auto requested = [&] { return quit_ || (runRequested_ && startedSession_ != session_.load()); };
   for (;;) {
-    wake_.wait(lock, [&] { return quit_ || (runRequested_ && startedSession_ != session_.load()); });
-    if (quit_) return;
+    if (!wake_.wait_for(lock, MediaPlayer::kCloseDelay, requested)) {
+      if (streamOpen_ && state_ == MediaPlayer::kStopped) CloseIdleStream(lock);
+      continue;
+    }
+    if (quit_) {
+      if (tailPlaying_) {
+        const uint64_t epoch = output_->Epoch();
+        lock.unlock();
+        output_->Drain(epoch);
+      }
+      return;
+    }
     const uint64_t session = session_.load();
     startedSession_ = session;
     const std::string source = source_;
@@ -183,15 +241,15 @@ void MediaPlayer::Core::WorkerLoop() {
   }
 }
 
-void MediaPlayer::Core::ApplyGain(std::vector<int16_t>& samples) const {
+void MediaPlayer::Core::ApplyGain(std::vector<float>& samples) const {
   const int32_t volume = volume_.load();
   if (volume >= 0) return;
   if (volume <= MediaPlayer::kMinVolume) {
-    std::fill(samples.begin(), samples.end(), int16_t(0));
+    std::fill(samples.begin(), samples.end(), 0.0f);
     return;
   }
   const float gain = std::pow(10.0f, float(volume) / 2000.0f);
-  for (int16_t& s : samples) s = int16_t(std::lrint(float(s) * gain));
+  for (float& s : samples) s *= gain;
 }
 
 void MediaPlayer::Core::EndSession(uint64_t session, MediaEvent event) {
@@ -202,32 +260,114 @@ void MediaPlayer::Core::EndSession(uint64_t session, MediaEvent event) {
     startPosition_ = 0;
     runRequested_ = false;
     pendingSeek_.reset();
+    tailPlaying_ = event == MediaEvent::EndOfStream;
   }
   events_->Post(event);
 }
 
+void MediaPlayer::Core::NoteStreamInfo(const MediaDecoder& decoder) {
+  const StreamInfo info = decoder.Info();
+  {
+    std::lock_guard lock(mutex_);
+    if (info == info_) return;
+    info_ = info;
+    if (infoChanges_.size() >= 16) infoChanges_.pop_front();
+    infoChanges_.push_back(info);
+  }
+  events_->Post(MediaEvent::StreamInfoChanged);
+}
+
+bool MediaPlayer::Core::OpenSession(Session& s, const std::string& source, double start) {
+  s.decoder = MediaDecoder::Create([this, id = s.id] { return Cancelled(id); },
+                                   std::chrono::milliseconds(stallTimeoutMs_.load()), layout_);
+  if (!s.decoder || !s.decoder->Open(source)) return false;
+  const bool seeked = start > 0 && s.decoder->Seek(start);
+  s.format = s.decoder->Format();
+  {
+    // The processing is loaded only when a setting needs it; the first block then
+    // has the settings from its first sample.
+    std::lock_guard lock(mutex_);
+    if (layout_ == MediaDecoder::Layout::kNative && !settings_.Neutral())
+      s.processor = SoundProcessor::Create(s.format);
+  }
+  // The stream keeps its format when the new source has the same (a gapless join);
+  // otherwise the last source's frames are heard and the stream reopens.
+  output_->SetFormat(s.format);
+  std::lock_guard lock(mutex_);
+  // A session stopped while it opened must not leave its length behind for the next source.
+  if (session_.load() != s.id) return false;
+  duration_ = s.decoder->Duration();
+  opened_ = true;
+  streamOpen_ = true;
+  tailPlaying_ = false;
+  s.speed = layout_ == MediaDecoder::Layout::kNative ? settings_.speed : 1.0f;
+  timeline_.Reset(output_->WrittenFrames(), seeked ? start : 0.0, double(s.speed) / s.format.rate);
+  if (state_ == MediaPlayer::kWaiting) state_ = MediaPlayer::kPlaying;
+  return true;
+}
+
+bool MediaPlayer::Core::SeekSession(Session& s, double seconds) {
+  // A source that cannot seek (a live stream) just plays on.
+  if (!s.decoder->Seek(seconds)) return false;
+  output_->Flush();
+  if (s.processor) s.processor->Reset();
+  std::lock_guard lock(mutex_);
+  timeline_.Reset(output_->WrittenFrames(), seconds, double(s.speed) / s.format.rate);
+  return true;
+}
+
+// The next block decoded, processed and at its volume; false at the end of the source.
+bool MediaPlayer::Core::PrepareBlock(Session& s, std::vector<float>& block, std::vector<float>& processed) {
+  if (!s.decoder->Next(block)) {
+    if (!s.processor) return false;
+    block.clear();
+    s.processor->Finish(block);
+    s.processor.reset();
+    if (block.empty()) return false;
+    ApplyGain(block);
+    return true;
+  }
+  NoteStreamInfo(*s.decoder);
+  if (layout_ != MediaDecoder::Layout::kNative) {
+    ApplyGain(block);
+    return true;
+  }
+  SoundSettings settings;
+  {
+    std::lock_guard lock(mutex_);
+    settings = settings_;
+    const float speed = std::clamp(settings.speed, 0.5f, 2.0f);
+    if (speed != s.speed) {
+      s.speed = speed;
+      timeline_.Change(output_->WrittenFrames(), double(speed) / s.format.rate);
+    }
+  }
+  if (!s.processor && !settings.Neutral()) {
+    // Needed from the middle of a track on: it starts from neutral settings and
+    // ramps to the new ones, as any later change does.
+    s.processor = SoundProcessor::Create(s.format);
+    if (s.processor) s.processor->Process({}, processed);
+  }
+  if (s.processor) {
+    s.processor->SetSettings(settings);
+    s.processor->Process(block, processed);
+    block.swap(processed);
+  }
+  ApplyGain(block);
+  return true;
+}
+
 void MediaPlayer::Core::RunSession(uint64_t session, const std::string& source, double start) {
-  const std::unique_ptr<MediaDecoder> decoder = MediaDecoder::Create(
-      [this, session] { return Cancelled(session); }, std::chrono::milliseconds(stallTimeoutMs_.load()));
-  if (!decoder || !decoder->Open(source)) {
-    EndSession(session, MediaEvent::OpenFailed);
+  Session s;
+  s.id = session;
+  if (!OpenSession(s, source, start)) {
+    if (!Cancelled(session)) EndSession(session, MediaEvent::OpenFailed);
     return;
   }
-  const bool seeked = start > 0 && decoder->Seek(start);
-  {
-    // A session stopped while it opened must not leave its length behind for the next source.
-    std::lock_guard lock(mutex_);
-    if (session_.load() != session) return;
-    duration_ = decoder->Duration();
-    opened_ = true;
-    basePlayed_ = output_->PlayedFrames();
-    sessionStartFrame_ = seeked ? std::llround(start * SoundOutput::kRate) : 0;
-    if (state_ == MediaPlayer::kWaiting) state_ = MediaPlayer::kPlaying;
-  }
-
-  std::vector<int16_t> block;
+  NoteStreamInfo(*s.decoder);
+  const size_t channels = size_t(s.format.channels);
+  std::vector<float> block, processed;
   size_t offset = 0;  // frames of block already written
-  bool atEnd = false;
   for (;;) {
     const uint64_t epoch = output_->Epoch();
     std::optional<double> seek;
@@ -237,40 +377,26 @@ void MediaPlayer::Core::RunSession(uint64_t session, const std::string& source, 
       seek = pendingSeek_;
     }
     if (seek) {
-      // A source that cannot seek (a live stream) just plays on.
-      if (decoder->Seek(*seek)) {
-        output_->Flush();
+      if (SeekSession(s, *seek)) {
         block.clear();
         offset = 0;
-        atEnd = false;
-        basePlayed_ = output_->PlayedFrames();
-        sessionStartFrame_ = std::llround(*seek * SoundOutput::kRate);
       }
       // Until here the position reads as the seek target; a newer target stays pending.
       std::lock_guard lock(mutex_);
       if (pendingSeek_ == seek) pendingSeek_.reset();
       continue;
     }
-    if (atEnd) {
-      // Everything decoded is heard before the end is reported; a stop or a seek
-      // meanwhile interrupts the wait.
-      if (output_->Drain(epoch)) {
+    if (offset * channels >= block.size()) {
+      if (!PrepareBlock(s, block, processed)) {
+        if (Cancelled(session)) break;
+        // All of it is with the output; the next source may follow right away.
         EndSession(session, MediaEvent::EndOfStream);
         return;
       }
-      continue;
-    }
-    if (offset * SoundOutput::kChannels >= block.size()) {
-      if (!decoder->Next(block)) {
-        if (Cancelled(session)) break;
-        atEnd = true;
-        continue;
-      }
       offset = 0;
-      ApplyGain(block);
     }
-    const size_t frames = block.size() / SoundOutput::kChannels - offset;
-    offset += output_->Write(block.data() + offset * SoundOutput::kChannels, frames, epoch);
+    const size_t frames = block.size() / channels - offset;
+    offset += output_->Write(block.data() + offset * channels, frames, epoch);
   }
   output_->Flush();
 }
@@ -281,6 +407,8 @@ bool MediaPlayer::Core::SetSource(const std::string& source) {
   source_ = source;
   startPosition_ = 0;
   duration_ = 0;
+  info_ = StreamInfo{};
+  infoChanges_.clear();
   return true;
 }
 
@@ -289,14 +417,32 @@ bool MediaPlayer::Core::SetVolume(int32_t hundredthsOfDb) {
   return true;
 }
 
+void MediaPlayer::Core::SetSoundSettings(const SoundSettings& settings) {
+  std::lock_guard lock(mutex_);
+  settings_ = settings;
+}
+
+StreamInfo MediaPlayer::Core::Info() const {
+  std::lock_guard lock(mutex_);
+  return info_;
+}
+
+bool MediaPlayer::Core::TakeInfoChange(StreamInfo& info) {
+  std::lock_guard lock(mutex_);
+  if (infoChanges_.empty()) return false;
+  info = infoChanges_.front();
+  infoChanges_.pop_front();
+  return true;
+}
+
 double MediaPlayer::Core::Position() const {
   std::lock_guard lock(mutex_);
   if (pendingSeek_) return *pendingSeek_;
   // Until the source is open (also when paused meanwhile) nothing of it has been heard.
   if (state_ == MediaPlayer::kStopped || !opened_) return startPosition_;
-  const int64_t start = sessionStartFrame_.load();
-  const int64_t heard = std::max<int64_t>(0, output_->PlayedFrames() - basePlayed_.load());
-  double seconds = double(start + heard) / SoundOutput::kRate;
+  const int64_t played = output_->PlayedFrames();
+  timeline_.Forget(played);
+  double seconds = timeline_.At(played);
   const double duration = duration_.load();
   if (duration > 0) seconds = std::min(seconds, duration);
   return seconds;
@@ -350,18 +496,28 @@ bool MediaPlayer::Core::Pause() {
 
 bool MediaPlayer::Core::Stop() {
   std::lock_guard lock(mutex_);
+  const bool active = state_ != MediaPlayer::kStopped;
   ++session_;
   runRequested_ = false;
   state_ = MediaPlayer::kStopped;
   startPosition_ = 0;
   pendingSeek_.reset();
-  output_->SetPaused(false);
-  output_->Interrupt();
+  // After a source's natural end its last frames play on, so a next source joins
+  // them without a gap; a source still playing is cut off.
+  if (active) {
+    tailPlaying_ = false;
+    output_->SetPaused(false);
+    output_->Interrupt();
+  }
+  wake_.notify_all();
   return true;
 }
 
 bool MediaPlayer::SetSource(const std::string& source) { return core_->SetSource(source); }
 bool MediaPlayer::SetVolume(int32_t hundredthsOfDb) { return core_->SetVolume(hundredthsOfDb); }
+void MediaPlayer::SetSoundSettings(const SoundSettings& settings) { core_->SetSoundSettings(settings); }
+StreamInfo MediaPlayer::Info() const { return core_->Info(); }
+bool MediaPlayer::TakeInfoChange(StreamInfo& info) { return core_->TakeInfoChange(info); }
 double MediaPlayer::Position() const { return core_->Position(); }
 bool MediaPlayer::SetPosition(double seconds) { return core_->SetPosition(seconds); }
 double MediaPlayer::Duration() const { return core_->Duration(); }

@@ -4,12 +4,18 @@
 #include <memory>
 #include <string>
 
+#include "platform/media/MediaDecoder.h"
 #include "platform/media/SoundOutput.h"
+#include "platform/media/SoundProcessor.h"
 
 // What the media player control reports, on its own event thread.
 enum class MediaEvent {
-  EndOfStream,  // the source played to its end (or as far as it could be decoded)
+  // The source was decoded to its end (or as far as it could be) and all of it was
+  // handed to the output, whose last fraction of a second is still playing: a
+  // next source started now follows without a gap.
+  EndOfStream,
   OpenFailed,   // the source could not be opened or holds no playable audio
+  StreamInfoChanged,  // the source opened, or a live stream changed its rate or channels (see Info)
 };
 
 class MediaEventSink {
@@ -25,10 +31,15 @@ class MediaEventSink {
 // while the thread that called it waits for someone else. Destroying the control
 // waits a short while at most; a worker still stuck in the network (a name lookup
 // cannot be interrupted) finishes on its own afterwards.
+//
+// The output's stream lives with playback: it opens when a source starts to play,
+// is corked while paused, and closes kCloseDelay after playback stopped or ended,
+// so gapless joins keep it and an idle player holds none.
 class MediaPlayer {
  public:
   enum State : int32_t { kStopped = 0, kPaused = 1, kPlaying = 2, kWaiting = 3 };
   static constexpr int32_t kMinVolume = -10000;  // hundredths of a dB; this is silence
+  static constexpr std::chrono::milliseconds kCloseDelay{1500};
 
   // Null when there is no sound output (TARNELLO_AUDIO, else PulseAudio) or the
   // decoding library is not installed. The decoder itself is loaded when a source
@@ -36,6 +47,10 @@ class MediaPlayer {
   static std::unique_ptr<MediaPlayer> Create(MediaEventSink* sink);
   // The same with a given output (tests).
   static std::unique_ptr<MediaPlayer> Create(MediaEventSink* sink, std::unique_ptr<SoundOutput> output);
+  // With the decoder's layout (MediaDecoder::Layout::kNative: the track's own rate
+  // and channels, with the sound processing of SetSoundSettings).
+  static std::unique_ptr<MediaPlayer> Create(MediaEventSink* sink, std::unique_ptr<SoundOutput> output,
+                                             MediaDecoder::Layout layout);
   ~MediaPlayer();
   MediaPlayer(const MediaPlayer&) = delete;
   MediaPlayer& operator=(const MediaPlayer&) = delete;
@@ -44,7 +59,15 @@ class MediaPlayer {
   bool SetSource(const std::string& source);
   // Hundredths of a dB, -10000 ... 0; above 0 is taken as 0.
   bool SetVolume(int32_t hundredthsOfDb);
-  // Seconds heard since the start of the source.
+  // Equalizer, balance and speed for the native layout; from the next block on.
+  void SetSoundSettings(const SoundSettings& settings);
+  // The stream as decoded; zeros until the source has opened.
+  StreamInfo Info() const;
+  // The stream's details as they were at each StreamInfoChanged, oldest first (one
+  // per event, so a handler that runs late still sees every state); false when none
+  // is left.
+  bool TakeInfoChange(StreamInfo& info);
+  // Seconds of the source heard (track time, whatever the speed).
   double Position() const;
   bool SetPosition(double seconds);
   // Seconds; 0 until the source has been opened or when it does not tell.

@@ -2,21 +2,26 @@
 
 #include <algorithm>
 
-NullOutput::NullOutput(bool timed) : timed_(timed), capacity_(kRate * 2 / 5), anchor_(Clock::now()) {}
+namespace {
+constexpr int64_t kBufferMs = 400;  // the device buffer
+}
+
+NullOutput::NullOutput(bool timed) : timed_(timed), anchor_(Clock::now()) {}
 
 int64_t NullOutput::PlayedLocked(Clock::time_point now) const {
   if (!timed_) return written_;
   if (paused_) return playedBase_;
   const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(now - anchor_).count();
-  return std::min(written_, playedBase_ + elapsed * kRate / 1000000);
+  return std::min(written_, playedBase_ + elapsed * Rate() / 1000000);
 }
 
 NullOutput::Clock::time_point NullOutput::TimeOfFrameLocked(int64_t frame) const {
-  return anchor_ + std::chrono::microseconds((frame - playedBase_) * 1000000 / kRate + 1);
+  return anchor_ + std::chrono::microseconds((frame - playedBase_) * 1000000 / Rate() + 1);
 }
 
-size_t NullOutput::Write(const int16_t* samples, size_t frames, uint64_t epoch) {
+size_t NullOutput::Write(const float* samples, size_t frames, uint64_t epoch) {
   std::unique_lock lock(mutex_);
+  const int64_t capacity = Rate() * kBufferMs / 1000;
   for (;;) {
     if (Interrupted(epoch)) return 0;
     if (paused_) {
@@ -32,15 +37,15 @@ size_t NullOutput::Write(const int16_t* samples, size_t frames, uint64_t epoch) 
     }
     // A block that fits is taken at once; otherwise the writer sleeps until half the
     // device buffer is free, so it wakes a few times a second, not once per block.
-    const int64_t room = timed_ ? capacity_ - (written_ - played) : int64_t(frames);
-    const int64_t half = capacity_ / 2;
+    const int64_t room = timed_ ? capacity - (written_ - played) : int64_t(frames);
+    const int64_t half = capacity / 2;
     if (room >= std::min<int64_t>(int64_t(frames), half)) {
       const size_t n = std::min(frames, size_t(room));
       written_ += int64_t(n);
       Consume(samples, n);
       return n;
     }
-    wake_.wait_until(lock, TimeOfFrameLocked(written_ - capacity_ + half));
+    wake_.wait_until(lock, TimeOfFrameLocked(written_ - capacity + half));
   }
 }
 
@@ -77,6 +82,11 @@ void NullOutput::SetPaused(bool paused) {
 int64_t NullOutput::PlayedFrames() {
   std::lock_guard lock(mutex_);
   return PlayedLocked(Clock::now());
+}
+
+int64_t NullOutput::WrittenFrames() {
+  std::lock_guard lock(mutex_);
+  return written_;
 }
 
 void NullOutput::Wake() {

@@ -11,24 +11,25 @@
 class NullOutput : public SoundOutput {
  public:
   explicit NullOutput(bool timed);
-  size_t Write(const int16_t* samples, size_t frames, uint64_t epoch) override;
+  size_t Write(const float* samples, size_t frames, uint64_t epoch) override;
   bool Drain(uint64_t epoch) override;
   void Flush() override;
   void SetPaused(bool paused) override;
   int64_t PlayedFrames() override;
+  int64_t WrittenFrames() override;
 
  protected:
   void Wake() override;
   // Hands the accepted frames on (the wav backend writes them to its file).
-  virtual void Consume(const int16_t*, size_t) {}
+  virtual void Consume(const float*, size_t) {}
 
  private:
   using Clock = std::chrono::steady_clock;
   int64_t PlayedLocked(Clock::time_point now) const;
   Clock::time_point TimeOfFrameLocked(int64_t frame) const;
+  int64_t Rate() const { return Format().rate; }
 
   const bool timed_;
-  const int64_t capacity_;  // device buffer in frames
   std::mutex mutex_;
   std::condition_variable wake_;
   bool paused_ = false;

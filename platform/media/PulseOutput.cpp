@@ -7,16 +7,18 @@
 namespace {
 constexpr pa_usec_t kConnectTimeoutUs = 3 * PA_USEC_PER_SEC;
 constexpr int kTargetLatencyMs = 100;
-constexpr size_t kRingFrames = SoundOutput::kRate / 4;
 
 struct LoopLock {
   explicit LoopLock(pa_threaded_mainloop* l) : loop(l) { pa_threaded_mainloop_lock(loop); }
   ~LoopLock() { pa_threaded_mainloop_unlock(loop); }
   pa_threaded_mainloop* loop;
 };
+
+// A quarter of a second of the format.
+size_t RingFrames(SoundFormat f) { return size_t(f.rate) / 4; }
 }  // namespace
 
-PulseOutput::PulseOutput() : ring_(kRingFrames * kChannels) {}
+PulseOutput::PulseOutput() : ring_(RingFrames(SoundFormat{}) * kChannels), ringFrames_(RingFrames(SoundFormat{})) {}
 
 std::unique_ptr<PulseOutput> PulseOutput::Open() {
   auto output = std::unique_ptr<PulseOutput>(new PulseOutput());
@@ -37,6 +39,7 @@ PulseOutput::~PulseOutput() {
   pa_threaded_mainloop_free(loop_);
 }
 
+// Connects the context only: a connected context is no stream on the server.
 bool PulseOutput::ConnectLocked() {
   DisconnectLocked();
   context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), "Tarnello");
@@ -49,24 +52,29 @@ bool PulseOutput::ConnectLocked() {
   }
   timedOut_ = false;
   pa_time_event* timer = pa_context_rttime_new(context_, pa_rtclock_now() + kConnectTimeoutUs, OnTimeout, this);
+  bool ok = true;
   for (;;) {
     const pa_context_state_t s = pa_context_get_state(context_);
     if (s == PA_CONTEXT_READY) break;
     if (!PA_CONTEXT_IS_GOOD(s) || timedOut_) {
-      if (timer) pa_threaded_mainloop_get_api(loop_)->time_free(timer);
-      DisconnectLocked();
-      return false;
+      ok = false;
+      break;
     }
     pa_threaded_mainloop_wait(loop_);
   }
+  if (timer) pa_threaded_mainloop_get_api(loop_)->time_free(timer);
+  if (!ok) DisconnectLocked();
+  return ok;
+}
 
-  const pa_sample_spec spec{PA_SAMPLE_S16LE, uint32_t(kRate), uint8_t(kChannels)};
-  stream_ = pa_stream_new(context_, "Tarnello", &spec, nullptr);
-  if (!stream_) {
-    if (timer) pa_threaded_mainloop_get_api(loop_)->time_free(timer);
-    DisconnectLocked();
-    return false;
-  }
+bool PulseOutput::OpenStreamLocked() {
+  CloseStreamLocked();
+  const SoundFormat format = Format();
+  const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, uint32_t(format.rate), uint8_t(format.channels)};
+  pa_channel_map map;
+  if (!pa_channel_map_init_auto(&map, spec.channels, PA_CHANNEL_MAP_DEFAULT)) return false;
+  stream_ = pa_stream_new(context_, "Tarnello", &spec, &map);
+  if (!stream_) return false;
   pa_stream_set_state_callback(stream_, OnStreamState, this);
   pa_stream_set_write_callback(stream_, OnStreamWrite, this);
   pa_buffer_attr attr;
@@ -77,6 +85,8 @@ bool PulseOutput::ConnectLocked() {
   attr.fragsize = uint32_t(-1);
   const auto flags = pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE |
                                        PA_STREAM_ADJUST_LATENCY | (paused_ ? PA_STREAM_START_CORKED : 0));
+  timedOut_ = false;
+  pa_time_event* timer = pa_context_rttime_new(context_, pa_rtclock_now() + kConnectTimeoutUs, OnTimeout, this);
   bool ok = pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) >= 0;
   while (ok) {
     const pa_stream_state_t s = pa_stream_get_state(stream_);
@@ -85,18 +95,22 @@ bool PulseOutput::ConnectLocked() {
     else pa_threaded_mainloop_wait(loop_);
   }
   if (timer) pa_threaded_mainloop_get_api(loop_)->time_free(timer);
-  if (!ok) DisconnectLocked();
+  if (!ok) CloseStreamLocked();
   return ok;
 }
 
+void PulseOutput::CloseStreamLocked() {
+  ring_.Clear();
+  if (!stream_) return;
+  pa_stream_set_state_callback(stream_, nullptr, nullptr);
+  pa_stream_set_write_callback(stream_, nullptr, nullptr);
+  pa_stream_disconnect(stream_);
+  pa_stream_unref(stream_);
+  stream_ = nullptr;
+}
+
 void PulseOutput::DisconnectLocked() {
-  if (stream_) {
-    pa_stream_set_state_callback(stream_, nullptr, nullptr);
-    pa_stream_set_write_callback(stream_, nullptr, nullptr);
-    pa_stream_disconnect(stream_);
-    pa_stream_unref(stream_);
-    stream_ = nullptr;
-  }
+  CloseStreamLocked();
   if (context_) {
     pa_context_set_state_callback(context_, nullptr, nullptr);
     pa_context_disconnect(context_);
@@ -105,25 +119,31 @@ void PulseOutput::DisconnectLocked() {
   }
 }
 
+bool PulseOutput::ContextReadyLocked() const { return context_ && pa_context_get_state(context_) == PA_CONTEXT_READY; }
+
 bool PulseOutput::ReadyLocked() const {
-  return context_ && stream_ && pa_context_get_state(context_) == PA_CONTEXT_READY &&
-         pa_stream_get_state(stream_) == PA_STREAM_READY;
+  return ContextReadyLocked() && stream_ && pa_stream_get_state(stream_) == PA_STREAM_READY;
 }
 
 // Hands the server as much of the ring as it asked for.
 void PulseOutput::FeedLocked(size_t bytes) {
   if (!ReadyLocked()) return;
-  std::vector<int16_t> chunk(std::min(bytes, ring_.Size() * sizeof(int16_t)) / sizeof(int16_t));
-  chunk.resize(chunk.size() - chunk.size() % kChannels);
+  const size_t channels = size_t(Format().channels);
+  std::vector<float> chunk(std::min(bytes, ring_.Size() * sizeof(float)) / sizeof(float));
+  chunk.resize(chunk.size() - chunk.size() % channels);
   if (chunk.empty()) return;
   ring_.Pop(chunk.data(), chunk.size());
-  pa_stream_write(stream_, chunk.data(), chunk.size() * sizeof(int16_t), nullptr, 0, PA_SEEK_RELATIVE);
+  pa_stream_write(stream_, chunk.data(), chunk.size() * sizeof(float), nullptr, 0, PA_SEEK_RELATIVE);
   // The writer waits for half the ring (see Write); waking it earlier is wasted.
-  if (ring_.Room() >= kRingFrames / 2 * kChannels) pa_threaded_mainloop_signal(loop_, 0);
+  if (ring_.Room() >= ringFrames_ / 2 * channels) pa_threaded_mainloop_signal(loop_, 0);
 }
 
-size_t PulseOutput::Write(const int16_t* samples, size_t frames, uint64_t epoch) {
+size_t PulseOutput::Write(const float* samples, size_t frames, uint64_t epoch) {
   LoopLock lock(loop_);
+  const SoundFormat format = Format();
+  const size_t channels = size_t(format.channels);
+  // A stream closed while idle opens again in the current format.
+  if (ContextReadyLocked() && !stream_) OpenStreamLocked();
   while (!ReadyLocked()) {
     // The server went away: try again at most once a second, and meanwhile take the
     // frames at real-time pace so playback goes on silently instead of racing ahead.
@@ -132,11 +152,11 @@ size_t PulseOutput::Write(const int16_t* samples, size_t frames, uint64_t epoch)
     if (now >= nextReconnect_) {
       nextReconnect_ = now + std::chrono::seconds(1);
       ring_.Clear();
-      if (ConnectLocked()) break;
+      if (ConnectLocked() && OpenStreamLocked()) break;
     }
-    const size_t n = std::min(frames, size_t(kRate / 20));
+    const size_t n = std::min(frames, size_t(format.rate / 20));
     pa_threaded_mainloop_unlock(loop_);
-    std::this_thread::sleep_for(std::chrono::microseconds(int64_t(n) * 1000000 / kRate));
+    std::this_thread::sleep_for(std::chrono::microseconds(int64_t(n) * 1000000 / format.rate));
     pa_threaded_mainloop_lock(loop_);
     written_ += int64_t(n);
     return n;
@@ -146,10 +166,10 @@ size_t PulseOutput::Write(const int16_t* samples, size_t frames, uint64_t epoch)
     if (!ReadyLocked()) return 0;
     // A block that fits is taken at once; otherwise the writer sleeps until half the
     // ring is free, so it wakes a few times a second, not once per block.
-    const size_t room = ring_.Room() / kChannels;
-    if (room >= std::min(frames, kRingFrames / 2)) {
+    const size_t room = ring_.Room() / channels;
+    if (room >= std::min(frames, ringFrames_ / 2)) {
       const size_t n = std::min(frames, room);
-      ring_.Push(samples, n * kChannels);
+      ring_.Push(samples, n * channels);
       written_ += int64_t(n);
       const size_t wanted = pa_stream_writable_size(stream_);
       if (wanted != size_t(-1) && wanted > 0) FeedLocked(wanted);
@@ -161,6 +181,7 @@ size_t PulseOutput::Write(const int16_t* samples, size_t frames, uint64_t epoch)
 
 bool PulseOutput::Drain(uint64_t epoch) {
   LoopLock lock(loop_);
+  if (!stream_) return !Interrupted(epoch);
   while (ring_.Size() > 0) {
     if (Interrupted(epoch) || !ReadyLocked()) return !ReadyLocked() && !Interrupted(epoch);
     // Start playback even if less than the server's start threshold was written.
@@ -194,14 +215,33 @@ void PulseOutput::SetPaused(bool paused) {
   pa_threaded_mainloop_signal(loop_, 0);
 }
 
+void PulseOutput::CloseStream() {
+  LoopLock lock(loop_);
+  CloseStreamLocked();
+  pa_threaded_mainloop_signal(loop_, 0);
+}
+
+void PulseOutput::FormatChanging(SoundFormat format) {
+  LoopLock lock(loop_);
+  CloseStreamLocked();
+  ringFrames_ = RingFrames(format);
+  ring_ = SampleRing(ringFrames_ * size_t(format.channels));
+}
+
 int64_t PulseOutput::PlayedFrames() {
   LoopLock lock(loop_);
-  int64_t pending = int64_t(ring_.Size() / kChannels);
+  const int rate = Format().rate;
+  int64_t pending = int64_t(ring_.Size() / size_t(Format().channels));
   pa_usec_t usec = 0;
   int negative = 0;
   if (ReadyLocked() && pa_stream_get_latency(stream_, &usec, &negative) == 0 && !negative)
-    pending += int64_t(usec * kRate / PA_USEC_PER_SEC);
+    pending += int64_t(usec * pa_usec_t(rate) / PA_USEC_PER_SEC);
   return std::max<int64_t>(0, written_ - pending);
+}
+
+int64_t PulseOutput::WrittenFrames() {
+  LoopLock lock(loop_);
+  return written_;
 }
 
 void PulseOutput::Wake() {

@@ -8,28 +8,37 @@
 
 // Plays to the PulseAudio server (or PipeWire's PulseAudio service): a threaded main
 // loop and a playback stream fed from a ring buffer by the server's write requests.
-// When the server goes away it reconnects on the next write.
+// The playback stream exists only while there is something to play: it opens at
+// the first write, corks while paused and closes on CloseStream, so an idle player
+// holds no stream and the sink may suspend. When the server goes away it
+// reconnects on the next write.
 class PulseOutput : public SoundOutput {
  public:
   // Null when no server answers within a few seconds.
   static std::unique_ptr<PulseOutput> Open();
   ~PulseOutput() override;
 
-  size_t Write(const int16_t* samples, size_t frames, uint64_t epoch) override;
+  size_t Write(const float* samples, size_t frames, uint64_t epoch) override;
   bool Drain(uint64_t epoch) override;
   void Flush() override;
   void SetPaused(bool paused) override;
+  void CloseStream() override;
   int64_t PlayedFrames() override;
+  int64_t WrittenFrames() override;
 
  protected:
   void Wake() override;
+  void FormatChanging(SoundFormat format) override;
 
  private:
   PulseOutput();
   bool ConnectLocked();
+  bool OpenStreamLocked();
+  void CloseStreamLocked();
   void DisconnectLocked();
   bool WaitReadyLocked();
   bool ReadyLocked() const;
+  bool ContextReadyLocked() const;
   void FeedLocked(size_t bytes);
 
   static void OnContextState(pa_context* c, void* self);
@@ -42,6 +51,7 @@ class PulseOutput : public SoundOutput {
   pa_context* context_ = nullptr;
   pa_stream* stream_ = nullptr;
   SampleRing ring_;
+  size_t ringFrames_ = 0;
   bool paused_ = false;
   int64_t written_ = 0;  // frames taken by Write since the output opened
   bool timedOut_ = false;

@@ -11,13 +11,13 @@ class SampleRing {
   size_t Size() const { return size_; }
   size_t Room() const { return data_.size() - size_; }
   // Copies up to count samples in; returns how many fitted.
-  size_t Push(const int16_t* samples, size_t count);
+  size_t Push(const float* samples, size_t count);
   // Copies up to count samples out; returns how many there were.
-  size_t Pop(int16_t* samples, size_t count);
+  size_t Pop(float* samples, size_t count);
   void Clear() { head_ = size_ = 0; }
 
  private:
-  std::vector<int16_t> data_;
+  std::vector<float> data_;
   size_t head_ = 0;  // index of the oldest sample
   size_t size_ = 0;
 };

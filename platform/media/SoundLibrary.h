@@ -11,7 +11,7 @@ extern "C" {
 // Plays mono 16-bit samples at 22050 Hz to the sound output and returns once they
 // were heard. 1 when played; 0 when no output could be opened.
 // The output is the one TARNELLO_CLICK_AUDIO names, else the one TARNELLO_AUDIO
-// names, except that a "wav:" file there belongs to the media player control: the
+// names, except that a "wav:" or "wav-timed:" file there belongs to the media player control: the
 // sounds then go to a timed null output rather than into that file.
 int32_t PlayPcmAndWait(const int16_t* samples, size_t frames);
 #ifdef __cplusplus
@@ -20,3 +20,6 @@ int32_t PlayPcmAndWait(const int16_t* samples, size_t frames);
 
 #define TARNELLO_SOUND_LIBRARY "libtarnello-sound.so"
 #define TARNELLO_SOUND_FUNCTION "PlayPcmAndWait"
+/* SoundOutput* TarnelloOpenSoundOutput(const char* spec): the media player
+   control's outputs (see OpenSoundOutput in SoundOutput.h). */
+#define TARNELLO_SOUND_OUTPUT_FUNCTION "TarnelloOpenSoundOutput"

@@ -2,16 +2,13 @@
 
 #include <cstdlib>
 
-#include "platform/media/NullOutput.h"
-#include "platform/media/PulseOutput.h"
-#include "platform/media/WavOutput.h"
+#include "platform/media/MediaDecoder.h"
+#include "platform/media/SoundLibrary.h"
 
 std::unique_ptr<SoundOutput> OpenSoundOutput(const std::string& spec) {
-  if (spec.empty() || spec == "pulse") return PulseOutput::Open();
-  if (spec == "null") return std::make_unique<NullOutput>(true);
-  if (spec == "null-untimed") return std::make_unique<NullOutput>(false);
-  if (spec.rfind("wav:", 0) == 0 && spec.size() > 4) return WavOutput::Open(spec.substr(4));
-  return nullptr;
+  using OpenFunction = SoundOutput* (*)(const char* spec);
+  auto open = reinterpret_cast<OpenFunction>(SoundLibrarySymbol(TARNELLO_SOUND_OUTPUT_FUNCTION));
+  return std::unique_ptr<SoundOutput>(open ? open(spec.c_str()) : nullptr);
 }
 
 std::unique_ptr<SoundOutput> OpenDefaultSoundOutput() {

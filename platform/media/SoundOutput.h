@@ -5,28 +5,57 @@
 #include <memory>
 #include <string>
 
-// The sound device the media player control plays to: interleaved 16-bit stereo
-// at a fixed rate. One implementation per backend (pulse, null, null-untimed, wav).
+// The frames a sound output takes: interleaved 32-bit float samples (full scale
+// ±1.0) at a rate and channel count that the track decides.
+struct SoundFormat {
+  int rate = 44100;
+  int channels = 2;
+  bool operator==(const SoundFormat&) const = default;
+};
+
+// The sound device the media player control plays to. One implementation per
+// backend (pulse, null, null-untimed, wav). Float samples carry 24 bits of
+// precision, so 16- and 24-bit sources reach the device unchanged.
 class SoundOutput {
  public:
+  // The format of the fixed path (resampled, stereo) and the default of every output.
   static constexpr int kRate = 44100;
   static constexpr int kChannels = 2;
 
   virtual ~SoundOutput() = default;
 
-  // Takes frames for playing. Blocks while the device has no room or is paused, so
-  // the writer is paced by the device; returns the frames taken, fewer only when
-  // Interrupt() was called after the writer read epoch.
-  virtual size_t Write(const int16_t* samples, size_t frames, uint64_t epoch) = 0;
+  // The format of the frames written from now on. Meant for the start of a track:
+  // a different format first lets what was written play out, then closes the
+  // device stream, and the next Write opens one in the new format. The same format
+  // changes nothing, so the next track follows without a gap.
+  void SetFormat(SoundFormat format) {
+    if (format.rate <= 0 || format.channels <= 0 || format == format_.load()) return;
+    // The frames of the old format are heard in full before the stream changes.
+    Drain(Epoch());
+    FormatChanging(format);
+    format_ = format;
+  }
+  SoundFormat Format() const { return format_.load(); }
+
+  // Takes frames for playing, opening the device stream if it is closed. Blocks
+  // while the device has no room or is paused, so the writer is paced by the
+  // device; returns the frames taken, fewer only when Interrupt() was called after
+  // the writer read epoch.
+  virtual size_t Write(const float* samples, size_t frames, uint64_t epoch) = 0;
   // Blocks until everything written has been heard; false when interrupted first.
   virtual bool Drain(uint64_t epoch) = 0;
   // Drops everything written and not yet heard.
   virtual void Flush() = 0;
   virtual void SetPaused(bool paused) = 0;
+  // Closes the device stream (the sound server then holds no stream of ours) until
+  // the next Write; what was not heard yet is dropped, so Drain first.
+  virtual void CloseStream() {}
   // Frames heard since the output opened: those written less those still on their
   // way (the output latency). Counted under the output's own lock, so it never runs
   // ahead of what was written, and it stands still while paused.
   virtual int64_t PlayedFrames() = 0;
+  // Frames taken by Write since the output opened.
+  virtual int64_t WrittenFrames() = 0;
 
   uint64_t Epoch() const { return epoch_.load(); }
   // Makes a blocked Write or Drain return at once, and every later one given an older epoch.
@@ -39,13 +68,17 @@ class SoundOutput {
   bool Interrupted(uint64_t epoch) const { return epoch_.load() != epoch; }
   // Wakes a blocked writer; implementations take their own lock so no wake-up is lost.
   virtual void Wake() = 0;
+  // Called by SetFormat once the old frames have played out and before the new
+  // format is taken: implementations close their stream or file for the old one.
+  virtual void FormatChanging(SoundFormat) {}
 
  private:
+  std::atomic<SoundFormat> format_{SoundFormat{}};
   std::atomic<uint64_t> epoch_{0};
 };
 
-// The output named by spec: "pulse" (also for an empty spec), "null", "null-untimed"
-// or "wav:PATH". Null when that output cannot be opened (no sound server, a bad path).
+// The output named by spec: "pulse" (also for an empty spec), "null", "null-untimed",
+// "wav:PATH" or "wav-timed:PATH" (the file written at real-time pace). Null when that output cannot be opened (no sound server, a bad path).
 std::unique_ptr<SoundOutput> OpenSoundOutput(const std::string& spec);
 // The output named by the environment variable TARNELLO_AUDIO.
 std::unique_ptr<SoundOutput> OpenDefaultSoundOutput();

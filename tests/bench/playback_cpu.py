@@ -1,12 +1,14 @@
-"""CPU time of the whole player process while it plays a minute of WMA.
+"""CPU time of the whole player process while it plays a minute of WMA and of MP3.
 
 The assembled player runs under its own Xvfb with TARNELLO_AUDIO=null (real-time
-pacing, no sound device), its playlist naming a WMA file made with ffmpeg at run
-time; Play is clicked and the user + system time of the player process (all its
-threads, from /proc/PID/stat) is taken over 60 s of playback: once with the main
-window (and the equalizer and playlist editor docked under it) shown, once with both unmapped.
-For reference: the X server's time over the same minute, and ffmpeg decoding the
-same file as fast as it can.
+pacing, no sound device), its playlist naming a file made with ffmpeg at run time;
+Play is clicked and the user + system time of the player process (all its threads,
+from /proc/PID/stat) is taken over 60 s of playback: a WMA through Dovrel with the
+main window (and the equalizer and playlist editor docked under it) shown and with
+them unmapped; an MP3 through Brelwick with the windows shown, once with the
+equalizer off at speed 1.0 and once with the equalizer on (bands set) at speed 1.2
+(two presses of the speed-up hot key F8). For reference: the X server's time over
+the same minute, and ffmpeg decoding the same files as fast as it can.
 Usage: python3 tests/bench/playback_cpu.py [seconds]   (takes about 2 x (seconds + 5))
 """
 import os
@@ -29,9 +31,9 @@ def cpu_seconds(pid):
     return (int(fields[11]) + int(fields[12])) / TICK
 
 
-def make_wma(path, seconds):
+def make_track(path, seconds, codec):
     subprocess.run(["ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "sine=frequency=440:duration=%d" % seconds,
-                    "-ac", "2", "-c:a", "wmav2", "-b:a", "128k", path], check=True)
+                    "-ac", "2", "-c:a", codec, "-b:a", "128k", path], check=True)
 
 
 def decode_only(path):
@@ -50,10 +52,16 @@ def time_glyphs(player):
     return out.stdout
 
 
-def measure(wma, seconds, hidden):
-    playlist = "#EXTM3U\n#EXTINF:%d,Sine\n%s\n" % (seconds, wma)
+# The equalizer on with a curve, and F8 bound to speed up (function 14, one press).
+PROCESSING = "EQOn=1\nEQ0=20\nEQ1=25\nEQ4=40\nEQ8=10\n[buttons]\nHotkey0=14/1/119\n"
+
+
+def measure(track, seconds, hidden, processing=False):
+    playlist = "#EXTM3U\n#EXTINF:%d,Sine\n%s\n" % (seconds, track)
     # The three windows docked under each other, as the first-start options have them.
     options = "[tarnello]\nResume=0\nEQ_x=0\nEQ_y=142\nPL_x=0\nPL_y=258\nPL_height=232\n"
+    if processing:
+        options += PROCESSING
     with Player(files={"tarnello.txt": options, "tarnello.m3u": playlist}) as p:
         p.start()
         time.sleep(0.5)
@@ -64,6 +72,10 @@ def measure(wma, seconds, hidden):
             if time.monotonic() > deadline:
                 raise RuntimeError("the time display never moved: nothing plays")
             time.sleep(0.1)
+        if processing:
+            for _ in range(2):
+                p.key("F8")
+                time.sleep(1.2)
         if hidden:
             for window in p.xdotool("search", "--onlyvisible", "--pid", str(p.process.pid)).split():
                 p.xdotool("windowunmap", "--sync", window)
@@ -80,20 +92,22 @@ def measure(wma, seconds, hidden):
 
 def main():
     seconds = int(sys.argv[1]) if len(sys.argv) > 1 else 60
+    runs = [("WMA (Dovrel), window shown", "wma", False, False), ("WMA (Dovrel), window hidden", "wma", True, False),
+            ("MP3 (Brelwick), EQ off, speed 1.0", "mp3", False, False),
+            ("MP3 (Brelwick), EQ on, speed 1.2", "mp3", False, True)]
     with Player() as scratch:
-        # A track long enough for the lead-in and the measured span.
-        wma = os.path.join(scratch.home, "sine.wma")
-        make_wma(wma, seconds + 10)
-        reference = decode_only(wma)
-        results = {}
-        for hidden in (False, True):
-            results[hidden] = measure(wma, seconds, hidden)
-    for hidden, label in ((False, "window shown"), (True, "window hidden")):
-        cpu, xvfb, wall, rss = results[hidden]
-        print("player, %-13s: %.3f s CPU over %.1f s of playback = %.3f s per minute "
+        # Tracks long enough for the lead-in and the measured span.
+        tracks = {"wma": os.path.join(scratch.home, "sine.wma"), "mp3": os.path.join(scratch.home, "sine.mp3")}
+        make_track(tracks["wma"], seconds + 10, "wmav2")
+        make_track(tracks["mp3"], seconds + 10, "libmp3lame")
+        reference = {kind: decode_only(path) for kind, path in tracks.items()}
+        results = [measure(tracks[kind], seconds, hidden, processing) for _, kind, hidden, processing in runs]
+    for (label, _, _, _), (cpu, xvfb, wall, rss) in zip(runs, results):
+        print("player, %-34s: %.3f s CPU over %.1f s of playback = %.3f s per minute "
               "(X server %.3f s per minute; RSS %.1f MB)" % (label, cpu, wall, cpu * 60.0 / wall, xvfb * 60.0 / wall, rss))
-    print("decode only (ffmpeg to null, %d s of audio): %.3f s CPU = %.3f s per minute of audio"
-          % (seconds + 10, reference, reference * 60.0 / (seconds + 10)))
+    for kind, cpu in reference.items():
+        print("ffmpeg -i same.%s -f null - (%d s of audio): %.3f s CPU = %.3f s per minute of audio"
+              % (kind, seconds + 10, cpu, cpu * 60.0 / (seconds + 10)))
 
 
 if __name__ == "__main__":

@@ -1,7 +1,9 @@
 #include <QFile>
 #include <algorithm>
 #include <QTemporaryDir>
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -11,6 +13,19 @@ namespace {
 std::vector<int16_t> Samples(const QByteArray& bytes, int from = 0) {
   std::vector<int16_t> s;
   for (int i = from; i + 1 < bytes.size(); i += 2) s.push_back(int16_t(uint8_t(bytes[i]) | (uint8_t(bytes[i + 1]) << 8)));
+  return s;
+}
+
+// The samples of a 32-bit float WAV file (its data after the 58-byte header) at 16 bits.
+std::vector<int16_t> FloatSamples(const QByteArray& bytes) {
+  std::vector<int16_t> s;
+  for (int i = 58; i + 3 < bytes.size(); i += 4) {
+    const uint32_t bits = uint32_t(uint8_t(bytes[i])) | uint32_t(uint8_t(bytes[i + 1])) << 8 |
+                          uint32_t(uint8_t(bytes[i + 2])) << 16 | uint32_t(uint8_t(bytes[i + 3])) << 24;
+    float v;
+    std::memcpy(&v, &bits, 4);
+    s.push_back(int16_t(std::lround(v * 32768.0f)));
+  }
   return s;
 }
 
@@ -45,7 +60,7 @@ TEST(Click, PlaysTheEmbeddedSamplesAt44100HzStereoAndSkipsWithoutAnOutput) {
 
   QFile file(QString::fromUtf8(wav));
   ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << "no click was played";
-  const std::vector<int16_t> heard = Samples(file.readAll(), 44);
+  const std::vector<int16_t> heard = FloatSamples(file.readAll());
   const std::vector<int16_t> click = CommittedClick();
   ASSERT_EQ(heard.size(), 2 * click.size() * 4);  // two clicks, each sample two frames of two channels
   for (size_t played = 0; played < 2; ++played) {

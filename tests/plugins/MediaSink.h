@@ -13,6 +13,11 @@ class RecordingSink : public MediaEventSink {
   void OnMediaEvent(MediaEvent event) override {
     if (handler) handler(event);
     std::lock_guard lock(mutex);
+    // Stream details are counted apart: the events below are the ends of sources.
+    if (event == MediaEvent::StreamInfoChanged) {
+      ++infoEvents;
+      return;
+    }
     events.push_back(event);
     changed.notify_all();
   }
@@ -30,4 +35,5 @@ class RecordingSink : public MediaEventSink {
   std::mutex mutex;
   std::condition_variable changed;
   std::vector<MediaEvent> events;
+  int infoEvents = 0;
 };

@@ -1,0 +1,46 @@
+#pragma once
+#include <cstdint>
+#include <deque>
+
+// Maps frames of the sound output to seconds of the track. Output frames run at
+// the track's rate times the speed, so the map is a chain of straight pieces, one
+// per speed; a seek starts it afresh. Not locked: its owner serialises access.
+class PlayTimeline {
+ public:
+  // From output frame `frame` on, the track is at `seconds` and advances by
+  // secondsPerFrame per output frame.
+  void Reset(int64_t frame, double seconds, double secondsPerFrame) {
+    pieces_.clear();
+    pieces_.push_back({frame, seconds, secondsPerFrame});
+  }
+  // A new speed from output frame `frame` on (frames are never earlier than the last piece's).
+  void Change(int64_t frame, double secondsPerFrame) {
+    if (pieces_.empty()) return Reset(frame, 0, secondsPerFrame);
+    if (pieces_.back().secondsPerFrame == secondsPerFrame) return;
+    const double seconds = At(frame);
+    if (pieces_.back().frame == frame) pieces_.pop_back();
+    pieces_.push_back({frame, seconds, secondsPerFrame});
+    if (pieces_.size() > 256) pieces_.pop_front();
+  }
+  // Seconds of the track at output frame `frame`; before the first piece, its start.
+  double At(int64_t frame) const {
+    if (pieces_.empty()) return 0;
+    const Piece* piece = &pieces_.front();
+    for (const Piece& p : pieces_)
+      if (p.frame <= frame) piece = &p;
+    if (frame < piece->frame) return piece->seconds;
+    return piece->seconds + double(frame - piece->frame) * piece->secondsPerFrame;
+  }
+  // Drops the pieces wholly behind `frame`.
+  void Forget(int64_t frame) {
+    while (pieces_.size() > 1 && pieces_[1].frame <= frame) pieces_.pop_front();
+  }
+
+ private:
+  struct Piece {
+    int64_t frame;
+    double seconds;
+    double secondsPerFrame;
+  };
+  std::deque<Piece> pieces_;
+};

@@ -1,0 +1,80 @@
+#include "plugins/brelwick/BrelwickPlayer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/PlatformApi.h"
+
+bool BrelwickPlayer::Create() {
+  control_ = MediaPlayer::Create(this, OpenDefaultSoundOutput(), MediaDecoder::Layout::kNative);
+  current_ = control_.get();
+  if (control_) Apply();
+  return control_ != nullptr;
+}
+
+float BrelwickPlayer::SliderDb(int32_t position) {
+  const int32_t p = std::clamp(position, 0, 63);
+  return p <= 31 ? float(31 - p) * 12.0f / 31.0f : -float(p - 31) * 12.0f / 32.0f;
+}
+
+void BrelwickPlayer::SetEqualizer(int32_t enabled, const int16_t* bands, int32_t preamp) {
+  {
+    std::lock_guard lock(mutex_);
+    settings_.equalizerOn = enabled != 0 && bands;
+    if (bands)
+      for (int i = 0; i < SoundSettings::kBands; ++i) settings_.bandDb[size_t(i)] = SliderDb(bands[i]);
+    settings_.preampDb = SliderDb(preamp);
+  }
+  Apply();
+}
+
+void BrelwickPlayer::SetBalance(int32_t balance) {
+  {
+    std::lock_guard lock(mutex_);
+    settings_.balance = std::clamp(balance, -127, 127);
+  }
+  Apply();
+}
+
+void BrelwickPlayer::SetSpeed(float factor) {
+  {
+    std::lock_guard lock(mutex_);
+    // The player keeps 0.6 ... 1.4; anything else (not a number included) is clamped.
+    settings_.speed = std::isfinite(factor) ? std::clamp(factor, 0.6f, 1.4f) : 1.0f;
+    // Within a hair of normal speed is normal speed, with its bit-exact path.
+    if (std::fabs(settings_.speed - 1.0f) < 0.001f) settings_.speed = 1.0f;
+  }
+  Apply();
+}
+
+void BrelwickPlayer::TrackStarting() {
+  std::lock_guard lock(mutex_);
+  reported_ = StreamInfo{};
+}
+
+void BrelwickPlayer::Apply() {
+  SoundSettings settings;
+  {
+    std::lock_guard lock(mutex_);
+    settings = settings_;
+  }
+  if (control_) control_->SetSoundSettings(settings);
+}
+
+void BrelwickPlayer::OnMediaEvent(MediaEvent event) {
+  if (event == MediaEvent::EndOfStream) {
+    // Sent even when the player has stopped meanwhile: the player decides what it means.
+    PlatformSendMessage(module_.hostWindow, MSG_TRACK_ENDED, 0, 0);
+  } else if (MediaPlayer* control = current_.load(); event == MediaEvent::StreamInfoChanged && control &&
+                                                      module_.reportStreamInfo) {
+    // Each event has its own state; the player hears each new one once.
+    StreamInfo info;
+    if (!control->TakeInfoChange(info)) return;
+    {
+      std::lock_guard lock(mutex_);
+      if (info.sampleRate <= 0 || info == reported_) return;
+      reported_ = info;
+    }
+    module_.reportStreamInfo(info.bitRateKbps, info.sampleRate, info.channels, 0);
+  }
+}

@@ -1,0 +1,121 @@
+// The sound processing on its own, block by block as the control feeds it: a
+// setting moved while a tone plays reaches its new level within 50 ms and without
+// a click, and neutral settings pass the samples bit for bit.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "platform/media/SoundProcessor.h"
+
+namespace {
+constexpr int kRate = 44100;
+constexpr size_t kBlock = 1152;  // an MP3 frame
+
+// Interleaved stereo blocks of a 1 kHz tone at -18 dB, continuing across calls.
+class Tone {
+ public:
+  std::vector<float> Next() {
+    std::vector<float> block(kBlock * 2);
+    for (size_t f = 0; f < kBlock; ++f, ++n_) {
+      const float v = 0.125f * float(std::sin(2.0 * M_PI * 1000.0 * double(n_) / kRate));
+      block[2 * f] = block[2 * f + 1] = v;
+    }
+    return block;
+  }
+
+ private:
+  int64_t n_ = 0;
+};
+
+// Processes blocks, applying `change` before block number `at`; returns the left channel.
+std::vector<float> PlayTone(SoundSettings before, SoundSettings after, int at, int blocks) {
+  auto processor = SoundProcessor::Create(SoundFormat{kRate, 2});
+  EXPECT_TRUE(processor);
+  if (!processor) return {};
+  Tone tone;
+  std::vector<float> left, out;
+  processor->SetSettings(before);
+  for (int b = 0; b < blocks; ++b) {
+    if (b == at) processor->SetSettings(after);
+    EXPECT_TRUE(processor->Process(tone.Next(), out));
+    for (size_t i = 0; i < out.size(); i += 2) left.push_back(out[i]);
+  }
+  return left;
+}
+
+double RmsDb(const std::vector<float>& s, size_t from, size_t count) {
+  double sum = 0;
+  for (size_t i = from; i < from + count; ++i) sum += double(s[i]) * s[i];
+  return 10.0 * std::log10(sum / double(count));
+}
+
+// Largest jump of the second difference: a smooth tone has a small one everywhere;
+// a step in level or phase (a click) makes it spike.
+double LargestKink(const std::vector<float>& s, size_t from, size_t to) {
+  double largest = 0;
+  for (size_t i = from + 2; i < to; ++i)
+    largest = std::max(largest, std::fabs(double(s[i]) - 2.0 * s[i - 1] + s[i - 2]));
+  return largest;
+}
+
+TEST(SoundProcessor, ABandMovedWhilePlayingArrivesWithin50MsWithoutAClick) {
+  SoundSettings flat;
+  flat.equalizerOn = true;
+  SoundSettings boosted = flat;
+  boosted.bandDb[4] = 12;  // the 1 kHz band
+  const int at = 20;
+  const std::vector<float> left = PlayTone(flat, boosted, at, 40);
+  const size_t change = size_t(at) * kBlock;
+  const double before = RmsDb(left, change - 4410, 4410);
+  const double after = RmsDb(left, change + 2205, 4410);  // from 50 ms after the change on
+  EXPECT_NEAR(after - before, 12.0, 0.5);
+  // The tone's own second difference is (2 pi f / rate)^2 times its amplitude.
+  const double smooth = std::pow(2.0 * M_PI * 1000.0 / kRate, 2) * 0.125 * 4.0;  // at +12 dB
+  EXPECT_LT(LargestKink(left, change - 4410, change + 8820), smooth * 1.5);
+}
+
+TEST(SoundProcessor, SwitchingTheEqualizerOnAndBalanceCrossFadeWithoutAClick) {
+  SoundSettings off;
+  SoundSettings on;
+  on.equalizerOn = true;
+  on.bandDb[4] = 12;  // the 1 kHz band
+  on.balance = 100;
+  const std::vector<float> left = PlayTone(off, on, 10, 30);
+  const size_t change = 10 * kBlock;
+  const double smooth = std::pow(2.0 * M_PI * 1000.0 / kRate, 2) * 0.125 * 4.0;
+  EXPECT_LT(LargestKink(left, change - 2000, change + 8000), smooth * 1.5);
+  // Balance 100: the left side at 27/127 of the equalized level.
+  const double expected = 20.0 * std::log10(27.0 / 127.0) + 12.0;
+  EXPECT_NEAR(RmsDb(left, change + 4410, 8820) - RmsDb(left, change - 4410, 4410), expected, 0.7);
+}
+
+TEST(SoundProcessor, NeutralSettingsPassEverySampleUnchanged) {
+  auto processor = SoundProcessor::Create(SoundFormat{kRate, 2});
+  ASSERT_TRUE(processor);
+  Tone tone;
+  SoundSettings settings;
+  settings.bandDb = {12, -12, 12, -12, 12, -12, 12, -12, 12, -12};  // ignored while off
+  processor->SetSettings(settings);
+  std::vector<float> out;
+  for (int b = 0; b < 10; ++b) {
+    const std::vector<float> in = tone.Next();
+    ASSERT_TRUE(processor->Process(in, out));
+    ASSERT_EQ(out, in);
+  }
+}
+
+TEST(SoundProcessor, SpeedChangesWhilePlayingKeepTheStreamContinuous) {
+  SoundSettings normal;
+  SoundSettings fast;
+  fast.speed = 1.25f;
+  const std::vector<float> left = PlayTone(normal, fast, 10, 60);
+  // 10 blocks at normal speed, 50 at 1.25: the frames are in proportion, no more
+  // than the stretcher's window off.
+  const double expected = 10.0 * kBlock + 50.0 * kBlock / 1.25;
+  EXPECT_NEAR(double(left.size()), expected, 0.05 * kRate);
+  // Back to normal speed: what the stretcher held comes out first.
+  const std::vector<float> back = PlayTone(fast, normal, 30, 40);
+  EXPECT_NEAR(double(back.size()), 30.0 * kBlock / 1.25 + 10.0 * kBlock, 0.05 * kRate);
+}
+
+}  // namespace
