@@ -135,9 +135,11 @@ void MainWindow::CreateControls() {
   bitRateText_.Create(none, this, ID_BITRATE_TEXT);
   bitRateText_.SetTextOffset(0, -2);
   bitRateText_.SetFontHeight(13);
+  bitRateText_.SetFitWidth(true);
   sampleRateText_.Create(none, this, ID_SAMPLERATE_TEXT);
   sampleRateText_.SetTextOffset(1, -2);
   sampleRateText_.SetFontHeight(13);
+  sampleRateText_.SetFitWidth(true);
   for (size_t i = 0; i < titleButtons_.size(); ++i) titleButtons_[i].Create(none, this, kTitleButtons[i].id);
   // Created for its identifier only: never placed, never given a command.
   unplacedToggle_.Create(none, this, ID_UNPLACED);

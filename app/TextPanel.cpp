@@ -46,6 +46,10 @@ void TextPanel::SetTextOffset(int x, int y) {
 void TextPanel::OnPaint(Canvas& canvas) {
   const Rect client = GetClientRect();
   canvas.Fill(client, backColour_);
-  canvas.DrawTextTopLeft({offsetX_, offsetY_, client.right, client.bottom}, shown_, fontHeight_, fontFace_,
-                         textColour_);
+  const Rect area{offsetX_, offsetY_, client.right, client.bottom};
+  if (fitWidth_) {
+    canvas.DrawTextFitted(area, shown_, fontHeight_, fontFace_, textColour_);
+  } else {
+    canvas.DrawTextTopLeft(area, shown_, fontHeight_, fontFace_, textColour_);
+  }
 }

@@ -23,6 +23,8 @@ class TextPanel : public Window {
   void SetBackColour(Colour colour);
   void SetFontHeight(int height);
   void SetTextOffset(int x, int y);
+  // Narrows text wider than the panel instead of cutting it off.
+  void SetFitWidth(bool fit) { fitWidth_ = fit; }
 
   const QString& Text() const { return text_; }
   // What the panel shows now: the lasting text or a message.
@@ -39,6 +41,7 @@ class TextPanel : public Window {
 
   QString text_;
   QString shown_;
+  bool fitWidth_ = false;
   QString fontFace_;  // empty: the system's sans-serif face
   int offsetX_ = 0;
   int offsetY_ = 0;

@@ -66,6 +66,27 @@ void Canvas::DrawTextTopLeft(const Rect& rect, const QString& text, int cellHeig
   painter_.restore();
 }
 
+void Canvas::DrawTextFitted(const Rect& rect, const QString& text, int cellHeight, const QString& face,
+                            Colour textColour) {
+  if (rect.IsEmpty() || text.isEmpty()) return;
+  const QFont font = MakeCellFont(cellHeight, face);
+  const double width = QFontMetricsF(font).horizontalAdvance(text);
+  const double room = rect.right - rect.left;
+  if (width <= room) {
+    DrawTextTopLeft(rect, text, cellHeight, face, textColour);
+    return;
+  }
+  painter_.save();
+  painter_.setClipRect(ToQRect(rect));
+  painter_.setFont(font);
+  painter_.setPen(ToQColor(textColour));
+  painter_.translate(rect.left, rect.top);
+  painter_.scale(room / width, 1.0);
+  painter_.drawText(QRectF(0, 0, width + 1, rect.bottom - rect.top), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                    text);
+  painter_.restore();
+}
+
 int Canvas::TextWidth(const QString& text, int pixelHeight, const QString& face) {
   return QFontMetrics(MakeFont(pixelHeight, face)).horizontalAdvance(text);
 }

@@ -28,6 +28,10 @@ class Canvas {
   // font whose line is cellHeight pixels tall.
   void DrawTextTopLeft(const Rect& rect, const QString& text, int cellHeight, const QString& face,
                        Colour textColour);
+  // The same, narrowed horizontally where the text is wider than the rectangle, so a
+  // short figure (a bit rate) shows whole in a panel sized for a narrower face.
+  void DrawTextFitted(const Rect& rect, const QString& text, int cellHeight, const QString& face,
+                      Colour textColour);
   // Pixel width of text in that font.
   static int TextWidth(const QString& text, int pixelHeight, const QString& face);
   void DottedOutline(const Rect& rect);

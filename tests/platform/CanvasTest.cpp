@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <QImage>
 #include <QPainter>
 #include <gtest/gtest.h>
@@ -54,4 +55,40 @@ TEST(Canvas, TextIsDrawnInsideItsRectangleOnly) {
   EXPECT_EQ(0, litOutside);
   EXPECT_GT(Canvas::TextWidth("WWWW", 14, QString()), Canvas::TextWidth("W", 14, QString()));
 }
+QImage DrawnText(const Rect& rect, const QString& text, bool fitted) {
+  QImage dst(rect.right, 20, QImage::Format_RGB32);
+  dst.fill(Qt::black);
+  QPainter p(&dst);
+  Canvas c(p);
+  const Colour white = MakeColour(255, 255, 255);
+  fitted ? c.DrawTextFitted(rect, text, 13, QString(), white) : c.DrawTextTopLeft(rect, text, 13, QString(), white);
+  return dst;
+}
+
+// Mean grey difference of two images of one size.
+double Difference(const QImage& a, const QImage& b) {
+  double sum = 0;
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x) sum += std::abs(qGray(a.pixel(x, y)) - qGray(b.pixel(x, y)));
+  return sum / (a.width() * a.height());
+}
+
+TEST(Canvas, FittedTextIsNarrowedIntoItsRectangleAndShortTextIsLeftAlone) {
+  const QImage natural = DrawnText({0, 0, 120, 20}, "1000", false);
+  int inked = 0;
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 120; ++x)
+      if (qGray(natural.pixel(x, y)) > 64) inked = std::max(inked, x + 1);
+  ASSERT_GT(inked, 20);
+  // Half the room: the whole figure, narrowed, rather than its first half.
+  const Rect half{0, 0, inked / 2, 20};
+  const QImage expected = natural.copy(0, 0, inked, 20).scaled(half.right, 20, Qt::IgnoreAspectRatio,
+                                                                 Qt::SmoothTransformation);
+  const double fitted = Difference(DrawnText(half, "1000", true), expected);
+  const double cut = Difference(DrawnText(half, "1000", false), expected);
+  EXPECT_LT(fitted * 2, cut) << fitted << " vs " << cut;
+  // Text that fits is drawn exactly as without fitting.
+  EXPECT_EQ(DrawnText({0, 0, 120, 20}, "1000", true), natural);
+}
+
 }  // namespace
