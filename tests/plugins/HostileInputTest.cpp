@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "MediaSink.h"
+#include "StaticHttpServer.h"
 #include "TestMedia.h"
 #include "platform/media/MediaPlayer.h"
 
@@ -26,15 +27,7 @@ namespace {
 class StallingServer {
  public:
   explicit StallingServer(std::vector<uint8_t> reply) : reply_(std::move(reply)) {
-    listen_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(listen_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    getsockname(listen_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-    listen(listen_, 8);
+    listen_ = ListenOnLoopback(port_);
     if (pipe(stop_) != 0) stop_[0] = stop_[1] = -1;
     thread_ = std::thread([this] { Run(); });
   }

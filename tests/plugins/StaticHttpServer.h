@@ -9,21 +9,27 @@
 #include <thread>
 #include <vector>
 
+// A listening socket on 127.0.0.1 at a port the system picks; the port is stored.
+inline int ListenOnLoopback(int& port) {
+  const int socketFd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(socketFd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  socklen_t length = sizeof address;
+  getsockname(socketFd, reinterpret_cast<sockaddr*>(&address), &length);
+  port = ntohs(address.sin_port);
+  listen(socketFd, 8);
+  return socketFd;
+}
+
 // Serves one body on 127.0.0.1 to every request, then closes the connection; with
 // no length header it looks like a live stream that ends.
 class StaticHttpServer {
  public:
   StaticHttpServer(std::string type, std::vector<uint8_t> body, bool withLength)
       : type_(std::move(type)), body_(std::move(body)), withLength_(withLength) {
-    listen_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(listen_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    getsockname(listen_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-    listen(listen_, 8);
+    listen_ = ListenOnLoopback(port_);
     if (pipe(stop_) != 0) stop_[0] = stop_[1] = -1;
     thread_ = std::thread([this] { Run(); });
   }
