@@ -1,11 +1,13 @@
 #include "playlist/JumpDialog.h"
 
 #include <QAbstractListModel>
+#include <algorithm>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
 #include <QPointer>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -81,6 +83,7 @@ JumpDialog* JumpDialog::Open(Window* owner, Playlist& playlist) {
     // A window of its own, kept above the player's windows.
     openDialog = new JumpDialog(playlist, owner ? owner->Widget() : nullptr);
   }
+  if (!openDialog->isVisible()) openDialog->PlaceBeside(owner);
   openDialog->show();
   openDialog->raise();
   openDialog->activateWindow();
@@ -90,6 +93,22 @@ JumpDialog* JumpDialog::Open(Window* owner, Playlist& playlist) {
 }
 
 JumpDialog* JumpDialog::Current() { return openDialog; }
+
+void JumpDialog::PlaceBeside(Window* owner) {
+  // Right of the player's window where the screen has room, else left of it;
+  // otherwise where the window system puts a dialog.
+  QWidget* player = owner ? owner->Widget() : nullptr;
+  const QScreen* screen = player ? player->screen() : nullptr;
+  if (!screen) return;
+  const QRect area = screen->availableGeometry();
+  const QRect at = player->frameGeometry();
+  const QSize size = frameSize().isValid() ? frameSize() : sizeHint();
+  const int gap = 8;
+  int x = at.right() + 1 + gap;
+  if (x + size.width() > area.right() + 1) x = at.left() - gap - size.width();
+  if (x < area.left()) return;
+  move(x, std::clamp(at.top(), area.top(), std::max(area.top(), area.bottom() + 1 - size.height())));
+}
 
 void JumpDialog::Refilter() {
   matches_.Filter(search_->text());

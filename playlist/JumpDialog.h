@@ -45,6 +45,7 @@ class JumpDialog : public QDialog, public PlaylistObserver {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void PlaceBeside(Window* owner);
   void Refilter();
   void Reindex();
 
