@@ -3,6 +3,7 @@
 // windows go after a drag.
 #include <QCursor>
 #include <QMenu>
+#include <QShortcut>
 
 #include "app/MainLayout.h"
 #include "app/MainWindow.h"
@@ -148,9 +149,22 @@ void MainWindow::RunCommand(int commandId) {
     case CMD_TIME_REMAINING:
       SetTimeRemaining(true);
       break;
+    case CMD_JUMP_TO_FILE:
+      JumpDialog::Open(this, playlistWindow_->GetPlaylist());
+      break;
     default:
       // "Main Window", the grayed items and the playlist editor's own commands.
       break;
+  }
+}
+
+void MainWindow::AddJumpKeys() {
+  for (Window* window : {static_cast<Window*>(this), static_cast<Window*>(equalizerWindow_.get()),
+                         static_cast<Window*>(playlistWindow_.get())}) {
+    if (!window || !window->Widget()) continue;
+    // While that window is the active one; a key grabbed as a hot key never gets here.
+    auto* key = new QShortcut(QKeySequence(Qt::Key_J), window->Widget());
+    QObject::connect(key, &QShortcut::activated, key, [this] { OnCommand(CMD_JUMP_TO_FILE); });
   }
 }
 

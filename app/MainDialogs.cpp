@@ -8,6 +8,7 @@
 #include "platform/DisplayPower.h"
 #include "platform/FileDialog.h"
 #include "platform/SessionPower.h"
+#include "platform/SleepInhibit.h"
 #include "platform/System.h"
 
 // "Buttons": the Button Setting dialog, which rewrites the bindings of the button window.
@@ -72,6 +73,8 @@ bool MainWindow::AskOpenFile(const QString& filter, QString& path) {
 void MainWindow::CloseMainWindow() { Close(); }
 
 void MainWindow::ResetIdleTimer() { Platform::ResetIdleTimer(); }
+
+void MainWindow::SetSleepInhibited(bool inhibited) { Platform::InhibitSleep(inhibited); }
 
 void MainWindow::StartTimer(int id, int periodMs) { SetTimer(id, periodMs); }
 

@@ -8,6 +8,7 @@
 #include "buttons/ButtonMapping.h"
 #include "playback/HostCallbacks.h"
 #include "platform/MessageBox.h"
+#include "platform/SleepInhibit.h"
 #include "platform/System.h"
 #include "skin/PlayerWindows.h"
 #include "playlist/PlayOrder.h"
@@ -105,8 +106,10 @@ bool MainWindow::Create(const QString& title) {
   // 19. The skin applied to the main window.
   ApplySkin();
 
-  // Files, folders and URLs dropped from the desktop; the desktop's media controllers.
+  // Files, folders and URLs dropped from the desktop; the desktop's media controllers;
+  // the J key of every player window.
   AcceptDrops(true);
+  AddJumpKeys();
   media_ = std::make_unique<MediaBridge>(*this);
   media_->Start();
   return true;
@@ -239,8 +242,9 @@ void MainWindow::OnClose() {
   // 1. The equalizer and playlist editor windows save their options (and the playlist).
   equalizerWindow_->Send(MSG_CLOSE);
   playlistWindow_->Send(MSG_CLOSE);
-  // 2. Every plug-in is shut down and released.
+  // 2. Every plug-in is shut down and released; the session may sleep again.
   if (pluginManager_) pluginManager_->UnloadAll();
+  Platform::InhibitSleep(false);
   // 3. The task bar is shown again.
   Platform::ShellFullScreen(this, Platform::SHELL_SHOW_TASKBAR);
   // 4. The main window's options.

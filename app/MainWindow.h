@@ -101,6 +101,7 @@ class MainWindow : public MovableWindow, public PlaybackHost {
   void ToggleScreen() override;
   void PowerOff() override;
   void ResetIdleTimer() override;
+  void SetSleepInhibited(bool inhibited) override;
 
  protected:
   intptr_t OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
@@ -149,6 +150,7 @@ class MainWindow : public MovableWindow, public PlaybackHost {
   void ToggleWindow(int toggleId);
   void FlipToggle(int toggleId);
   void SnapAndCarryAfterDrag();
+  void AddJumpKeys();
   void TimerMessageTick();
 
   // The places the dialogs and device functions of the player fill (MainDialogs.cpp).

@@ -72,6 +72,8 @@ std::unique_ptr<QMenu> BuildPopupMenu(const QString& programName, const MenuStat
   AddOptions(menu.get(), state, packages);
   AddScale(menu.get());
   AddSkins(menu.get(), packages);
+  // After the designed items, so "&Option" and "Skins" keep their places.
+  Item(menu.get(), QStringLiteral("Jump to file...\tJ"), CMD_JUMP_TO_FILE);
   menu->addSeparator();
   Item(menu.get(), QStringLiteral("&Exit"), CMD_EXIT);
   return menu;

@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "playlist/JumpDialog.h"
 #include "skin/SkinPackages.h"
 
 class QMenu;
@@ -31,6 +32,7 @@ enum MenuCommand : int {
   CMD_SHUFFLE = 32807,
   CMD_REPEAT = 32808,
   CMD_SPEED = 32837,
+  CMD_JUMP_TO_FILE = kJumpToFileCommand,  // our own, with an id outside the designed ones
   CMD_EXIT = 65535,
   // Sent by other windows: previous, play, pause, stop, next.
   CMD_REMOTE_PREVIOUS = 40044,

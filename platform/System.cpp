@@ -152,6 +152,17 @@ int Utf8SequenceLength(const unsigned char* p, const unsigned char* end) {
 }
 }  // namespace
 
+bool IsValidUtf8(QByteArrayView bytes) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const auto* end = p + bytes.size();
+  while (p < end) {
+    const int n = Utf8SequenceLength(p, end);
+    if (n == 0) return false;
+    p += n;
+  }
+  return true;
+}
+
 QString DecodeText(const QByteArray& bytes) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
   const auto* end = p + bytes.size();

@@ -64,6 +64,8 @@ uint32_t Random();
 // Text files are UTF-8; a byte sequence that is not valid UTF-8 (an old file in a
 // legacy code page) is decoded as Latin-1 instead of being lost.
 QString DecodeText(const QByteArray& bytes);
+// Whether bytes are UTF-8 throughout (no overlong forms, surrogates or cut sequences).
+bool IsValidUtf8(QByteArrayView bytes);
 
 // Calls handler on the UI thread when the process receives SIGTERM, SIGINT or SIGHUP,
 // so that a logout or Ctrl-C closes the program like its own close command.

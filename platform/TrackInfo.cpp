@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <mutex>
 
+#include "platform/LegacyText.h"
 #include "platform/System.h"
 #include "platform/TrackInfoReader.h"
 
@@ -35,11 +36,24 @@ int Number(const char* value) {
   return ok && n > 0 && n <= INT32_MAX ? int(n) : -1;
 }
 
+// What the reader reports, with the tag values kept as bytes until the whole
+// file's tags can be decoded together.
+struct Reading {
+  TrackInfo& info;
+  std::vector<QByteArray> values;
+};
+
+// Formats whose tags are ID3, where a tag in a legacy code page often claims Latin-1.
+bool HasId3Tags(const QString& format) { return format == "mp3" || format == "aac"; }
+
 void Field(void* context, const char* key, const char* value) {
-  auto& info = *static_cast<TrackInfo*>(context);
+  auto& reading = *static_cast<Reading*>(context);
+  TrackInfo& info = reading.info;
   const QByteArray k(key);
-  if (k.startsWith("tag:")) info.tags.emplace_back(QString::fromUtf8(k.mid(4)), QString::fromUtf8(value));
-  else if (k == "format") info.format = QString::fromUtf8(value);
+  if (k.startsWith("tag:")) {
+    info.tags.emplace_back(QString::fromUtf8(k.mid(4)), QString());
+    reading.values.emplace_back(value);
+  } else if (k == "format") info.format = QString::fromUtf8(value);
   else if (k == "codec") info.codec = QString::fromUtf8(value);
   else if (k == "length_ms") info.lengthMs = Number(value);
   else if (k == "bit_rate") info.bitRate = Number(value);
@@ -69,6 +83,10 @@ bool ReadTrackInfo(const QString& path, TrackInfo& info) {
   const TarnelloReadTrackInfoFunction read = LoadReader();
   if (!read) return false;
   const QByteArray encoded = QFile::encodeName(path);
-  return read(encoded.constData(), &Field, &info) != 0;
+  Reading reading{info, {}};
+  const bool ok = read(encoded.constData(), &Field, &reading) != 0;
+  const std::vector<QString> texts = LegacyText::DecodeTags(reading.values, HasId3Tags(info.format));
+  for (size_t i = 0; i < texts.size() && i < info.tags.size(); ++i) info.tags[i].second = texts[i];
+  return ok;
 }
 }  // namespace Platform

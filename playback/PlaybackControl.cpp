@@ -41,7 +41,16 @@ PlaybackControl::PlaybackControl(PluginManager& plugins, PlaybackHost& host, Ski
                                  SkinSlider& balance, SkinSlider& position)
     : plugins_(plugins), host_(host), volumeSlider_(volume), balanceSlider_(balance), positionSlider_(position) {}
 
+PlaybackControl::AwakeScope::~AwakeScope() {
+  if (--control_.awakeDepth_ > 0) return;
+  const bool awake = control_.playing_ && !control_.paused_ && !control_.ended_;
+  if (awake == control_.awake_) return;
+  control_.awake_ = awake;
+  control_.host_.SetSleepInhibited(awake);
+}
+
 bool PlaybackControl::PlayPath(const QString& path) {
+  const AwakeScope awake(*this);
   StopPlay();
   if (plugins_.PlayFile(path) != 0) return false;
   const EqualizerState eq = host_.GetEqualizer();
@@ -49,6 +58,7 @@ bool PlaybackControl::PlayPath(const QString& path) {
   plugins_.ApplyVolume(volumeSlider_.GetPosition());
   plugins_.ApplySpeed(speed_);
   playing_ = true;
+  paused_ = ended_ = false;
   RestartTimer(host_, TIMER_TIME_DISPLAY, 200);
   RestartTimer(host_, TIMER_POSITION, 500);
   RestartTimer(host_, TIMER_AB_LOOP, 300);
@@ -56,6 +66,7 @@ bool PlaybackControl::PlayPath(const QString& path) {
 }
 
 bool PlaybackControl::PlayRow(int row) {
+  const AwakeScope awake(*this);
   // A row that does not exist has no path to play; the track playing now goes on.
   if (!playlist_ || row < 0 || row >= playlist_->GetCount()) return false;
   if (!PlayPath(playlist_->GetPath(row))) return false;
@@ -65,6 +76,8 @@ bool PlaybackControl::PlayRow(int row) {
 }
 
 void PlaybackControl::StopPlay() {
+  const AwakeScope awake(*this);
+  paused_ = false;
   if (playing_) {
     // The plug-in may still report the end of the track just stopped.
     stoppedByUser_ = true;
@@ -80,8 +93,10 @@ void PlaybackControl::StopPlay() {
 }
 
 void PlaybackControl::PlayCommand() {
+  const AwakeScope awake(*this);
   if (plugins_.IsPlaybackPaused() != 0) {
     plugins_.ResumePlayback();
+    paused_ = false;
     return;
   }
   if (!playlist_) return;
@@ -100,14 +115,18 @@ void PlaybackControl::PlayCommand() {
 }
 
 void PlaybackControl::PauseCommand() {
+  const AwakeScope awake(*this);
   if (plugins_.IsPlaybackPaused() != 0) {
     plugins_.ResumePlayback();
+    paused_ = false;
   } else {
     plugins_.PausePlayback();
+    paused_ = playing_;
   }
 }
 
 void PlaybackControl::PreviousCommand() {
+  const AwakeScope awake(*this);
   PlayOrder* order = ThePlayOrder();
   if (!order || !playlist_) return;
   const int row = order->Previous();
@@ -117,6 +136,7 @@ void PlaybackControl::PreviousCommand() {
 }
 
 void PlaybackControl::NextCommand() {
+  const AwakeScope awake(*this);
   PlayOrder* order = ThePlayOrder();
   if (!order || !playlist_) return;
   const int row = order->Next();
@@ -127,6 +147,7 @@ void PlaybackControl::NextCommand() {
 }
 
 void PlaybackControl::OpenCommand() {
+  const AwakeScope awake(*this);
   // Without rows to hold the file there is nothing to open it into.
   if (!playlist_) return;
   QString path;
@@ -140,13 +161,19 @@ void PlaybackControl::OpenCommand() {
 }
 
 int PlaybackControl::TrackEnded() {
+  const AwakeScope awake(*this);
   // One end report after a stop belongs to the stopped track, whichever it is.
-  if (!stoppedByUser_) NextCommand();
+  // Otherwise the track has ended; a next row that plays starts afresh.
+  if (!stoppedByUser_) {
+    ended_ = true;
+    NextCommand();
+  }
   stoppedByUser_ = false;
   return 0;
 }
 
 int PlaybackControl::RowRequest(int row) {
+  const AwakeScope awake(*this);
   if (PlayOrder* order = ThePlayOrder()) order->SetCurrent(row);
   return PlayRow(row) ? 1 : 0;
 }
@@ -186,15 +213,18 @@ int PlaybackControl::SliderSet(int sliderId) {
 }
 
 int PlaybackControl::RunFunction(int number) {
+  const AwakeScope awake(*this);
   switch (number) {
     case 0: PlayCommand(); break;
     case 1:
       if (plugins_.IsPlaybackPaused() != 0) {
         plugins_.ResumePlayback();
+        paused_ = false;
       } else if (plugins_.PlayPositionMs() <= 0) {
         PlayCommand();
       } else {
         plugins_.PausePlayback();
+        paused_ = playing_;
       }
       break;
     case 2: StopPlay(); break;

@@ -64,6 +64,9 @@ class PlaybackHost {
   virtual void PowerOff() = 0;
   // Keeps the system from blanking or suspending while a track plays.
   virtual void ResetIdleTimer() = 0;
+  // Holds (true) or lets go of (false) the session's idle-sleep inhibitor: held
+  // while a track plays, never while paused, stopped or after the last track ended.
+  virtual void SetSleepInhibited(bool inhibited) { (void)inhibited; }
 };
 
 // The transport of the player: starting rows and files, stop, pause, previous,
@@ -109,6 +112,8 @@ class PlaybackControl {
   void OnTimer(int timerId);
 
   bool IsPlaying() const { return playing_; }
+  // A track is playing, not paused and not ended: the session should stay awake.
+  bool KeepsAwake() const { return awake_; }
   bool IsStoppedByUser() const { return stoppedByUser_; }
   int LoopA() const { return loopA_; }
   int LoopB() const { return loopB_; }
@@ -117,6 +122,20 @@ class PlaybackControl {
   const VolumeOptions& Volume() const { return volume_; }
 
  private:
+  // Tells the host once, at the end of the outermost operation, when whether the
+  // session should stay awake has changed; a new track replacing the old one
+  // (a stop and a start inside one operation) tells it nothing.
+  class AwakeScope {
+   public:
+    explicit AwakeScope(PlaybackControl& control) : control_(control) { ++control_.awakeDepth_; }
+    ~AwakeScope();
+    AwakeScope(const AwakeScope&) = delete;
+    AwakeScope& operator=(const AwakeScope&) = delete;
+
+   private:
+    PlaybackControl& control_;
+  };
+
   void VolumeStep(bool up);
   void SpeedStep(int function);
   void LoopStep();
@@ -132,6 +151,10 @@ class PlaybackControl {
 
   bool playing_ = false;
   bool stoppedByUser_ = false;
+  bool paused_ = false;  // paused by a command of ours, so no query of the plug-in is needed
+  bool ended_ = false;   // the last track ended by itself and nothing followed
+  bool awake_ = false;   // what the host was last told
+  int awakeDepth_ = 0;
   int loopA_ = -1;
   int loopB_ = -1;
   float speed_ = 1.0f;

@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include "platform/LegacyText.h"
 #include "platform/MessageBox.h"
 #include "platform/System.h"
 #include "settings/SafeFile.h"
@@ -49,9 +50,10 @@ bool PlaylistFile::ReadM3u(const QString& path, Window* owner) {
   // decoding line by line reads the same text as decoding the whole file.
   QByteArray buffer(kMaxLineBytes + 2, Qt::Uninitialized);
   QByteArrayView bytes;
+  LegacyTextDecoder decoder(&file);
   while (entries.size() < kMaxEntries && file.pos() < kMaxReadBytes && ReadLine(file, buffer, bytes)) {
     if (!CanMatter(bytes, headerSeen)) continue;
-    const QString text = Platform::DecodeText(bytes.toByteArray());
+    const QString text = decoder.Decode(bytes);
     ParseLine(text, pending, headerSeen, owner);
   }
   if (entries.size() < kMaxEntries) Flush(pending);

@@ -13,8 +13,9 @@ struct PlaylistFileEntry {
 
 // The entries of an M3U file, in file order. Lives only while a file is read or
 // written; the Playlist rows are the lasting copy. Files are UTF-8 with '\n' line
-// ends; a '\r' before the '\n' is dropped, and bytes that are not valid UTF-8 are
-// read as Latin-1 so an old file in a legacy code page keeps its entries.
+// ends; a '\r' before the '\n' is dropped, and a line that is not valid UTF-8 is
+// read in the legacy code page detected in such lines (Latin-1 when none fits), so
+// an old file keeps its entries and their texts.
 //
 // Reading is bounded, so any file found on a disk loads in bounded memory: a path
 // or title longer than kMaxTextLength characters (a line longer than kMaxLineBytes)

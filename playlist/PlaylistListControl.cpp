@@ -127,11 +127,16 @@ void PlaylistListControl::OnStylusUp(Point) {
   ReleaseCapture();
 }
 
+bool RequestRowPlay(Playlist& playlist, int row) {
+  Window* main = PlayerWindows::Main();
+  if (!main || main->Send(MSG_PLAY_ROW, uintptr_t(row)) == 0) return false;
+  playlist.SetCurrentRow(row);
+  return true;
+}
+
 void PlaylistListControl::OnStylusDoubleClick(Point client) {
   const int row = RowAt(client);
-  if (row < 0) return;
-  Window* main = PlayerWindows::Main();
-  if (main && main->Send(MSG_PLAY_ROW, uintptr_t(row)) != 0) playlist_.SetCurrentRow(row);
+  if (row >= 0) RequestRowPlay(playlist_, row);
 }
 
 void PlaylistListControl::OnWheel(int notches) { ScrollTo(topRow_ - 3 * notches); }

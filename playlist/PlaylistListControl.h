@@ -4,6 +4,10 @@
 
 class Playlist;
 
+// What a double tap on a row does: asks the main window to play the row
+// (MSG_PLAY_ROW) and, when it started, makes it the editor's current row.
+bool RequestRowPlay(Playlist& playlist, int row);
+
 // The playlist editor's list: one line of display text per row, drawn by the
 // control itself so that only the visible rows cost anything, however long the
 // list. Single selection; the current row's text and the selected row's

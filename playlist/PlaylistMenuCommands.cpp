@@ -11,6 +11,7 @@
 #include "playlist/AddFolder.h"
 #include "playlist/FileInfoDialog.h"
 #include "playlist/HtmlPlaylist.h"
+#include "playlist/JumpDialog.h"
 #include "playlist/ListCommands.h"
 #include "playlist/PlaylistEditorWindow.h"
 #include "playlist/PlaylistStorage.h"
@@ -35,6 +36,7 @@ bool PlaylistEditorWindow::RunListCommand(int commandId) {
     case CMD_PLAYLIST_ENTRY: EditSelectedEntry(); break;
     case CMD_HTML_PLAYLIST: HtmlPlaylistCommand(); break;
     case CMD_READ_INFO: ReadInfoOfSelected(); break;
+    case kJumpToFileCommand: JumpDialog::Open(this, playlist); break;
     default: return false;
   }
   return true;

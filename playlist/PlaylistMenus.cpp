@@ -3,6 +3,8 @@
 #include <QMenu>
 #include <initializer_list>
 
+#include "playlist/JumpDialog.h"
+
 namespace {
 std::unique_ptr<QMenu> Menu(const char* title, int firstCommand, std::initializer_list<const char*> items) {
   auto menu = std::make_unique<QMenu>();
@@ -24,7 +26,11 @@ std::unique_ptr<QMenu> BuildPlaylistMenu(int index) {
     case 4:
       return Menu("FileInf", 32821, {"File Info", "Playlist entry"});
     case 5:
-      return Menu("MiscOpts", 32823, {"Generate HTML playlist", "Read extended info on selection"});
+    {
+      auto menu = Menu("MiscOpts", 32823, {"Generate HTML playlist", "Read extended info on selection"});
+      menu->addAction(QStringLiteral("Jump to file...\tJ"))->setData(kJumpToFileCommand);
+      return menu;
+    }
     default:
       return nullptr;
   }

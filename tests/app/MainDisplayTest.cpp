@@ -147,7 +147,7 @@ TEST(PopupMenu, ItemsTopToBottomWithChecksAndGrayedItems) {
   std::vector<SkinPackage> packages{{"Blue", "/s/Blue.qsk", 42797}, {"Red", "/s/Red.qsk", 42798}};
   const auto menu = BuildPopupMenu("Tarnello", state, packages);
   const std::vector<Entry> top = Entries(menu.get());
-  ASSERT_EQ(top.size(), 13u);
+  ASSERT_EQ(top.size(), 14u);  // with "Jump to file..." before the last separator
   EXPECT_EQ(top[0].command, CMD_ABOUT);
   EXPECT_EQ(top[1].command, -1);
   EXPECT_EQ(top[2].text, "Main Window");
@@ -163,7 +163,7 @@ TEST(PopupMenu, ItemsTopToBottomWithChecksAndGrayedItems) {
   EXPECT_EQ(top[8].text, "&Option");
   EXPECT_EQ(top[9].text, "Scale");
   EXPECT_EQ(top[10].text, "Skins");
-  EXPECT_EQ(top[12].command, CMD_EXIT);
+  EXPECT_EQ(top[13].command, CMD_EXIT);
 
   const std::vector<Entry> option = Entries(Submenu(menu.get(), 8));
   ASSERT_EQ(option.size(), 15u);

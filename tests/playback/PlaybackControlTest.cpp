@@ -49,6 +49,7 @@ class RecordingHost : public PlaybackHost {
   void ToggleScreen() override { events.append("screen"); }
   void PowerOff() override { events.append("power"); }
   void ResetIdleTimer() override { ++idleResets; }
+  void SetSleepInhibited(bool inhibited) override { sleepInhibited.push_back(inhibited); }
 
   bool Running(int id) const { return timers.count(id) != 0; }
 
@@ -67,6 +68,7 @@ class RecordingHost : public PlaybackHost {
   EqualizerState equalizer;
   QStringList events;
   int idleResets = 0;
+  std::vector<bool> sleepInhibited;
 };
 
 class PlaybackControlTest : public ::testing::Test {
@@ -267,6 +269,75 @@ TEST_F(PlaybackControlTest, TheEndOfTheLastRowWithoutRepeatKeepsPlayingUntilStop
   control->PlayCommand();
   EXPECT_EQ(Played(), QStringList({"playFile /m/b.tst -> 0"}));
   EXPECT_EQ(playlist.GetCurrentRow(), 1);
+}
+
+TEST_F(PlaybackControlTest, TheSessionIsKeptAwakeOnlyWhileATrackIsHeard) {
+  using Held = std::vector<bool>;
+  AddRows({"/m/a.tst", "/m/b.tst", "/m/c.xyz"});
+  ASSERT_EQ(control->RowRequest(0), 1);
+  EXPECT_EQ(host.sleepInhibited, Held{true});
+  // A new track replaces the old one inside one command: nothing is let go meanwhile.
+  control->NextCommand();
+  ASSERT_EQ(playlist.GetCurrentRow(), 1);
+  EXPECT_EQ(host.sleepInhibited, Held{true});
+
+  // Pause and resume, by the buttons, the Play button and the button functions.
+  control->PauseCommand();
+  control->PauseCommand();
+  control->RunFunction(3);
+  control->PlayCommand();
+  plugins->SeekToMs(5000);
+  control->RunFunction(1);
+  control->RunFunction(1);
+  EXPECT_EQ(host.sleepInhibited, (Held{true, false, true, false, true, false, true}));
+  EXPECT_TRUE(control->KeepsAwake());
+
+  // Paused, then stopped: let go once.
+  control->PauseCommand();
+  control->StopPlay();
+  EXPECT_EQ(host.sleepInhibited.size(), 8u);
+  EXPECT_FALSE(control->KeepsAwake());
+
+  // The end of a track with a next row keeps it; the end of the list lets it go,
+  // although playback counts as running until Stop or Play.
+  ASSERT_EQ(control->RowRequest(0), 1);
+  control->TrackEnded();  // the stopped track's late report: swallowed
+  EXPECT_TRUE(control->KeepsAwake());
+  control->TrackEnded();
+  EXPECT_EQ(playlist.GetCurrentRow(), 1);
+  EXPECT_TRUE(control->KeepsAwake());
+  control->TrackEnded();  // the next row is not playable
+  EXPECT_FALSE(control->KeepsAwake());
+  ASSERT_EQ(control->RowRequest(1), 1);
+  order.SetCurrent(2);
+  control->NextCommand();  // nothing after the last row: the track plays on
+  EXPECT_TRUE(control->KeepsAwake());
+  Control("play", "-1");
+  EXPECT_EQ(control->RowRequest(0), 0);
+  EXPECT_FALSE(control->KeepsAwake());
+
+  // Never two at once: every call changes what is held.
+  ASSERT_FALSE(host.sleepInhibited.empty());
+  EXPECT_TRUE(host.sleepInhibited.front());
+  for (size_t i = 1; i < host.sleepInhibited.size(); ++i) EXPECT_NE(host.sleepInhibited[i], host.sleepInhibited[i - 1]);
+  EXPECT_FALSE(host.sleepInhibited.back());
+}
+
+TEST_F(PlaybackControlTest, TheEndOfTheListLetsTheSessionSleepAndPlayWakesIt) {
+  AddRows({"/m/a.tst", "/m/b.tst"});
+  ASSERT_EQ(control->RowRequest(1), 1);
+  control->TrackEnded();
+  EXPECT_TRUE(control->IsPlaying());
+  EXPECT_FALSE(control->KeepsAwake());
+  EXPECT_EQ(host.sleepInhibited, (std::vector<bool>{true, false}));
+  // A late end report after a stop belongs to the stopped track and changes nothing.
+  control->PlayCommand();
+  EXPECT_TRUE(control->KeepsAwake());
+  control->NextCommand();
+  EXPECT_TRUE(control->KeepsAwake());
+  control->StopPlay();
+  control->TrackEnded();
+  EXPECT_EQ(host.sleepInhibited, (std::vector<bool>{true, false, true, false}));
 }
 
 TEST_F(PlaybackControlTest, PreviousAndNextWhileIdleOnlyMoveTheMarkedRow) {

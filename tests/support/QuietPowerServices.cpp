@@ -2,10 +2,13 @@
 
 #include "platform/DisplayPower.h"
 #include "platform/SessionPower.h"
+#include "platform/SleepInhibit.h"
 
 namespace {
-class QuietPower : public DisplayPowerService, public SessionPowerService {
+class QuietPower : public DisplayPowerService, public SessionPowerService, public SleepInhibitService {
  public:
+  void SetInhibited(bool inhibited) override { held = inhibited; }
+  bool IsInhibited() const override { return held; }
   bool IsScreenOn() override { return on; }
   void ScreenOn() override { on = true; }
   void ScreenOff() override { on = false; }
@@ -13,6 +16,7 @@ class QuietPower : public DisplayPowerService, public SessionPowerService {
 
  private:
   bool on = true;
+  bool held = false;
 };
 }  // namespace
 
@@ -20,4 +24,5 @@ void InstallQuietPowerServices() {
   static QuietPower quiet;
   SetDisplayPowerService(&quiet);
   SetSessionPowerService(&quiet);
+  SetSleepInhibitService(&quiet);
 }
