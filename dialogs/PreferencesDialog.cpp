@@ -42,7 +42,7 @@ constexpr int kDialogHeight = 106 + 14;
 PreferencesDialog::PreferencesDialog(QString pluginFolder, QWidget* parent)
     : QDialog(parent), pluginFolder_(std::move(pluginFolder)), tree_(new QTreeWidget(this)),
       close_(new QPushButton(QStringLiteral("Close"), this)),
-      wholeList_(new QCheckBox(QStringLiteral("Whole list"), this)) {
+      wholeList_(new QCheckBox(QStringLiteral("&Whole list"), this)) {
   setWindowTitle(QStringLiteral("Tarnello Preferences"));
   setModal(true);
   const DialogUnits units(this);

@@ -12,7 +12,14 @@ struct DesktopDensity {
 };
 
 // The signals of the primary screen and the environment; call with the
-// application object created.
+// application object created. The physical figure is the higher of Qt's (the
+// outputs' sizes) and the X server's screen size.
 DesktopDensity ReadDesktopDensity();
+
+// Skins are drawn in device pixels: Qt must not scale the windows on its own.
+// Call before the application object exists: QT_SCALE_FACTOR is taken out of
+// the environment and kept as a signal of the desktop's density for the
+// player's own scale.
+void TakeQtScaleFactor();
 
 }  // namespace Platform

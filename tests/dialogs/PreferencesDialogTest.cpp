@@ -231,7 +231,7 @@ TEST_F(PreferencesDialogTest, WholeListBoxSitsUnderCloseAndComesBackFromTheRun) 
   InputPluginsPage* page = ShowInputPage(dialog);
   ASSERT_NE(page, nullptr);
   QCheckBox* box = dialog.WholeListBox();
-  EXPECT_EQ(box->text(), "Whole list");
+  EXPECT_EQ(box->text(), "&Whole list");
   EXPECT_TRUE(box->isVisible());
   // Under the Close button, inside the dialog, and never under a page.
   const QRect area = box->geometry();

@@ -4,9 +4,10 @@ import os
 import re
 import shutil
 import subprocess
+import time
 import unittest
 
-from harness import Player
+from harness import Player, click_screen
 
 SOURCE = os.path.join(os.path.dirname(__file__), "../..")
 SHIPPED = os.path.join(SOURCE, "resources/firststart/tarnello.txt")
@@ -102,6 +103,34 @@ class KilledSaves(unittest.TestCase):
             for name in others:
                 self.assertTrue(p.exists(name), name)
             self.assertEqual(0, p.close())
+
+
+class WholeListBox(unittest.TestCase):
+    def test_the_preferences_box_is_written_at_exit_and_only_then(self):
+        with Player(files={"tarnello.txt": options(Volume=77)}) as p:
+            p.start()
+            self.assertEqual(0, p.close())
+            self.assertIsNone(value(p.read("tarnello.txt"), "WholeList"))  # a designed file keeps its keys
+
+            p.start()
+            def windows():
+                return len(p.xdotool("search", "--onlyvisible", "--name", ".*", check=False).split())
+            before = windows()
+            x, y, _, _ = p.geometry()
+            click_screen(p, x + 9, y + 6)  # the menu button
+            p.wait_for(lambda: windows() > before, timeout=5)
+            for key in ("o", "Return"):
+                time.sleep(0.2)
+                p.key(key)
+            dialog = p.find_window("Tarnello Preferences", timeout=10)
+            p.xdotool("windowactivate", "--sync", dialog, check=False)
+            p.key("alt+w")
+            time.sleep(0.2)
+            p.key("Return")
+            p.wait_for(lambda: not p.xdotool("search", "--onlyvisible", "--name", "^Tarnello Preferences$",
+                                             check=False).split(), timeout=10)
+            self.assertEqual(0, p.close())
+            self.assertEqual("1", value(p.read("tarnello.txt"), "WholeList"))
 
 
 class FirstStartOnADenseDesktop(unittest.TestCase):
