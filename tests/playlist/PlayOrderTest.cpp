@@ -258,7 +258,7 @@ TEST(PlayOrderWholeList, ShufflePlaysEveryRowOncePerRoundWithOneDrawEach) {
       order.SetRepeat(true);
     }
   }
-  // The rows beyond the designed limit are drawn as often as the others.
+  // The rows beyond the 255-row limit are drawn as often as the others.
   EXPECT_EQ(random.draws, 2 * kBigList);
   EXPECT_GE(order.Next(), 0);  // repeat starts a third round
   EXPECT_EQ(order.HistoryLength(), 1);

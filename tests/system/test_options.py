@@ -110,7 +110,7 @@ class WholeListBox(unittest.TestCase):
         with Player(files={"tarnello.txt": options(Volume=77)}) as p:
             p.start()
             self.assertEqual(0, p.close())
-            self.assertIsNone(value(p.read("tarnello.txt"), "WholeList"))  # a designed file keeps its keys
+            self.assertIsNone(value(p.read("tarnello.txt"), "WholeList"))  # a file without the key gets none
 
             p.start()
             def windows():
