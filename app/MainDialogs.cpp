@@ -10,6 +10,8 @@
 #include "platform/SessionPower.h"
 #include "platform/SleepInhibit.h"
 #include "platform/System.h"
+#include "playlist/PlayOrder.h"
+#include "playlist/Playlist.h"
 
 // "Buttons": the Button Setting dialog, which rewrites the bindings of the button window.
 void MainWindow::ButtonSettingDialog() {
@@ -36,7 +38,16 @@ void MainWindow::VolumeDialog() {
 }
 
 // "Preferences...": the preferences window with its plug-in page.
-void MainWindow::PreferencesWindow() { RunPreferences(this, *pluginManager_); }
+// Its "Whole list" box switches the play order between every row and the first 255.
+void MainWindow::PreferencesWindow() {
+  PlayOrder* order = ThePlayOrder();
+  bool wholeList = order && order->GetWholeList();
+  RunPreferences(this, *pluginManager_, wholeList);
+  if (order && wholeList != order->GetWholeList()) {
+    const Playlist* playlist = GetPlaylist();
+    order->SetWholeList(wholeList, playlist ? playlist->GetCount() : 0);
+  }
+}
 
 // The program-name item: the about box.
 void MainWindow::AboutBox() { ShowAboutBox(this); }

@@ -2,16 +2,20 @@
 
 #include <QCoreApplication>
 
+#include "app/FirstStart.h"
 #include "app/MainLayout.h"
 #include "app/MediaBridge.h"
 #include "app/PlayerOptions.h"
 #include "buttons/ButtonMapping.h"
 #include "playback/HostCallbacks.h"
+#include "platform/DesktopDensity.h"
 #include "platform/MessageBox.h"
 #include "platform/SleepInhibit.h"
 #include "platform/System.h"
-#include "skin/PlayerWindows.h"
 #include "playlist/PlayOrder.h"
+#include "playlist/PlaylistSession.h"
+#include "settings/SafeFile.h"
+#include "skin/PlayerWindows.h"
 
 using namespace MainLayout;
 using PlayerOptions::ReadInt;
@@ -21,9 +25,9 @@ namespace {
 const QString kTitleText = QStringLiteral(" Tarnello v1.0 Beta");
 // 1 when the time display counts down the rest of the track.
 const char* const kTimeRemainingKey = "TimeRemaining";
+// 1 when Next, Previous, repeat and shuffle cover every row, not only the first 255.
+const char* const kWholeListKey = "WholeList";
 
-// A scale that would make the windows vanish or explode is taken as 100.
-int UsableScale(int scale) { return scale <= 0 || scale > 400 ? 100 : scale; }
 }  // namespace
 
 MainWindow::MainWindow()
@@ -69,8 +73,11 @@ bool MainWindow::Create(const QString& title) {
   skin_ = std::make_unique<SkinSet>(data + "Skins/Temporary");
   if (!skin_->Load(skin_->Folder())) ShowMessageBox(this, "Load Fail!");
 
-  // 5. The settings store.
+  // 5. The settings store. Temporaries of a save that was killed go first.
+  RemoveStaleTemporaries(data + PlayerOptions::kFileName);
+  RemoveStaleTemporaries(data + PlaylistSession::kDefaultPlaylist);
   if (!settings_->LoadFromFile(data + PlayerOptions::kFileName)) ShowMessageBox(this, "Option read fail!");
+  FirstStart::FitShippedOptions(*settings_, FirstStart::IsHighDensity(Platform::ReadDesktopDensity()));
 
   // 6. The skinned child controls and text panels.
   CreateControls();
@@ -90,7 +97,7 @@ bool MainWindow::Create(const QString& title) {
   CreateSecondaryWindows();
 
   // 13. The scale of all three windows.
-  const int scale = UsableScale(ReadInt(*settings_, "Scale", 100));
+  const int scale = Options::NearestScale(ReadInt(*settings_, "Scale", 100));
   SetScale(scale);
   equalizerWindow_->SetScale(scale);
   playlistWindow_->SetScale(scale);
@@ -171,14 +178,16 @@ void MainWindow::CreateSecondaryWindows() {
 }
 
 void MainWindow::ReadPlacement() {
-  const int x = ReadInt(*settings_, "Main_x", 0);
-  const int y = ReadInt(*settings_, "Main_y", 26);
-  const int width = ReadInt(*settings_, "Main_width", 275);
-  const int height = ReadInt(*settings_, "Main_height", 116);
+  // The scale gives the window its size; until then it is kept within the desktop.
+  const int x = Options::BoundCoordinate(ReadInt(*settings_, "Main_x", 0));
+  const int y = Options::BoundCoordinate(ReadInt(*settings_, "Main_y", 26));
+  const int width = Options::BoundSize(ReadInt(*settings_, "Main_width", 275), 1, DesktopWidth());
+  const int height = Options::BoundSize(ReadInt(*settings_, "Main_height", 116), 1, DesktopHeight());
   MoveWindow(Rect::FromSize(x, y, width, height), true);
 }
 
 void MainWindow::ReadToggles() {
+  if (PlayOrder* order = ThePlayOrder()) order->SetWholeList(ReadInt(*settings_, kWholeListKey, 0) != 0, 0);
   repeatToggle_.SetState(ReadInt(*settings_, "Repeat", 0) > 0 ? 1 : 0);
   if (PlayOrder* order = ThePlayOrder()) order->SetRepeat(repeatToggle_.GetState());
   shuffleToggle_.SetState(ReadInt(*settings_, "Shuffle", 0) > 0 ? 1 : 0);
@@ -219,6 +228,9 @@ void MainWindow::WriteOptions() {
   QString ignored;
   if (timeRemaining_ || s.GetString(PlayerOptions::kSection, kTimeRemainingKey, {}, ignored))
     WriteInt(s, kTimeRemainingKey, timeRemaining_ ? 1 : 0);
+  const bool wholeList = ThePlayOrder() && ThePlayOrder()->GetWholeList();
+  if (wholeList || s.GetString(PlayerOptions::kSection, kWholeListKey, {}, ignored))
+    WriteInt(s, kWholeListKey, wholeList ? 1 : 0);
   const VolumeOptions& v = playback_->Volume();
   WriteInt(s, "UseStartVol", v.useStartVolume);
   WriteInt(s, "UseEndVol", v.useEndVolume);
@@ -249,10 +261,20 @@ void MainWindow::OnClose() {
   Platform::ShellFullScreen(this, Platform::SHELL_SHOW_TASKBAR);
   // 4. The main window's options.
   WriteOptions();
-  // 5. The store goes to disk, once; a failure is not reported.
-  settings_->SaveToFile(Platform::DataFolder() + PlayerOptions::kFileName);
+  // 5. The store goes to disk, once. The old files stay when a save fails (a
+  // full disk, a read-only folder); the user hears of it once.
+  const bool optionsSaved = settings_->SaveToFile(Platform::DataFolder() + PlayerOptions::kFileName);
+  ReportUnsavedFiles(optionsSaved, playlistWindow_->PlaylistSaved());
   // 6. The window goes away, which ends the message loop.
   Destroy();
+}
+
+void MainWindow::ReportUnsavedFiles(bool optionsSaved, bool playlistSaved) {
+  if (optionsSaved && playlistSaved) return;
+  const char* what = !optionsSaved && !playlistSaved ? "The options and the playlist"
+                     : !optionsSaved                 ? "The options"
+                                                     : "The playlist";
+  ShowMessageBox(this, QStringLiteral("%1 could not be saved.").arg(QLatin1String(what)));
 }
 
 void MainWindow::OnDestroy() {

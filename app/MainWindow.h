@@ -128,6 +128,8 @@ class MainWindow : public MovableWindow, public PlaybackHost {
   void ReadToggles();
   void ReadOptions();
   void WriteOptions();
+  // One message box when the options, the playlist or both could not be written at exit.
+  void ReportUnsavedFiles(bool optionsSaved, bool playlistSaved);
 
   // Display (MainDisplay.cpp).
   void PlaceControls();

@@ -1,10 +1,13 @@
 #include <QApplication>
 
 #include "app/PlayerApp.h"
+#include "platform/DesktopDensity.h"
 
 int main(int argc, char** argv) {
   // Skins are drawn in device pixels: one skin pixel is one screen pixel at scale 100.
   if (qEnvironmentVariableIsEmpty("QT_ENABLE_HIGHDPI_SCALING")) qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+  // Unless the user chose Qt's scaling, QT_SCALE_FACTOR only tells the player's own scale.
+  if (qgetenv("QT_ENABLE_HIGHDPI_SCALING") == "0") Platform::TakeQtScaleFactor();
   QApplication application(argc, argv);
   // The last window closing must not end the program: the main window's close
   // handler saves everything first and ends the loop itself.

@@ -29,9 +29,11 @@ bool RunSpeedDialog(Window* owner, int& position) {
   return true;
 }
 
-void RunPreferences(Window* owner, const PluginManager& plugins) {
+void RunPreferences(Window* owner, const PluginManager& plugins, bool& wholeList) {
   PreferencesDialog dialog(plugins.Folder(), ParentOf(owner));
+  dialog.SetWholeList(wholeList);
   dialog.exec();
+  wholeList = dialog.WholeList();
 }
 
 void ShowAboutBox(Window* owner) {

@@ -1,5 +1,6 @@
 #include "dialogs/PreferencesDialog.h"
 
+#include <QCheckBox>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -34,15 +35,18 @@ constexpr std::array<TreeEntry, 17> kTree{{
     {"General Purpose", "Plug-ins"},
 }};
 constexpr std::array<const char*, 5> kExpandOrder{"Bookmarks", "Skins", "Plug-ins", "Options", "Setup"};
+// A strip below the Close button holds the "Whole list" box.
+constexpr int kDialogHeight = 106 + 14;
 }  // namespace
 
 PreferencesDialog::PreferencesDialog(QString pluginFolder, QWidget* parent)
     : QDialog(parent), pluginFolder_(std::move(pluginFolder)), tree_(new QTreeWidget(this)),
-      close_(new QPushButton(QStringLiteral("Close"), this)) {
+      close_(new QPushButton(QStringLiteral("Close"), this)),
+      wholeList_(new QCheckBox(QStringLiteral("&Whole list"), this)) {
   setWindowTitle(QStringLiteral("Tarnello Preferences"));
   setModal(true);
   const DialogUnits units(this);
-  setFixedSize(units.X(135), units.Y(106));
+  setFixedSize(units.X(135), units.Y(kDialogHeight));
 
   tree_->setHeaderHidden(true);
   tree_->setColumnCount(1);
@@ -71,7 +75,14 @@ PreferencesDialog::PreferencesDialog(QString pluginFolder, QWidget* parent)
   units.Place(close_, 7, 85, 55, 14);
   close_->setDefault(true);
   connect(close_, &QPushButton::clicked, this, &QDialog::accept);
+
+  units.Place(wholeList_, 7, 103, 55, 12);
+  wholeList_->setToolTip(
+      QStringLiteral("Next, Previous, repeat and shuffle cover every row of the playlist, not only the first 255."));
 }
+
+void PreferencesDialog::SetWholeList(bool on) { wholeList_->setChecked(on); }
+bool PreferencesDialog::WholeList() const { return wholeList_->isChecked(); }
 
 // A page still shown is destroyed with the dialog, by its own object.
 PreferencesDialog::~PreferencesDialog() { page_.reset(); }

@@ -35,10 +35,11 @@ bool EqualizerWindow::Create(SkinSet& skin, PluginManager& plugins, SettingsFile
   settings_ = &settings;
   if (!CreateTopLevel(QStringLiteral("Equalizer"), Rect{}, kWindowId, owner, false)) return false;
   CreateControls();
-  const int x = ReadInt(settings, "EQ_x", 0);
-  const int y = ReadInt(settings, "EQ_y", 100);
-  const int width = ReadInt(settings, "EQ_width", 275);
-  const int height = ReadInt(settings, "EQ_height", 116);
+  // The scale gives the window its size; until then it is kept within the desktop.
+  const int x = Options::BoundCoordinate(ReadInt(settings, "EQ_x", 0));
+  const int y = Options::BoundCoordinate(ReadInt(settings, "EQ_y", 100));
+  const int width = Options::BoundSize(ReadInt(settings, "EQ_width", 275), 1, DesktopWidth());
+  const int height = Options::BoundSize(ReadInt(settings, "EQ_height", 116), 1, DesktopHeight());
   MoveWindow(Rect::FromSize(x, y, width, height), true);
   ReadOptions();
   ApplySkin();

@@ -366,6 +366,16 @@ int Window::ScreenHeight() {
   return s ? s->geometry().height() : 0;
 }
 
+int Window::DesktopWidth() {
+  const QScreen* s = QGuiApplication::primaryScreen();
+  return s ? s->virtualGeometry().width() : 0;
+}
+
+int Window::DesktopHeight() {
+  const QScreen* s = QGuiApplication::primaryScreen();
+  return s ? s->virtualGeometry().height() : 0;
+}
+
 intptr_t Window::OnMessage(uint32_t, uintptr_t, intptr_t) { return 0; }
 void Window::OnCommand(int) {}
 void Window::OnTimer(int) {}

@@ -84,6 +84,9 @@ class Window {
 
   static int ScreenWidth();
   static int ScreenHeight();
+  // The extent of the whole desktop, every screen together; 0 without a screen.
+  static int DesktopWidth();
+  static int DesktopHeight();
 
  protected:
   // Every message that is not one of the typed handlers below arrives here.

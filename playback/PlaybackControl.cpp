@@ -288,17 +288,21 @@ void PlaybackControl::OnTimer(int timerId) {
 }
 
 void PlaybackControl::VolumeStep(bool up) {
-  int v = 0;
+  // Summed wide: a step near the integer limit saturates instead of wrapping
+  // round to the other end of the range.
+  const long long position = volumeSlider_.GetPosition();
+  long long v = 0;
   if (up) {
-    v = volumeSlider_.GetPosition() + volume_.volumeUpStep;
+    v = position + volume_.volumeUpStep;
     if (v >= kVolumeMax) v = kVolumeMax;
   } else {
-    v = volumeSlider_.GetPosition() - volume_.volumeDownStep;
+    v = position - volume_.volumeDownStep;
     if (v <= 0) v = 0;
   }
-  volumeSlider_.SetPosition(v);
-  plugins_.ApplyVolume(v);
-  host_.ShowMessage(VolumeText(v), true);
+  const int volume = int(std::clamp<long long>(v, INT_MIN, INT_MAX));
+  volumeSlider_.SetPosition(volume);
+  plugins_.ApplyVolume(volume);
+  host_.ShowMessage(VolumeText(volume), true);
 }
 
 void PlaybackControl::SpeedStep(int function) {

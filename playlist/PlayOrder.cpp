@@ -13,6 +13,7 @@ void PublishPlayOrder(PlayOrder* order) { publishedPlayOrder = order; }
 
 PlayOrder::PlayOrder(int itemCount, RandomSource random)
     : random_(random ? std::move(random) : RandomSource(&Platform::Random)) {
+  history_.reserve(kHistorySlots);
   Reset(itemCount);
 }
 
@@ -24,27 +25,24 @@ void PlayOrder::Reset(int itemCount) {
 }
 
 bool PlayOrder::ItemAdded() {
-  if (itemCount_ >= kMaxItems) return false;
+  if (itemCount_ >= kMaxItems && !wholeList_) return false;
   ++itemCount_;
   return true;
 }
 
 void PlayOrder::ItemRemoved(int index) {
   const int length = HistoryLength();
-  auto end = history_.begin() + length;
-  auto slot = std::find(history_.begin(), end, index);
-  if (slot != end) {
+  auto slot = std::find(history_.begin(), history_.end(), index);
+  if (slot != history_.end()) {
     // Keep the walk back through the history on the entry it stands at: without
     // this, removing a later entry would make the next Next read before the
     // first slot once the history is shorter than the steps taken back.
     if (int(slot - history_.begin()) > length - backSteps_ - 1) --backSteps_;
-    std::move(slot + 1, end, slot);
-    *(end - 1) = -1;
-    --end;
+    history_.erase(slot);
   }
   if (itemCount_ > 0) --itemCount_;
-  for (auto it = history_.begin(); it != end; ++it) {
-    if (*it > index) --*it;
+  for (int32_t& value : history_) {
+    if (value > index) --value;
   }
   if (current_ == index) {
     current_ = -1;
@@ -71,6 +69,7 @@ void PlayOrder::ItemsSwapped(int a, int b) {
 
 int PlayOrder::PickRandom() {
   if (itemCount_ <= 0) return -1;
+  if (wholeList_) return PickUnplayed();
   const int length = HistoryLength();
   for (;;) {
     const int r = int(random_() % uint32_t(itemCount_));
@@ -132,25 +131,43 @@ void PlayOrder::SetShuffle(bool on) {
   if (on && current_ >= 0) AppendHistory(current_);
 }
 
-int PlayOrder::HistoryLength() const {
-  return int(std::find(history_.begin(), history_.end(), -1) - history_.begin());
+// One draw, whatever the list's length: the r-th of the rows not yet played.
+// Drawing until an unplayed row comes up would take thousands of draws, each
+// searching the history, near the end of a round of a long list.
+int PlayOrder::PickUnplayed() {
+  std::vector<char> played(size_t(itemCount_), 0);
+  int unplayed = itemCount_;
+  for (int32_t row : history_) {
+    if (row >= 0 && row < itemCount_ && !played[size_t(row)]) {
+      played[size_t(row)] = 1;
+      --unplayed;
+    }
+  }
+  if (unplayed <= 0) return -1;
+  uint32_t r = random_() % uint32_t(unplayed);
+  for (int row = 0; row < itemCount_; ++row) {
+    if (played[size_t(row)]) continue;
+    if (r == 0) return row;
+    --r;
+  }
+  return -1;
 }
 
-void PlayOrder::ClearHistory() { history_.fill(-1); }
+void PlayOrder::SetWholeList(bool on, int rowCount) {
+  wholeList_ = on;
+  itemCount_ = on ? std::max(rowCount, 0) : std::clamp(rowCount, 0, int(kMaxItems));
+  SetShuffle(shuffle_);
+}
+
+void PlayOrder::ClearHistory() { history_.clear(); }
 
 void PlayOrder::AppendHistory(int index) {
-  int length = HistoryLength();
   // Only rows swapped in from beyond the limit can fill every slot; the oldest
   // entry then makes room, so the history stays terminated by an empty slot.
-  if (length >= kHistorySlots - 1) {
-    std::move(history_.begin() + 1, history_.end(), history_.begin());
-    history_[kHistorySlots - 1] = -1;
-    length = HistoryLength();
-  }
-  history_[length] = index;
+  if (!wholeList_ && HistoryLength() >= kHistorySlots - 1) history_.erase(history_.begin());
+  history_.push_back(index);
 }
 
 bool PlayOrder::InHistory(int index) const {
-  const auto end = history_.begin() + HistoryLength();
-  return std::find(history_.begin(), end, index) != end;
+  return std::find(history_.begin(), history_.end(), index) != history_.end();
 }

@@ -69,10 +69,12 @@ bool PlaylistEditorWindow::Create(SkinSet& skin, PluginManager& plugins, Setting
   CreateButtons();
   list_ = std::make_unique<PlaylistListControl>(session_->GetPlaylist());
   list_->Create(this);
-  const int x = ReadInt(settings, "PL_x", 0);
-  const int y = ReadInt(settings, "PL_y", 100);
-  const int width = ReadInt(settings, "PL_width", 275);
-  const int height = ReadInt(settings, "PL_height", 100);
+  // No bigger than the desktop (a huge size would allocate its pixels); the
+  // minimum follows once the scale is known (SetScale).
+  const int x = Options::BoundCoordinate(ReadInt(settings, "PL_x", 0));
+  const int y = Options::BoundCoordinate(ReadInt(settings, "PL_y", 100));
+  const int width = Options::BoundSize(ReadInt(settings, "PL_width", 275), 1, DesktopWidth());
+  const int height = Options::BoundSize(ReadInt(settings, "PL_height", 100), 1, DesktopHeight());
   MoveWindow(Rect::FromSize(x, y, width, height), true);
   PlaceControls();
   session_->Load(commandLine, settings, this);
@@ -129,6 +131,13 @@ void PlaylistEditorWindow::SetScale(int scale) {
   scale_ = scale;
   rubberBand_ = {-1, -1, -1, -1};
   if (list_) list_->SetScale(scale);
+  // Never smaller than a resize may make it: a stored height of 1 would leave
+  // nothing to grab.
+  const Rect r = GetWindowRect();
+  if (r.Width() < MinimumWidth() || r.Height() < MinimumHeight()) {
+    MoveWindow(Rect::FromSize(r.left, r.top, std::max(r.Width(), MinimumWidth()),
+                              std::max(r.Height(), MinimumHeight())), true);
+  }
   Invalidate(true);
   PlaceControls();
 }
@@ -366,7 +375,7 @@ void PlaylistEditorWindow::OnClose() {
     WriteInt(s, "PL_width", r.Width());
     WriteInt(s, "PL_height", r.Height());
     // "Resume", then the rows into "tarnello.m3u".
-    session_->Save(s);
+    playlistSaved_ = session_->Save(s);
     settings_ = nullptr;
   }
   MovableWindow::OnClose();

@@ -43,7 +43,8 @@ class PlaylistEditorWindow : public MovableWindow {
   SkinButton& Button(int id);
   bool IsGroupOpen(int groupId) const;
 
-  // The scale with the window's size kept (start-up), or with the size following.
+  // The scale with the window's size kept (start-up; raised to the minimum when
+  // smaller), or with the size following.
   void SetScale(int scale);
   void ChangeScale(int scale);
   int GetScale() const { return scale_; }
@@ -58,6 +59,8 @@ class PlaylistEditorWindow : public MovableWindow {
   // their subfolders for the plug-ins' file types) and URLs, appended; the first
   // new row, or -1 when none was added.
   int AddItems(const QStringList& items);
+  // False once the close could not write "tarnello.m3u".
+  bool PlaylistSaved() const { return playlistSaved_; }
   // An entry of the editor's menus (32814 to 32824); false for another id.
   bool RunListCommand(int commandId);
 
@@ -116,6 +119,7 @@ class PlaylistEditorWindow : public MovableWindow {
   std::unique_ptr<PlaylistListControl> list_;
   int scale_ = 100;
   bool resizing_ = false;
+  bool playlistSaved_ = true;
   Rect resizeStart_;      // the window's rectangle when the grip was pressed
   Point resizePoint_;     // the press, in screen coordinates
   Rect rubberBand_{-1, -1, -1, -1};

@@ -4,8 +4,12 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <QDir>
+#include <QRegularExpression>
 
 namespace {
 bool WriteAll(int fd, const char* data, qsizetype size) {
@@ -47,6 +51,9 @@ bool ReplaceFileSafely(const QString& path, const QByteArray& bytes) {
   QByteArray temporary = target + ".XXXXXX";
   const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
   if (fd < 0) return false;
+  // Locked while it is written, so a start-up tidying stale temporaries never
+  // takes the one a running player is still writing.
+  ::flock(fd, LOCK_EX | LOCK_NB);
   bool written = WriteAll(fd, bytes.constData(), bytes.size()) && ::fchmod(fd, TargetMode(target)) == 0 &&
                  ::fsync(fd) == 0;
   written = ::close(fd) == 0 && written;
@@ -58,4 +65,35 @@ bool ReplaceFileSafely(const QString& path, const QByteArray& bytes) {
   // refuse) leaves it there all the same.
   SyncFolder(target);
   return true;
+}
+
+namespace {
+// A temporary of ReplaceFileSafely for this name: regular, ours, and no writer
+// holds it (a killed writer's lock goes with the process).
+bool IsStaleTemporary(const QByteArray& path) {
+  const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat info;
+  const bool stale = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::getuid() &&
+                     ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+  ::close(fd);
+  return stale;
+}
+}  // namespace
+
+int RemoveStaleTemporaries(const QString& path) {
+  const QFileInfo info(path);
+  const QFileInfo target(info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath());
+  // Exactly the name and the six letters or digits mkostemp puts after it.
+  static const QRegularExpression kSuffix(QStringLiteral("^\\.[A-Za-z0-9]{6}$"));
+  const QString name = target.fileName();
+  if (name.isEmpty()) return 0;
+  const QDir folder = target.absoluteDir();
+  int removed = 0;
+  for (const QString& entry : folder.entryList({name + QStringLiteral(".??????")}, QDir::Files | QDir::Hidden | QDir::System)) {
+    if (!entry.startsWith(name) || !kSuffix.match(QStringView(entry).mid(name.size())).hasMatch()) continue;
+    const QByteArray full = QFile::encodeName(folder.filePath(entry));
+    if (IsStaleTemporary(full) && ::unlink(full.constData()) == 0) ++removed;
+  }
+  return removed;
 }

@@ -9,3 +9,9 @@
 // the old one; the folder is flushed too, so the rename itself lasts. False when
 // any step fails; the temporary file is then removed and the old file is untouched.
 bool ReplaceFileSafely(const QString& path, const QByteArray& bytes);
+
+// Removes what ReplaceFileSafely left beside the file at path when the process
+// was killed while writing it: files named like the file followed by '.' and six
+// letters or digits, regular, owned by this user and not being written now.
+// Nothing else is touched. Returns the number of files removed.
+int RemoveStaleTemporaries(const QString& path);

@@ -48,28 +48,26 @@ int SettingsFile::LoadFromFile(const QString& path, qint64 maxBytes) {
   const QByteArray bytes = ReadAtMost(file, maxBytes + 1);
   if (bytes.size() > maxBytes) return 0;
   const QString text = Platform::DecodeText(bytes);
+  // Every line is kept whole, however long: a line cut in two would come back
+  // as two lines, the second a key or a header of its own. The file's size
+  // bounds the lines.
   for (QStringView line : QStringView(text).split('\n')) {
-    // A physical line longer than the read buffer arrives as several lines.
-    while (!line.isEmpty()) {
-      qsizetype n = std::min<qsizetype>(line.size(), kMaxLineLength);
-      if (n < line.size() && line[n - 1].isHighSurrogate()) --n;  // never split a character
-      // Carriage returns at a line's end are line-end bytes, never text: the
-      // file would not give them back once the line is written again.
-      QStringView piece = line.left(n);
-      while (piece.endsWith('\r')) piece.chop(1);
-      if (!piece.isEmpty()) lines_.append(piece.toString());
-      line = line.mid(n);
-    }
+    // Carriage returns at a line's end are line-end bytes, never text: the
+    // file would not give them back once the line is written again.
+    while (line.endsWith('\r')) line.chop(1);
+    if (!line.isEmpty()) lines_.append(line.toString());
   }
   return 1;
 }
 
-int SettingsFile::SaveToFile(const QString& path) const {
+int SettingsFile::SaveToFile(const QString& path, qint64 maxBytes) const {
   QByteArray bytes;
   for (const QString& line : lines_) {
     bytes += line.toUtf8();
     bytes += '\n';
   }
+  // A file the next start would refuse to read is never written: the old one stays.
+  if (bytes.size() > maxBytes) return 0;
   return ReplaceFileSafely(path, bytes) ? 1 : 0;
 }
 
@@ -90,7 +88,10 @@ int SettingsFile::GetString(const QString& section, const QString& key, const QS
 
 int SettingsFile::WriteString(const QString& section, const QString& key, const QString& value) {
   if (key.isNull() || value.isNull()) return 0;
-  const QString entry = key + '=' + value;
+  // One line stays one line: a line break in a value (a pasted URL, say) would
+  // otherwise add lines of its choosing to the file.
+  QString entry = key + '=' + value;
+  entry.replace('\r', ' ').replace('\n', ' ');
   bool inSection = false;
   bool sectionFound = false;
   for (qsizetype i = 0; i < lines_.size(); ++i) {
@@ -107,7 +108,10 @@ int SettingsFile::WriteString(const QString& section, const QString& key, const 
       return 1;
     }
   }
-  if (!sectionFound) lines_.append('[' + section + ']');
+  if (!sectionFound) {
+    QString header = '[' + section + ']';
+    lines_.append(header.replace('\r', ' ').replace('\n', ' '));
+  }
   lines_.append(entry);
   return 1;
 }

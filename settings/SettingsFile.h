@@ -15,13 +15,14 @@ class SettingsFile {
   // options is that big: such a file is refused rather than read into memory),
   // else 1; appends the file's lines.
   int LoadFromFile(const QString& path, qint64 maxBytes = kMaxFileBytes);
-  // 0 when the file cannot be written, else 1. The old file is replaced only once
-  // the new one is complete, so a failed write never loses it.
-  int SaveToFile(const QString& path) const;
+  // 0 when the file cannot be written, or would be larger than maxBytes (so it
+  // could not be loaded again), else 1. The old file is replaced only once the
+  // new one is complete, so a failed write never loses it.
+  int SaveToFile(const QString& path, qint64 maxBytes = kMaxFileBytes) const;
 
   // 1 and the value when the key is found in the section, else 0 and the default.
   int GetString(const QString& section, const QString& key, const QString& defaultValue, QString& value) const;
-  // 0 when key or value is null, else 1.
+  // 0 when key or value is null, else 1. Line breaks in either become blanks.
   int WriteString(const QString& section, const QString& key, const QString& value);
   // Non-header lines of the section's first occurrence; -1 when the section is absent.
   int CountKeys(const QString& section) const;
@@ -32,8 +33,6 @@ class SettingsFile {
 
   const QStringList& Lines() const { return lines_; }
 
-  // Physical lines longer than this are split; the remainder becomes the next line.
-  static constexpr int kMaxLineLength = 511;
   static constexpr qint64 kMaxFileBytes = 4 * 1024 * 1024;
 
  private:

@@ -33,6 +33,10 @@ string(REGEX MATCH "^\\[tarnello\\]\nEQ_Visible=1\nEQ_x=0\nEQ_y=142\n.*\nPL_Visi
 if(NOT head)
   message(FATAL_ERROR "the first-start options do not start as the player writes them:\n${options}")
 endif()
+# Long playlists play through, and the options are fitted to the desktop once.
+if(NOT options MATCHES "\nWholeList=1\n" OR NOT options MATCHES "\nFirstStart=1\n")
+  message(FATAL_ERROR "the first-start options lack WholeList=1 or FirstStart=1:\n${options}")
+endif()
 if(options MATCHES "\r")
   message(FATAL_ERROR "the first-start options have CR line ends")
 endif()

@@ -111,13 +111,19 @@ TEST_F(MainWindowTest, FitToScreenUses88AndGoesBelowTheTaskBar) {
   EXPECT_EQ(w.GetWindowRect(), Rect::FromSize(0, 26, 242, 102));
 }
 
-TEST_F(MainWindowTest, UnusableScalesAreTakenAs100) {
-  for (const char* scale : {"0", "-5", "401", "abc"}) {
+TEST_F(MainWindowTest, ScalesThatAreNoneAreTakenAs100AndOthersAsTheNearestDrawnOne) {
+  for (const char* scale : {"0", "-5", "abc", "120"}) {
     TestMainWindow& w = Start(QByteArray("Scale=") + scale + "\n");
     EXPECT_EQ(w.GetScale(), 100) << scale;
     EXPECT_EQ(w.GetWindowRect().Width(), 275) << scale;
   }
-  EXPECT_EQ(Start("Scale=400\n").GetScale(), 400);
+  for (const char* scale : {"1", "49"}) {
+    TestMainWindow& w = Start(QByteArray("Scale=") + scale + "\n");
+    EXPECT_EQ(w.GetScale(), 50) << scale;
+    EXPECT_EQ(w.GetWindowRect(), Rect::FromSize(0, 26, 138, 58)) << scale;
+  }
+  EXPECT_EQ(Start("Scale=400\n").GetScale(), 200);
+  EXPECT_EQ(Start("Scale=2147483647\n").GetWindowRect().Width(), 550);
 }
 
 TEST_F(MainWindowTest, OptionsReachTheirControlsAndAreWrittenBack) {

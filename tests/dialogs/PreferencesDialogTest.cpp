@@ -1,6 +1,8 @@
 #include <dlfcn.h>
 
 #include <QDir>
+#include <QApplication>
+#include <QCheckBox>
 #include <QFile>
 #include <QGroupBox>
 #include <QListWidget>
@@ -8,10 +10,12 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <gtest/gtest.h>
 
+#include "dialogs/Dialogs.h"
 #include "dialogs/PreferencesDialog.h"
 #include "playback/PluginManager.h"
 #include "support/RecordingMessageBoxes.h"
@@ -219,6 +223,41 @@ TEST_F(PreferencesDialogTest, ConfigureAndAboutReachTheSelectedPluginWithThePage
   QTest::mouseClick(page->AboutButton(), Qt::LeftButton);
   EXPECT_EQ(Log().size(), 2);
   EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(PreferencesDialogTest, WholeListBoxSitsUnderCloseAndComesBackFromTheRun) {
+  Copy(TEST_PLUGIN, "a.so");
+  PreferencesDialog dialog(pluginDir, nullptr);
+  InputPluginsPage* page = ShowInputPage(dialog);
+  ASSERT_NE(page, nullptr);
+  QCheckBox* box = dialog.WholeListBox();
+  EXPECT_EQ(box->text(), "&Whole list");
+  EXPECT_TRUE(box->isVisible());
+  // Under the Close button, inside the dialog, and never under a page.
+  const QRect area = box->geometry();
+  EXPECT_GT(area.top(), dialog.CloseButton()->geometry().bottom());
+  EXPECT_LE(area.bottom(), dialog.height());
+  EXPECT_FALSE(area.intersects(page->Widget()->geometry()));
+  EXPECT_GE(area.width(), box->sizeHint().width()) << "the text is cut";
+  dialog.SetWholeList(true);
+  EXPECT_TRUE(dialog.WholeList());
+  QTest::mouseClick(box, Qt::LeftButton);
+  EXPECT_FALSE(dialog.WholeList());
+  dialog.hide();
+
+  // Through the main window's entry point: what the user ticks comes back.
+  PluginManager plugins(nullptr, pluginDir);
+  for (const bool start : {false, true}) {
+    bool wholeList = start;
+    QTimer::singleShot(0, [] {
+      auto* shown = dynamic_cast<PreferencesDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(shown, nullptr);
+      QTest::mouseClick(shown->WholeListBox(), Qt::LeftButton);
+      QTest::mouseClick(shown->CloseButton(), Qt::LeftButton);
+    });
+    RunPreferences(nullptr, plugins, wholeList);
+    EXPECT_EQ(wholeList, !start);
+  }
 }
 
 TEST(InputPluginsPageLines, SortIgnoringCaseAndCutTheFileName) {

@@ -432,6 +432,22 @@ TEST_F(PlaybackControlTest, VolumeStepsClampTowardsTheirEndAndShowAnArmedPercent
   EXPECT_EQ(Log(), QStringList({"applyVolume 255", "applyVolume 0", "applyVolume 128"}));
 }
 
+TEST_F(PlaybackControlTest, HugeVolumeStepsSaturateInsteadOfWrappingRound) {
+  ASSERT_TRUE(control->PlayPath("/m/a.tst"));
+  ClearLog();
+  control->Volume().volumeUpStep = 2147483647;
+  control->Volume().volumeDownStep = 2147483647;
+  volume.SetPosition(100);
+  control->RunFunction(8);
+  EXPECT_EQ(volume.GetPosition(), 255);
+  control->RunFunction(9);
+  EXPECT_EQ(volume.GetPosition(), 0);
+  volume.SetPosition(0);
+  control->RunFunction(8);
+  EXPECT_EQ(volume.GetPosition(), 255);
+  EXPECT_EQ(Log(), QStringList({"applyVolume 255", "applyVolume 0", "applyVolume 255"}));
+}
+
 TEST_F(PlaybackControlTest, DraggingVolumeAndBalanceAppliesAndShowsUnarmedThenReleaseRestores) {
   ASSERT_TRUE(control->PlayPath("/m/a.tst"));
   ClearLog();

@@ -207,3 +207,123 @@ TEST(PlayOrder, SwappingRowsSwapsThemInHistoryAndCurrent) {
   order.ItemsSwapped(7, 7);
   EXPECT_EQ(order.GetCurrent(), 4);
 }
+
+namespace {
+constexpr int kBigList = 2000;
+
+// A play order that heard of kBigList rows, as the playlist tells it of each.
+PlayOrder BigOrder(CountingRandom& random, bool wholeList) {
+  PlayOrder order = MakeOrder(0, random);
+  order.SetWholeList(wholeList, 0);
+  for (int i = 0; i < kBigList; ++i) order.ItemAdded();
+  return order;
+}
+}  // namespace
+
+TEST(PlayOrderWholeList, SequentialOrderReachesTheLastRowAndWrapsWithRepeat) {
+  CountingRandom random;
+  PlayOrder order = BigOrder(random, true);
+  EXPECT_EQ(order.GetItemCount(), kBigList);
+  int last = -1;
+  for (int i = 0; i < kBigList; ++i) {
+    const int row = order.Next();
+    ASSERT_EQ(row, i);
+    last = row;
+  }
+  EXPECT_EQ(last, kBigList - 1);
+  EXPECT_EQ(order.Next(), -1);
+  order.SetRepeat(true);
+  EXPECT_EQ(order.Next(), 0);
+  EXPECT_EQ(order.Previous(), kBigList - 1);
+  EXPECT_EQ(order.Previous(), kBigList - 2);
+  EXPECT_EQ(random.draws, 0);
+}
+
+TEST(PlayOrderWholeList, ShufflePlaysEveryRowOncePerRoundWithOneDrawEach) {
+  CountingRandom random;
+  PlayOrder order = BigOrder(random, true);
+  order.SetShuffle(true);
+  for (int round = 0; round < 2; ++round) {
+    std::vector<bool> played(kBigList, false);
+    for (int i = 0; i < kBigList; ++i) {
+      const int row = order.Next();
+      ASSERT_GE(row, 0);
+      ASSERT_LT(row, kBigList);
+      ASSERT_FALSE(played[size_t(row)]) << "row " << row << " twice in round " << round;
+      played[size_t(row)] = true;
+    }
+    EXPECT_EQ(order.HistoryLength(), kBigList);
+    if (round == 0) {
+      EXPECT_EQ(order.Next(), -1);  // without repeat the round ends the shuffle
+      order.SetRepeat(true);
+    }
+  }
+  // The rows beyond the 255-row limit are drawn as often as the others.
+  EXPECT_EQ(random.draws, 2 * kBigList);
+  EXPECT_GE(order.Next(), 0);  // repeat starts a third round
+  EXPECT_EQ(order.HistoryLength(), 1);
+}
+
+TEST(PlayOrderWholeList, PreviousWalksBackThroughTheWholeHistoryAndNextRetracesIt) {
+  CountingRandom random;
+  PlayOrder order = BigOrder(random, true);
+  order.SetShuffle(true);
+  std::vector<int> history;
+  for (int i = 0; i < 600; ++i) history.push_back(order.Next());
+  const int draws = random.draws;
+  for (int i = 598; i >= 0; --i) ASSERT_EQ(order.Previous(), history[size_t(i)]) << i;
+  EXPECT_EQ(order.Previous(), -1);
+  EXPECT_EQ(order.GetBackSteps(), 599);
+  for (int i = 1; i < 600; ++i) ASSERT_EQ(order.Next(), history[size_t(i)]) << i;
+  EXPECT_EQ(random.draws, draws);
+  // Removing a row deep in the history keeps the walk on its entries.
+  order.ItemRemoved(history[300]);
+  EXPECT_EQ(order.HistoryLength(), 599);
+  EXPECT_EQ(order.GetItemCount(), kBigList - 1);
+  const int expected = history[299] > history[300] ? history[299] - 1 : history[299];
+  for (int i = 0; i < 299; ++i) order.Previous();
+  EXPECT_EQ(order.GetCurrent(), expected);
+}
+
+TEST(PlayOrderWholeList, WithoutTheModeTheFirst255RowsAreAllThatPlay) {
+  CountingRandom random;
+  PlayOrder order = BigOrder(random, false);
+  EXPECT_EQ(order.GetItemCount(), PlayOrder::kMaxItems);
+  order.SetShuffle(true);
+  std::set<int> played;
+  for (int i = 0; i < 255; ++i) played.insert(order.Next());
+  EXPECT_EQ(played.size(), 255u);
+  EXPECT_LT(*played.rbegin(), 255);
+  EXPECT_EQ(order.Next(), -1);
+  order.SetShuffle(false);
+  order.SetCurrent(254);
+  EXPECT_EQ(order.Next(), -1);
+}
+
+TEST(PlayOrderWholeList, SwitchingTheModeFollowsThePlaylistAndDropsTheHistory) {
+  CountingRandom random;
+  PlayOrder order = BigOrder(random, false);
+  order.SetShuffle(true);
+  order.SetCurrent(100);
+  order.SetWholeList(true, kBigList);
+  EXPECT_EQ(order.GetItemCount(), kBigList);
+  // The track playing now opens the history, as when shuffle is switched on.
+  ASSERT_EQ(order.HistoryLength(), 1);
+  EXPECT_EQ(order.HistoryAt(0), 100);
+  for (int i = 0; i < 500; ++i) order.Next();
+  order.Previous();
+  order.SetCurrent(1500);
+  order.SetWholeList(false, kBigList);
+  EXPECT_EQ(order.GetItemCount(), PlayOrder::kMaxItems);
+  EXPECT_EQ(order.GetBackSteps(), 0);
+  EXPECT_EQ(order.HistoryLength(), 1);
+  for (int i = 0; i < 200; ++i) {
+    const int row = order.Next();
+    ASSERT_GE(row, 0);
+    ASSERT_LT(row, PlayOrder::kMaxItems);
+  }
+  EXPECT_FALSE(order.ItemAdded());
+  order.SetWholeList(true, 3);
+  EXPECT_TRUE(order.ItemAdded());
+  EXPECT_EQ(order.GetItemCount(), 4);
+}

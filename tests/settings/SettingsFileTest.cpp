@@ -110,17 +110,20 @@ TEST_F(SettingsFileTest, RoundTripDropsOnlyEmptyLines) {
   EXPECT_EQ("ü", Get(s, "X", "über"));
 }
 
-TEST_F(SettingsFileTest, LongLinesSplitAt511AndLongValuesStayWhole) {
-  const QString value300 = QString(300, 'v');
-  const QByteArray longLine = QByteArray(511, 'a') + QByteArray(100, 'b');
-  SettingsFile s = Loaded("[t]\nK=" + value300.toUtf8() + "\n" + longLine + "\n" + QByteArray(511, 'c') + "\n");
-  EXPECT_EQ(value300, Get(s, "t", "K"));
-  ASSERT_EQ(5, s.Lines().size());
-  EXPECT_EQ(QString(511, 'a'), s.Lines()[2]);
-  EXPECT_EQ(QString(100, 'b'), s.Lines()[3]);
-  EXPECT_EQ(QString(511, 'c'), s.Lines()[4]);  // exactly 511: no empty remainder line
-  s.WriteString("t", "K", value300 + "x");
-  EXPECT_EQ(value300 + "x", Get(s, "t", "K"));
+TEST_F(SettingsFileTest, LongLinesStayWholeThroughLoadAndSave) {
+  // Cut at 511 characters, the end of this line would become a key line of its own.
+  const QString value = QString(505, 'v') + "Volume=0";
+  const QByteArray text = "[t]\nFile1=" + value.toUtf8() + "\n" + QByteArray(5000, 'c') + "\nK=1\n";
+  SettingsFile s = Loaded(text);
+  ASSERT_EQ(4, s.Lines().size());
+  EXPECT_EQ(value, Get(s, "t", "File1"));
+  EXPECT_EQ("1", Get(s, "t", "K"));
+  EXPECT_EQ("dflt", Get(s, "t", "Volume"));
+  const QString path = dir.filePath("again.txt");
+  ASSERT_EQ(1, s.SaveToFile(path));
+  EXPECT_EQ(text, Read(path));
+  s.WriteString("t", "File1", value + "x");
+  EXPECT_EQ(value + "x", Get(s, "t", "File1"));
 }
 
 TEST_F(SettingsFileTest, InvalidUtf8IsKeptAsLatin1) {
@@ -160,16 +163,51 @@ TEST(ParseDecimal, BehavesLikeAtoi) {
 }
 }  // namespace
 
-TEST_F(SettingsFileTest, CarriageReturnsEndingALineOrAPieceAreDroppedSoASaveReadsBackTheSame) {
-  // "\r\r\n" and a 511-character piece ending in '\r' would lose their '\r' at the
-  // next load; they are dropped at the first one, so load, save, load agree.
+TEST_F(SettingsFileTest, CarriageReturnsEndingALineAreDroppedSoASaveReadsBackTheSame) {
+  // "\r\r\n" would lose its '\r's at the next load; they are dropped at the first
+  // one, so load, save, load agree. A '\r' inside a line is text and stays.
   SettingsFile s = Loaded("[t]\r\r\nA=1\r\r\n\r\n" + QByteArray(510, 'x') + "\ryz\n");
-  EXPECT_EQ(QStringList({"[t]", "A=1", QString(510, 'x'), "yz"}), s.Lines());
+  EXPECT_EQ(QStringList({"[t]", "A=1", QString(510, 'x') + "\ryz"}), s.Lines());
   const QString path = dir.filePath("again.txt");
   ASSERT_EQ(1, s.SaveToFile(path));
   SettingsFile again;
   ASSERT_EQ(1, again.LoadFromFile(path));
   EXPECT_EQ(s.Lines(), again.Lines());
+}
+
+TEST_F(SettingsFileTest, LineBreaksInWrittenTextNeverAddLines) {
+  SettingsFile s = Loaded("[tarnello]\nA=1\n");
+  ASSERT_EQ(1, s.WriteString("tarnello", "URL", "http://x/\nVolume=0\r\nK=2"));
+  ASSERT_EQ(1, s.WriteString("new\nsection", "B", "2"));
+  const QString path = dir.filePath("again.txt");
+  ASSERT_EQ(1, s.SaveToFile(path));
+  SettingsFile again;
+  ASSERT_EQ(1, again.LoadFromFile(path));
+  EXPECT_EQ(s.Lines(), again.Lines());
+  EXPECT_EQ(5, again.Lines().size());
+  EXPECT_EQ("dflt", Get(again, "tarnello", "Volume"));
+  EXPECT_EQ("http://x/ Volume=0  K=2", Get(again, "tarnello", "URL"));
+  EXPECT_EQ("2", Get(again, "new section", "B"));
+}
+
+TEST_F(SettingsFileTest, ASaveThatWouldPassTheSizeLimitKeepsTheOldFile) {
+  // Just under the limit as read, past it once written: Latin-1 letters take
+  // two bytes each in UTF-8. The next start would refuse such a file.
+  QByteArray latin1 = "[t]\nName=";
+  latin1 += QByteArray(int(SettingsFile::kMaxFileBytes) - latin1.size() - 1 - 100, 'a');
+  latin1 += QByteArray(100, '\xe9');
+  latin1 += '\n';
+  ASSERT_EQ(SettingsFile::kMaxFileBytes, latin1.size());
+  SettingsFile s = Loaded(latin1);
+  const QString path = Write(latin1);
+  EXPECT_EQ(0, s.SaveToFile(path));
+  EXPECT_EQ(latin1, Read(path));
+  EXPECT_EQ(QStringList{"settings.txt"}, QDir(dir.path()).entryList(QDir::Files));
+  // Within the limit the same store is written, and reads back.
+  s.WriteString("t", "Name", "short");
+  EXPECT_EQ(1, s.SaveToFile(path));
+  EXPECT_EQ(QByteArray("[t]\nName=short\n"), Read(path));
+  EXPECT_EQ(0, s.SaveToFile(path, 10));  // the limit can be given
 }
 
 TEST_F(SettingsFileTest, AFileBeyondTheSizeLimitIsRefusedUnread) {

@@ -13,6 +13,7 @@
 #include <functional>
 #include <random>
 #include <sched.h>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -196,4 +197,55 @@ TEST_F(StateFiles, ReplacingKeepsTheModeAndWritesThroughALink) {
   EXPECT_EQ(info.st_mode & 0777, 0640u);
   // A folder that does not exist: nothing is written, and the call says so.
   EXPECT_FALSE(ReplaceFileSafely(Path("missing/tarnello.txt"), "x"));
+}
+
+TEST_F(StateFiles, StartUpRemovesOnlyTheTemporariesOfAKilledWriter) {
+  const QString options = Path("tarnello.txt");
+  const SettingsFile store = Store(20000, "big");
+  ASSERT_EQ(store.SaveToFile(options), 1);
+  // Kill writers until one dies inside a write and leaves its temporary.
+  QStringList left;
+  for (int round = 0; round < 200 && left.isEmpty(); ++round) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      for (;;) store.SaveToFile(options);
+    }
+    usleep(useconds_t(2000 + 500 * (round % 20)));
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    left = Others(dir.path(), {"tarnello.txt"});
+  }
+  ASSERT_FALSE(left.isEmpty()) << "no kill landed inside a write";
+
+  // Names that only look like ours, and a temporary a live writer still holds.
+  const QStringList decoys = {"tarnello.txt.bak",   "tarnello.txt.Ab12C",  "tarnello.txt.Ab12Cde",
+                              "tarnello.txt.Ab-12C", "xtarnello.txt.Ab12Cd", "tarnello.m3u.Ab12Cd"};
+  for (const QString& name : decoys) ASSERT_TRUE(WriteFile(Path(name), "keep"));
+  ASSERT_TRUE(QDir(dir.path()).mkdir("tarnello.txt.Folder"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(Path("tarnello.txt.Fifo00")).constData(), 0600), 0);
+  ASSERT_TRUE(QFile::link(Path("tarnello.txt.bak"), Path("tarnello.txt.Link00")));
+  ASSERT_TRUE(WriteFile(Path("tarnello.txt.Busy00"), "being written"));
+  const int busy = ::open(QFile::encodeName(Path("tarnello.txt.Busy00")).constData(), O_RDONLY);
+  ASSERT_GE(busy, 0);
+  ASSERT_EQ(::flock(busy, LOCK_EX), 0);
+
+  EXPECT_EQ(RemoveStaleTemporaries(options), left.size());
+  ::close(busy);
+  QStringList kept = decoys;
+  kept << "tarnello.txt.Folder" << "tarnello.txt.Fifo00" << "tarnello.txt.Link00" << "tarnello.txt.Busy00";
+  QStringList now = QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+  now.removeAll("tarnello.txt");
+  kept.sort();
+  now.sort();
+  EXPECT_EQ(now, kept);
+  EXPECT_EQ(Bytes(store), ReadAll(options));
+
+  // Through a link the temporaries sit beside the file it names.
+  ASSERT_TRUE(QDir(dir.path()).mkdir("real"));
+  ASSERT_TRUE(WriteFile(Path("real/list.m3u"), "#EXTM3U\n"));
+  ASSERT_TRUE(WriteFile(Path("real/list.m3u.Qw3rty"), "partial"));
+  ASSERT_TRUE(QFile::link(Path("real/list.m3u"), Path("tarnello.m3u")));
+  EXPECT_EQ(RemoveStaleTemporaries(Path("tarnello.m3u")), 1);
+  EXPECT_EQ(QDir(Path("real")).entryList(QDir::Files), QStringList{"list.m3u"});
 }

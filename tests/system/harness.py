@@ -25,12 +25,12 @@ class Xvfb:
     """An X server of our own on a random high display number, so that tests running
     side by side (and servers of other programs on :0) never share or race for one."""
 
-    def __init__(self, size="1024x768x24"):
+    def __init__(self, size="1024x768x24", extra=()):
         for _ in range(50):
             number = random.randint(100, 30000)
             if os.path.exists("/tmp/.X%d-lock" % number):
                 continue
-            self.process = subprocess.Popen(["Xvfb", ":%d" % number, "-screen", "0", size, "-nolisten", "tcp", "-noreset"],
+            self.process = subprocess.Popen(["Xvfb", ":%d" % number, "-screen", "0", size, "-nolisten", "tcp", "-noreset", *extra],
                                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             socket_path = "/tmp/.X11-unix/X%d" % number
             deadline = time.monotonic() + 10
@@ -51,7 +51,7 @@ class Xvfb:
 
 
 class Player:
-    def __init__(self, files=None, audio="null"):
+    def __init__(self, files=None, audio="null", xvfb_args=()):
         self.home = tempfile.mkdtemp(prefix="tarnello-home-")
         self.folder = os.path.join(self.home, "Tarnello")
         # The player's own files (the build's first-start copies, or what a run of
@@ -61,7 +61,7 @@ class Player:
             self.write(name, content)
         runtime = os.path.join(self.home, "runtime")
         os.mkdir(runtime, 0o700)
-        self.xvfb = Xvfb()
+        self.xvfb = Xvfb(extra=xvfb_args)
         self.env = dict(os.environ,
                         DISPLAY=self.xvfb.display,
                         TARNELLO_HOME=self.folder,

@@ -1,6 +1,7 @@
 """The player's own files survive its death: killed at any moment of its close it
 leaves "tarnello.txt" and "tarnello.m3u" as they were or as it writes them, and a
-full disk or a read-only program folder makes the writes fail and nothing else."""
+full disk or a read-only program folder makes the writes fail, keeps the old
+files and tells the user once."""
 import contextlib
 import os
 import shutil
@@ -9,6 +10,8 @@ import time
 import unittest
 
 from harness import X11CLOSE, Player
+
+UNSAVED = ("Tarnello", "The options and the playlist could not be saved.")
 
 OLD_OPTIONS = "[tarnello]\nVolume=100\nMain_x=30\n"
 # '\r\n' line ends: the player writes '\n', so old and new files always differ.
@@ -88,23 +91,24 @@ class FullDisk(unittest.TestCase):
                 self.assertEqual(0, p.close())
                 self.assertEqual(OLD_OPTIONS, p.read("tarnello.txt"))
                 self.assertEqual(OLD_LIST, p.read("tarnello.m3u"))
-                self.assertEqual([], p.messages())
+                self.assertEqual([UNSAVED], p.messages())
                 self.assertEqual([], [e for e in os.listdir(p.folder) if e.startswith("tarnello.") and
                                       e not in FILES])
 
 
 class ReadOnlyFolder(unittest.TestCase):
-    def test_a_read_only_program_folder_fails_the_writes_silently(self):
+    def test_a_read_only_program_folder_fails_the_writes_and_says_so(self):
         with Player(files=FILES) as p:
             with mounted_over(p, "read-only"):
                 p.start()
                 self.assertEqual(0, p.close())
                 self.assertEqual(OLD_OPTIONS, p.read("tarnello.txt"))
                 self.assertEqual(OLD_LIST, p.read("tarnello.m3u"))
-                self.assertEqual([], p.messages())
+                self.assertEqual([UNSAVED], p.messages())
                 # A second run starts as well.
                 p.start()
                 self.assertEqual(0, p.close())
+                self.assertEqual([UNSAVED, UNSAVED], p.messages())
 
 
 if __name__ == "__main__":
