@@ -234,16 +234,10 @@ void MainWindow::SnapAndCarryAfterDrag() {
 
 std::vector<SkinPackage> MainWindow::RefreshSkinPackages() {
   std::vector<SkinPackage> packages = ListSkinPackages(Platform::ProgramFolder() + "Skins");
-  // An installed copy also offers the packages the user put into the "Skins" folder
-  // of the data folder, after the installed ones.
+  // An installed copy also offers the skins the user put into the "Skins" folder of
+  // the data folder, sorted in among the installed ones.
   const QString data = Platform::DataFolder();
-  if (data != Platform::ProgramFolder()) {
-    for (SkinPackage& package : ListSkinPackages(data + "Skins")) {
-      if (int(packages.size()) >= SKIN_COMMAND_END - SKIN_FIRST_COMMAND) break;
-      package.command = SKIN_FIRST_COMMAND + int(packages.size());
-      packages.push_back(std::move(package));
-    }
-  }
+  if (data != Platform::ProgramFolder()) packages = MergeSkinPackages(std::move(packages), ListSkinPackages(data + "Skins"));
   skinPackages_.clear();
   for (const SkinPackage& package : packages) skinPackages_.append(package.path);
   return packages;
@@ -251,12 +245,30 @@ std::vector<SkinPackage> MainWindow::RefreshSkinPackages() {
 
 void MainWindow::ChooseSkin(int command) {
   const QString package = SkinPackageForCommand(skinPackages_, command);
-  if (package.isEmpty()) return;
-  if (!skin_->Load(package)) {
+  if (!package.isEmpty()) LoadAndApplySkin(package);
+}
+
+bool MainWindow::LoadAndApplySkin(const QString& source) {
+  if (!skin_->Load(source)) {
     ShowMessageBox(this, "qsk load Fail!");
-    return;
+    return false;
   }
   ApplySkin();
   equalizerWindow_->ApplySkin();
   playlistWindow_->ApplySkin();
+  return true;
+}
+
+QStringList MainWindow::TakeDroppedSkins(const QStringList& items) {
+  QStringList rest;
+  for (const QString& item : items) {
+    if (!IsSkinFile(item)) {
+      rest << item;
+      continue;
+    }
+    // Applied from where it lies; kept only when it loaded, so a file that is no
+    // skin never joins the Skins menus.
+    if (LoadAndApplySkin(item)) CopyIntoSkinsFolder(item, Platform::DataFolder() + "Skins");
+  }
+  return rest;
 }

@@ -37,6 +37,7 @@ MainWindow::MainWindow()
       playlistWindow_(std::make_unique<PlaylistEditorWindow>()) {}
 
 MainWindow::~MainWindow() {
+  Window::SetDropFilter(nullptr);
   media_.reset();
   playback_.reset();
   // Owned objects go in this order: plug-in manager, button window, settings,
@@ -117,6 +118,8 @@ bool MainWindow::Create(const QString& title) {
   // the J key of every player window.
   AcceptDrops(true);
   AddJumpKeys();
+  // A skin dropped on any of the player's windows is applied.
+  Window::SetDropFilter([this](const QStringList& items) { return TakeDroppedSkins(items); });
   media_ = std::make_unique<MediaBridge>(*this);
   media_->Start();
   return true;

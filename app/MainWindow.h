@@ -53,11 +53,17 @@ class MainWindow : public MovableWindow, public PlaybackHost {
   // A skin entry of the Skins menus: loads that package and applies it to every
   // window; "qsk load Fail!" when refused.
   void ChooseSkin(int command);
+  // Skin packages and archives among dropped items are applied and copied into the
+  // user's "Skins" folder; the other items are returned.
+  QStringList TakeDroppedSkins(const QStringList& items);
 
   // Display.
   void SetScale(int scale);
   int GetScale() const { return scale_; }
   void ApplySkin();
+  // Loads a skin package, archive or folder and applies it to the three windows;
+  // "qsk load Fail!" and false when it is refused.
+  bool LoadAndApplySkin(const QString& source);
   void SetChannels(int channels);
   void SetBitRate(int kbps);
   void SetSampleRate(int hz);

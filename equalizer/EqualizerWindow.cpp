@@ -43,6 +43,8 @@ bool EqualizerWindow::Create(SkinSet& skin, PluginManager& plugins, SettingsFile
   MoveWindow(Rect::FromSize(x, y, width, height), true);
   ReadOptions();
   ApplySkin();
+  // Skins dropped here are taken by the main window's drop filter and applied.
+  AcceptDrops(true);
   return true;
 }
 

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
+#include <cmath>
 
 namespace {
 QColor ToQColor(Colour c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
@@ -36,7 +37,21 @@ Canvas::Canvas(QPainter& painter, const Rect& dirty) : painter_(painter), dirty_
 
 void Canvas::StretchCopy(const QImage& bitmap, const Rect& src, const Rect& dst) {
   if (bitmap.isNull() || src.IsEmpty() || dst.IsEmpty()) return;
-  painter_.drawImage(ToQRect(dst), bitmap, ToQRect(src));
+  const QRect whole = ToQRect(src);
+  const QRect inside = whole & bitmap.rect();
+  if (inside == whole) {
+    painter_.drawImage(ToQRect(dst), bitmap, whole);
+    return;
+  }
+  // Only the part of the source the bitmap has is drawn, onto the matching part of
+  // the destination; the rest of the destination is left as it is.
+  if (inside.isEmpty()) return;
+  auto along = [](int offset, int srcLength, int dstLength) { return int(std::lround(double(offset) * dstLength / srcLength)); };
+  const int left = dst.left + along(inside.left() - src.left, src.Width(), dst.Width());
+  const int right = dst.left + along(inside.right() + 1 - src.left, src.Width(), dst.Width());
+  const int top = dst.top + along(inside.top() - src.top, src.Height(), dst.Height());
+  const int bottom = dst.top + along(inside.bottom() + 1 - src.top, src.Height(), dst.Height());
+  if (right > left && bottom > top) painter_.drawImage(QRect(left, top, right - left, bottom - top), bitmap, inside);
 }
 
 void Canvas::Fill(const Rect& rect, Colour colour) {

@@ -83,10 +83,8 @@ bool WindowWidget::event(QEvent* e) {
 void WindowWidget::paintEvent(QPaintEvent* e) {
   if (!owner_) return;
   QPainter painter(this);
-  if (owner_->eraseNext_) {
-    painter.fillRect(rect(), Qt::white);
-    owner_->eraseNext_ = false;
-  }
+  if (owner_->eraseNext_ && testAttribute(Qt::WA_OpaquePaintEvent)) painter.fillRect(rect(), Qt::white);
+  owner_->eraseNext_ = false;
   const QRect dirty = e->rect();
   Canvas canvas(painter, Rect::FromSize(dirty.x(), dirty.y(), dirty.width(), dirty.height()));
   owner_->OnPaint(canvas);
@@ -156,11 +154,17 @@ void WindowWidget::dragMoveEvent(QDragMoveEvent* e) {
   if (owner_ && !DroppedItems(e->mimeData()).isEmpty()) e->acceptProposedAction();
 }
 
+static Window::DropFilter& TheDropFilter() {
+  static Window::DropFilter filter;
+  return filter;
+}
+
 void WindowWidget::dropEvent(QDropEvent* e) {
-  const QStringList items = DroppedItems(e->mimeData());
+  QStringList items = DroppedItems(e->mimeData());
   if (!owner_ || items.isEmpty()) return;
   e->acceptProposedAction();
-  owner_->OnDrop(items);
+  if (TheDropFilter()) items = TheDropFilter()(items);
+  if (!items.isEmpty()) owner_->OnDrop(items);
 }
 
 Window::Window() {
@@ -396,3 +400,9 @@ void Window::AcceptDrops(bool accept) {
 }
 
 void Window::OnDrop(const QStringList&) {}
+
+void Window::SetDropFilter(DropFilter filter) { TheDropFilter() = std::move(filter); }
+
+void Window::SetOpaque(bool opaque) {
+  if (widget_) widget_->setAttribute(Qt::WA_OpaquePaintEvent, opaque);
+}

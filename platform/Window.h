@@ -2,6 +2,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <map>
 
 #include "platform/Geometry.h"
@@ -73,6 +74,13 @@ class Window {
   // Files, folders and URLs dragged from other programs may be dropped on the
   // window (and on its children, which pass them up); OnDrop receives them.
   void AcceptDrops(bool accept);
+  // Every drop on any window passes this filter first: it takes the items it
+  // handles itself and returns the rest, which go on to OnDrop. One for the program.
+  using DropFilter = std::function<QStringList(const QStringList& items)>;
+  static void SetDropFilter(DropFilter filter);
+  // An opaque window paints every pixel of its client area; a window that is not
+  // shows its parent's drawing wherever it paints nothing, and is never erased.
+  void SetOpaque(bool opaque);
 
   // Schedules a repaint of the whole client area (erase = fill with white first).
   void Invalidate(bool erase = false);

@@ -113,7 +113,11 @@ bool ValidFormat(const Header& h) {
 
 bool ReadPalette(const unsigned char* data, size_t size, const Header& h, std::vector<QRgb>& palette) {
   const uint32_t full = 1u << h.bitsPerPixel;
-  const uint32_t count = (h.coloursUsed == 0 || h.coloursUsed > full) ? full : h.coloursUsed;
+  uint32_t count = (h.coloursUsed == 0 || h.coloursUsed > full) ? full : h.coloursUsed;
+  // Some writers store a shorter palette than the depth allows and say so only by
+  // where the pixels begin: the palette never reaches into the pixels.
+  const size_t room = (h.pixelOffset - h.paletteOffset) / size_t(h.paletteEntrySize);
+  if (room > 0 && room < count) count = uint32_t(room);
   const size_t bytes = size_t(count) * h.paletteEntrySize;
   if (h.paletteOffset > size || size - h.paletteOffset < bytes) return false;
   palette.resize(count);
@@ -122,6 +126,11 @@ bool ReadPalette(const unsigned char* data, size_t size, const Header& h, std::v
     palette[i] = qRgb(e[2], e[1], e[0]);
   }
   return true;
+}
+
+// An index beyond a short palette reads as black.
+QRgb ColourOf(const std::vector<QRgb>& palette, unsigned index) {
+  return index < palette.size() ? palette[index] : qRgb(0, 0, 0);
 }
 
 QRgb* Row(QImage& image, const Header& h, int64_t fileRow) {
@@ -140,8 +149,7 @@ bool DecodeIndexed(const unsigned char* pixels, size_t stride, const Header& h, 
     for (int64_t x = 0; x < h.width; ++x) {
       const int shift = 8 - bpp * (int(x % perByte) + 1);
       const unsigned index = (src[x / perByte] >> shift) & mask;
-      if (index >= palette.size()) return false;
-      dst[x] = palette[index];
+      dst[x] = ColourOf(palette, index);
     }
   }
   return true;
@@ -175,10 +183,8 @@ bool DecodeRle(const unsigned char* p, const unsigned char* end, const Header& h
   image.fill(palette[0]);
   int64_t x = 0, row = 0;
   auto put = [&](unsigned index) {
-    if (index >= palette.size()) return false;
-    if (x < h.width && row < h.height) Row(image, h, row)[x] = palette[index];
+    if (x < h.width && row < h.height) Row(image, h, row)[x] = ColourOf(palette, index);
     ++x;
-    return true;
   };
   while (row < h.height) {
     if (end - p < 2) return false;
@@ -187,7 +193,7 @@ bool DecodeRle(const unsigned char* p, const unsigned char* end, const Header& h
     if (count > 0) {  // a run of one index (or two alternating nibbles)
       for (unsigned i = 0; i < count; ++i) {
         const unsigned index = four ? ((i & 1) ? value & 0xF : value >> 4) : value;
-        if (!put(index)) return false;
+        put(index);
       }
     } else if (value == 0) {  // end of line
       x = 0;
@@ -205,7 +211,7 @@ bool DecodeRle(const unsigned char* p, const unsigned char* end, const Header& h
       if (size_t(end - p) < padded) return false;
       for (unsigned i = 0; i < value; ++i) {
         const unsigned index = four ? ((i & 1) ? p[i / 2] & 0xF : p[i / 2] >> 4) : p[i];
-        if (!put(index)) return false;
+        put(index);
       }
       p += padded;
     }

@@ -15,16 +15,32 @@ SkinButton::SkinButton() : MovableWindow(true, false, false, false) {
 
 SkinButton::~SkinButton() = default;
 
-bool SkinButton::Create(const Rect& rect, Window* parent, int id) { return CreateChild(parent, rect, id, true); }
+bool SkinButton::Create(const Rect& rect, Window* parent, int id) {
+  if (!CreateChild(parent, rect, id, true)) return false;
+  UpdateOpacity();
+  return true;
+}
 
 void SkinButton::SetPressedImage(const QImage& bitmap, const SourceRect& source) {
   pressedBitmap_ = bitmap;
   pressedSource_ = source;
+  UpdateOpacity();
 }
 
 void SkinButton::SetNormalImage(const QImage& bitmap, const SourceRect& source) {
   normalBitmap_ = bitmap;
   normalSource_ = source;
+  UpdateOpacity();
+}
+
+bool SkinButton::SpriteCovers(const QImage& bitmap, const SourceRect& source) {
+  // A missing image is drawn as a plain face, which covers the control too.
+  return bitmap.isNull() || source.width <= 0 || source.height <= 0 || SpriteFits(bitmap, source);
+}
+
+bool SkinButton::ImagesCover() const {
+  // The button paints both of its states from the normal bitmap.
+  return SpriteCovers(normalBitmap_, normalSource_) && SpriteCovers(normalBitmap_, pressedSource_);
 }
 
 void SkinButton::Enable(bool enabled) {

@@ -29,6 +29,12 @@ class SkinButton : public MovableWindow {
 
   // Stretches a sprite over the whole client area; a missing image shows a plain face.
   void DrawSprite(Canvas& canvas, const QImage& bitmap, const SourceRect& source);
+  // Whether DrawSprite covers the whole client area with this image.
+  static bool SpriteCovers(const QImage& bitmap, const SourceRect& source);
+  // Whether every image the control may show covers it; where one does not, the
+  // parent's drawing shows through the uncovered part.
+  virtual bool ImagesCover() const;
+  void UpdateOpacity() { SetOpaque(ImagesCover()); }
 
   QImage normalBitmap_;
   QImage pressedBitmap_;

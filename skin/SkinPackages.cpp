@@ -1,11 +1,15 @@
 #include "skin/SkinPackages.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <algorithm>
 #include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/System.h"
+#include "skin/SkinArchive.h"
 
 namespace {
 bool IsFolder(const QByteArray& path) {
@@ -18,15 +22,39 @@ bool SkinFolderFits(const QString& folder) { return folder.size() + kLongestSkin
 
 bool PackagePathFits(const QString& package) { return QFile::encodeName(package).size() < kMaxPackagePathBytes; }
 
+namespace {
+QString FileNameOf(const SkinPackage& package) { return package.path.mid(package.path.lastIndexOf('/') + 1); }
+
+bool ByFileName(const SkinPackage& a, const SkinPackage& b) {
+  const QString x = FileNameOf(a), y = FileNameOf(b);
+  const int folded = x.compare(y, Qt::CaseInsensitive);
+  return folded != 0 ? folded < 0 : x < y;
+}
+
+void Number(std::vector<SkinPackage>& packages) {
+  int command = SKIN_FIRST_COMMAND;
+  for (SkinPackage& package : packages) package.command = command++;
+}
+}  // namespace
+
 std::vector<SkinPackage> ListSkinPackages(const QString& skinsFolder) {
   static const QString kExtension = QStringLiteral(".qsk");
   std::vector<SkinPackage> packages;
-  int command = SKIN_FIRST_COMMAND;
   for (const Platform::FolderEntry& entry : Platform::ListFolder(skinsFolder)) {
-    if (entry.isFolder || entry.name.lastIndexOf(kExtension, -1, Qt::CaseSensitive) < 0) continue;
-    packages.push_back({entry.name.left(entry.name.size() - 4), skinsFolder + '/' + entry.name, command++});
+    if (entry.isFolder) continue;
+    if (entry.name.lastIndexOf(kExtension, -1, Qt::CaseSensitive) < 0 && !SkinArchive::IsArchivePath(entry.name)) continue;
+    packages.push_back({entry.name.left(entry.name.size() - 4), skinsFolder + '/' + entry.name, 0});
   }
+  std::stable_sort(packages.begin(), packages.end(), ByFileName);
+  Number(packages);
   return packages;
+}
+
+std::vector<SkinPackage> MergeSkinPackages(std::vector<SkinPackage> first, const std::vector<SkinPackage>& second) {
+  first.insert(first.end(), second.begin(), second.end());
+  std::stable_sort(first.begin(), first.end(), ByFileName);
+  Number(first);
+  return first;
 }
 
 QString SkinPackageForCommand(const QStringList& packages, int command) {
@@ -50,4 +78,27 @@ bool MakeFolderPath(const QString& path) {
     if (i == bytes.size() || bytes[i] == '/') ::mkdir(bytes.left(i).constData(), 0755);
   }
   return IsFolder(bytes);
+}
+
+bool IsSkinFile(const QString& path) {
+  if (!path.endsWith(QLatin1String(".qsk"), Qt::CaseSensitive) && !SkinArchive::IsArchivePath(path)) return false;
+  return QFileInfo(path).isFile();
+}
+
+QString CopyIntoSkinsFolder(const QString& file, const QString& skinsFolder) {
+  const QFileInfo source(file);
+  const QString target = skinsFolder + '/' + source.fileName();
+  const QFileInfo existing(target);
+  if (existing.exists() && existing.canonicalFilePath() == source.canonicalFilePath()) return target;
+  MakeFolderPath(skinsFolder);
+  QFile in(file);
+  // Written beside the target and renamed over it: a failed copy leaves the old file.
+  QSaveFile out(target);
+  if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly)) return {};
+  char buffer[65536];
+  qint64 n;
+  while ((n = in.read(buffer, sizeof buffer)) > 0) {
+    if (out.write(buffer, n) != n) return {};
+  }
+  return n == 0 && out.commit() ? target : QString();
 }

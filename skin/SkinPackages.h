@@ -4,7 +4,8 @@
 #include <vector>
 
 // Skin packages are ".qsk" zip archives in the "Skins" folder; choosing one empties
-// "Skins/Temporary" and unpacks it there.
+// "Skins/Temporary" and unpacks it there. Skin archives (".wsz", see SkinArchive.h)
+// are listed and chosen beside them.
 
 // Command identifiers of the Skins menus: a disabled placeholder, then one entry per
 // package. Only identifiers below SKIN_COMMAND_END are handled (255 packages).
@@ -30,9 +31,13 @@ struct SkinPackage {
   int command;    // SKIN_FIRST_COMMAND + position in the list
 };
 
-// The packages of the skins folder in listing order: every file whose name holds
-// ".qsk" (case-sensitive), searched from its end. Not sorted further.
+// The packages and archives of the skins folder, sorted by file name without regard
+// to case: every file whose name holds ".qsk" (case-sensitive), searched from its
+// end, and every file whose name ends in ".wsz" in any case.
 std::vector<SkinPackage> ListSkinPackages(const QString& skinsFolder);
+// The entries of two folders' lists sorted together by file name (the first list's
+// entry first where two names are equal), their commands numbered anew.
+std::vector<SkinPackage> MergeSkinPackages(std::vector<SkinPackage> first, const std::vector<SkinPackage>& second);
 
 // The package a Skins-menu command names, or an empty string for the placeholder,
 // identifiers beyond the usable range and entries the list does not hold.
@@ -43,3 +48,12 @@ void DeleteFolderFiles(const QString& folder);
 
 // Creates a folder and every missing level above it. True when the path is a folder.
 bool MakeFolderPath(const QString& path);
+
+// A skin package or archive dropped from the desktop: an existing file ending in
+// ".qsk" (as packages are named) or ".wsz" (any case).
+bool IsSkinFile(const QString& path);
+
+// Copies a skin file into the skins folder (created when missing), replacing a file
+// of the same name there. The path of the copy, or an empty string when it cannot
+// be made; the file itself when it already lies in that folder.
+QString CopyIntoSkinsFolder(const QString& file, const QString& skinsFolder);

@@ -6,20 +6,22 @@
 #include <QGuiApplication>
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/System.h"
 #include "skin/BmpReader.h"
+#include "skin/SkinArchive.h"
 #include "skin/SkinPackages.h"
 #include "skin/SkinUnpacker.h"
 
 namespace {
 
 // The file names that make a folder a skin; "text.bmp" counts but is never loaded.
-const char* const kSkinFileNames[] = {"cbuttons.bmp", "eqmain.bmp",  "main.bmp",     "monoster.bmp", "playpaus.bmp",
-                                      "pledit.bmp",   "posbar.bmp",  "shufrep.bmp",  "text.bmp",     "titlebar.bmp",
-                                      "volume.bmp",   "numbers.bmp", "nums_ex.bmp",  "pledit.txt"};
+const std::array<const char*, 14> kSkinFileNames = {
+    "cbuttons.bmp", "eqmain.bmp", "main.bmp",     "monoster.bmp", "playpaus.bmp", "pledit.bmp",  "posbar.bmp",
+    "shufrep.bmp",  "text.bmp",   "titlebar.bmp", "volume.bmp",   "numbers.bmp",  "nums_ex.bmp", "pledit.txt"};
 constexpr int kNamesForValidSkin = 13;
 const QString kColourFile = QStringLiteral("pledit.txt");
 
@@ -139,7 +141,10 @@ bool SkinSet::IsValidSource(const QString& path) {
   return std::count(std::begin(present), std::end(present), true) >= kNamesForValidSkin;
 }
 
+const std::array<const char*, 14>& SkinSet::SkinFileNames() { return kSkinFileNames; }
+
 bool SkinSet::Load(const QString& source) {
+  if (SkinArchive::IsArchivePath(source)) return LoadArchive(source);
   const bool package = IsPackagePath(source);
   const QString folder = package ? folder_ : source;
   // Paths that do not fit are refused before anything of the current skin is touched.
@@ -154,6 +159,20 @@ bool SkinSet::Load(const QString& source) {
   }
   ReadColours(folder);
   LoadBitmaps(folder);
+  return true;
+}
+
+bool SkinSet::LoadArchive(const QString& archive) {
+  if (!SkinFolderFits(folder_)) return false;
+  WaitCursor wait;
+  // Read whole before anything is touched: an archive that holds no skin is refused.
+  const std::optional<std::vector<SkinArchive::File>> files = SkinArchive::ReadSkinFiles(archive);
+  if (!files) return false;
+  ReleaseBitmaps();
+  SkinArchive::InstallSkinFiles(folder_, *files);
+  colours_ = SkinColours();
+  ReadColours(folder_);
+  LoadBitmaps(folder_);
   return true;
 }
 

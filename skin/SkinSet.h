@@ -45,14 +45,18 @@ class SkinSet {
   SkinSet(const SkinSet&) = delete;
   SkinSet& operator=(const SkinSet&) = delete;
 
-  // Loads a package (unpacked into the temporary folder first) or a skin folder.
-  // False when the source is refused; the current skin is then left as it was.
+  // Loads a package or an archive (unpacked into the temporary folder first) or a
+  // skin folder. False when the source is refused; the current skin is then left
+  // as it was. An archive starts from the default colours, so that its skin draws
+  // alike when chosen and when loaded from the temporary folder at the next start.
   bool Load(const QString& source);
 
   // A path ending in ".qsk" exactly (case-sensitive).
   static bool IsPackagePath(const QString& path);
   // A package path, or a folder holding at least 13 of the 14 skin file names.
   static bool IsValidSource(const QString& path);
+  // Those 14 names, in lower case.
+  static const std::array<const char*, 14>& SkinFileNames();
 
   void ReleaseBitmaps();
   void LoadBitmaps(const QString& folder);
@@ -68,6 +72,8 @@ class SkinSet {
   Colour SelectedBackground() const { return colours_.selectedBackground; }
 
  private:
+  bool LoadArchive(const QString& archive);
+
   QString folder_;
   SkinColours colours_;
   std::array<QImage, SLOT_COUNT> bitmaps_;

@@ -9,7 +9,15 @@ bool SkinSlider::Create(const Rect& rect, int thumbWidth, int thumbHeight, int s
   thumbWidth_ = thumbWidth;
   thumbHeight_ = thumbHeight;
   style_ = style;
-  return CreateChild(parent, rect, id, true);
+  if (!CreateChild(parent, rect, id, true)) return false;
+  UpdateOpacity();
+  return true;
+}
+
+void SkinSlider::UpdateOpacity() {
+  bool covered = !frames_.empty();
+  for (const Frame& frame : frames_) covered = covered && SpriteFits(frame.bitmap, frame.source);
+  SetOpaque(covered);
 }
 
 int SkinSlider::Clamp(int value) const {
@@ -45,9 +53,15 @@ void SkinSlider::SetThumbSize(int width, int height) {
   thumbHeight_ = height;
 }
 
-void SkinSlider::AddFrame(const QImage& bitmap, const SourceRect& source) { frames_.push_back({bitmap, source}); }
+void SkinSlider::AddFrame(const QImage& bitmap, const SourceRect& source) {
+  frames_.push_back({bitmap, source});
+  UpdateOpacity();
+}
 
-void SkinSlider::RemoveAllFrames() { frames_.clear(); }
+void SkinSlider::RemoveAllFrames() {
+  frames_.clear();
+  UpdateOpacity();
+}
 
 void SkinSlider::SetThumbImage(const QImage& bitmap, const SourceRect& source) {
   thumbBitmap_ = bitmap;

@@ -48,6 +48,10 @@ class SkinSlider : public Window {
   void OnStylusUp(Point client) override;
 
  private:
+  // Opaque only while every frame covers the slider; elsewhere the parent's drawing
+  // shows through (a slider's background is never erased).
+  void UpdateOpacity();
+
   struct Frame {
     QImage bitmap;
     SourceRect source;

@@ -6,11 +6,18 @@ SkinToggle::~SkinToggle() = default;
 void SkinToggle::SetOffImage(const QImage& bitmap, const SourceRect& source) {
   offBitmap_ = bitmap;
   offSource_ = source;
+  UpdateOpacity();
 }
 
 void SkinToggle::SetOffPressedImage(const QImage& bitmap, const SourceRect& source) {
   offPressedBitmap_ = bitmap;
   offPressedSource_ = source;
+  UpdateOpacity();
+}
+
+bool SkinToggle::ImagesCover() const {
+  return SpriteCovers(normalBitmap_, normalSource_) && SpriteCovers(pressedBitmap_, pressedSource_) &&
+         SpriteCovers(offBitmap_, offSource_) && SpriteCovers(offPressedBitmap_, offPressedSource_);
 }
 
 void SkinToggle::SetState(int state) {

@@ -16,6 +16,7 @@ class SkinToggle : public SkinButton {
   void SetState(int state);
 
  protected:
+  bool ImagesCover() const override;
   void OnPaint(Canvas& canvas) override;
   void OnStylusDown(Point client) override;
   void OnStylusUp(Point client) override;

@@ -1,4 +1,5 @@
 #pragma once
+#include <QImage>
 #include <cstdint>
 
 #include "platform/Geometry.h"
@@ -14,3 +15,10 @@ struct SourceRect {
   Rect ToRect() const { return Rect::FromSize(x, y, width, height); }
   friend bool operator==(const SourceRect&, const SourceRect&) = default;
 };
+
+// Whether the bitmap holds the whole sprite. A sprite reaching beyond its bitmap is
+// drawn only as far as the bitmap goes.
+inline bool SpriteFits(const QImage& bitmap, const SourceRect& s) {
+  return !bitmap.isNull() && s.x >= 0 && s.y >= 0 && s.width > 0 && s.height > 0 &&
+         int64_t(s.x) + s.width <= bitmap.width() && int64_t(s.y) + s.height <= bitmap.height();
+}

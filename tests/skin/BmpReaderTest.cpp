@@ -174,14 +174,54 @@ TEST(BmpReader, RunLengthEncodedEightAndFourBits) {
   EXPECT_TRUE(Decode(BuildBmp(p)).isNull());
 }
 
-TEST(BmpReader, PaletteIndexBeyondThePaletteGivesNoBitmap) {
+TEST(BmpReader, PaletteIndexBeyondAShortPaletteReadsAsBlack) {
   BmpParts p = EightBit(2);
   p.pixels[0] = 4;  // four colours only
-  EXPECT_TRUE(Decode(BuildBmp(p)).isNull());
+  QImage image = Decode(BuildBmp(p));
+  ASSERT_FALSE(image.isNull());
+  EXPECT_EQ(image.pixel(0, 1), qRgb(0, 0, 0));
+  EXPECT_EQ(image.pixel(1, 1), kFourColours[2]);
   p = EightBit(2);
   p.compression = 1;
-  p.pixels = QByteArray("\x02\x09\x00\x01", 4);
-  EXPECT_TRUE(Decode(BuildBmp(p)).isNull());
+  p.pixels = QByteArray("\x02\x09\x01\x02\x00\x00\x00\x01", 8);
+  image = Decode(BuildBmp(p));
+  ASSERT_FALSE(image.isNull());
+  EXPECT_EQ(image.pixel(0, 1), qRgb(0, 0, 0));
+  EXPECT_EQ(image.pixel(2, 1), kFourColours[2]);
+
+  // No colour count, but the pixels begin after four entries: the palette ends there
+  // rather than reading pixels as colours.
+  p = EightBit(2);
+  p.coloursUsed = 0;
+  image = Decode(BuildBmp(p));
+  ASSERT_FALSE(image.isNull());
+  EXPECT_EQ(image, Decode(BuildBmp(EightBit(2))));
+  p.pixels[1] = char(200);
+  EXPECT_EQ(Decode(BuildBmp(p)).pixel(1, 1), qRgb(0, 0, 0));
+}
+
+TEST(BmpReader, LayoutsOfSkinsFromTheWildReadAsTheirImage) {
+  // Few colours, so that every layout can hold them; odd widths, so rows are padded.
+  QImage image(13, 7, QImage::Format_RGB32);
+  const QRgb colours[] = {qRgb(255, 0, 0), qRgb(0, 128, 255), qRgb(17, 34, 51), qRgb(255, 255, 255), qRgb(0, 0, 0)};
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) image.setPixel(x, y, colours[(x / 3 + y * 2 + (x == y)) % 5]);
+  using SkinTest::BmpLayout;
+  for (BmpLayout layout : {BmpLayout::Indexed4, BmpLayout::Indexed8Implicit, BmpLayout::Rle8, BmpLayout::V5Bitfields32,
+                           BmpLayout::V4Rgb32}) {
+    const QByteArray file = SkinTest::EncodeBmp(image, layout);
+    EXPECT_EQ(Decode(file), image) << int(layout);
+    // Qt's own reader agrees where it reads the layout at all.
+    const QImage qt = QImage::fromData(file, "BMP");
+    if (!qt.isNull()) {
+      EXPECT_EQ(qt.convertToFormat(QImage::Format_RGB32), image) << int(layout);
+    }
+  }
+  const QImage sixteen = Decode(SkinTest::EncodeBmp(image, BmpLayout::Rgb16));
+  ASSERT_EQ(sixteen.size(), image.size());
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) EXPECT_TRUE(SkinTest::CloseTo16Bit(sixteen.pixel(x, y), image.pixel(x, y)));
+  EXPECT_EQ(sixteen.pixel(1, 0), qRgb(255, 0, 0));  // full channels stay full
 }
 
 TEST(BmpReader, EveryTruncationOfAValidFileGivesNoBitmap) {

@@ -52,6 +52,13 @@ void WriteBitmaps(const QString& folder) {
   }
 }
 
+void WriteWildBitmaps(const QString& folder) {
+  int n = 0;
+  for (BmpLayout layout : {BmpLayout::Indexed4, BmpLayout::Indexed8Implicit, BmpLayout::Rle8, BmpLayout::Rgb16,
+                           BmpLayout::V5Bitfields32, BmpLayout::V4Rgb32})
+    WriteFile(folder + QString("/wild%1.bmp").arg(n++), EncodeBmp(Pattern(5, 3, 7), layout));
+}
+
 void WriteColourFiles(const QString& folder) {
   WriteFile(folder + "/a.txt", "[Text]\nNormal=#00FF00\nCurrent=#FFFFFF\nNormalBG=#000000\nSelectedBG=#0000FF\n");
   WriteFile(folder + "/b.txt", "[Text]\r\nNormal = #ff8000\r\nno equals\r\nCurrent=#zz\r\n" + QByteArray(140, 'x') + "NormalBG=#123\n");
@@ -65,6 +72,18 @@ void WritePackages(const QString& folder) {
                                   {"..\\up.txt", "x"},
                                   {"../up.txt", "x"}});
   WriteZip(folder + "/stored.qsk", {{"a", "a"}, {"b/c", QByteArray(300, 'c')}});
+  // Archive layouts: a skin in a folder, '\' separators, names differing in case,
+  // extras beside it and a second, smaller folder.
+  WriteZip(folder + "/wild.wsz", {{"Skin/", {}},
+                                  {"skin/main.bmp", EncodeBmp24(Pattern(3, 2, 2))},
+                                  {"Skin\\MAIN.BMP", EncodeBmp24(Pattern(3, 2, 3))},
+                                  {"Skin\\CButtons.bmp", EncodeBmp(Pattern(4, 2, 4), BmpLayout::Rle8)},
+                                  {"Skin/PLEDIT.TXT", "[Text]\r\nNormal=#102030\r\n"},
+                                  {"Skin/Thumbs.db", "x"},
+                                  {"Skin/cursors/normal.cur", "x"},
+                                  {"__MACOSX/Skin/._main.bmp", "x"},
+                                  {"Other/titlebar.bmp", EncodeBmp24(Pattern(2, 2, 5))},
+                                  {"../Skin/volume.bmp", "x"}});
 }
 }  // namespace
 
@@ -73,6 +92,7 @@ int main(int argc, char** argv) {
   const QString root = QString::fromLocal8Bit(argv[1]);
   for (const char* sub : {"bmp", "colours", "unpack", "artifacts"}) QDir().mkpath(root + '/' + sub);
   WriteBitmaps(root + "/bmp");
+  WriteWildBitmaps(root + "/bmp");
   WriteColourFiles(root + "/colours");
   WritePackages(root + "/unpack");
   return 0;

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <cstdlib>
+#include <map>
 #include <minizip/zip.h>
 #include <zlib.h>
 
@@ -87,6 +89,134 @@ QByteArray EncodeBmp24(const QImage& image) {
     p.pixels += row;
   }
   return BuildBmp(p);
+}
+
+namespace {
+// The colours of an image in the order they first appear, and each pixel's index.
+struct Indexed {
+  std::vector<QRgb> palette;
+  std::vector<std::vector<uint8_t>> rows;  // top row first
+};
+Indexed IndexColours(const QImage& image) {
+  Indexed out;
+  std::map<QRgb, uint8_t> index;
+  for (int y = 0; y < image.height(); ++y) {
+    std::vector<uint8_t> row;
+    for (int x = 0; x < image.width(); ++x) {
+      const QRgb c = image.pixel(x, y) | 0xFF000000u;
+      auto [it, added] = index.try_emplace(c, uint8_t(out.palette.size()));
+      if (added) out.palette.push_back(c);
+      row.push_back(it->second);
+    }
+    out.rows.push_back(std::move(row));
+  }
+  return out;
+}
+
+QByteArray PackRow(const std::vector<uint8_t>& row, int bits) {
+  QByteArray bytes((int(row.size()) * bits + 7) / 8, '\0');
+  for (size_t x = 0; x < row.size(); ++x) {
+    const int shift = 8 - bits * int(x % (8 / bits) + 1);
+    bytes[qsizetype(x * bits / 8)] = char(uchar(bytes[qsizetype(x * bits / 8)]) | (row[x] << shift));
+  }
+  bytes.resize((bytes.size() + 3) & ~3, '\0');
+  return bytes;
+}
+
+// Runs of equal indices as (count, index); stretches of differing ones as literals.
+QByteArray RleRow(const std::vector<uint8_t>& row) {
+  QByteArray out;
+  size_t x = 0;
+  while (x < row.size()) {
+    size_t run = 1;
+    while (x + run < row.size() && run < 255 && row[x + run] == row[x]) ++run;
+    if (run >= 2) {
+      out.append(char(run)).append(char(row[x]));
+      x += run;
+      continue;
+    }
+    size_t literal = 1;  // until two equal neighbours start a run
+    while (x + literal < row.size() && literal < 255 &&
+           !(x + literal + 1 < row.size() && row[x + literal] == row[x + literal + 1]))
+      ++literal;
+    if (literal < 3) {  // literals must be at least three long
+      out.append(char(1)).append(char(row[x]));
+      ++x;
+      continue;
+    }
+    out.append(char(0)).append(char(literal));
+    for (size_t i = 0; i < literal; ++i) out.append(char(row[x + i]));
+    if (literal & 1) out.append('\0');
+    x += literal;
+  }
+  return out.append(char(0)).append(char(0));
+}
+
+QByteArray DirectRows(const QImage& image, int bytesPerPixel, uint8_t alpha) {
+  QByteArray pixels;
+  for (int y = image.height() - 1; y >= 0; --y) {
+    QByteArray row;
+    for (int x = 0; x < image.width(); ++x) {
+      const QRgb c = image.pixel(x, y);
+      if (bytesPerPixel == 2) {
+        Put16(row, uint32_t((qRed(c) >> 3) << 10 | (qGreen(c) >> 3) << 5 | (qBlue(c) >> 3)));
+      } else {
+        row.append(char(qBlue(c))).append(char(qGreen(c))).append(char(qRed(c))).append(char(alpha));
+      }
+    }
+    row.resize((row.size() + 3) & ~3, '\0');
+    pixels += row;
+  }
+  return pixels;
+}
+}  // namespace
+
+QByteArray EncodeBmp(const QImage& image, BmpLayout layout) {
+  BmpParts p;
+  p.width = image.width();
+  p.height = image.height();
+  const Indexed indexed = IndexColours(image);
+  switch (layout) {
+    case BmpLayout::Indexed4:
+    case BmpLayout::Indexed8Implicit:
+    case BmpLayout::Rle8: {
+      const int bits = layout == BmpLayout::Indexed4 ? 4 : 8;
+      if (indexed.palette.size() > (size_t(1) << bits)) return {};
+      p.bitsPerPixel = bits;
+      p.palette = indexed.palette;
+      p.coloursUsed = layout == BmpLayout::Indexed8Implicit ? 0 : uint32_t(p.palette.size());
+      if (layout == BmpLayout::Rle8) {
+        p.compression = 1;
+        for (auto row = indexed.rows.rbegin(); row != indexed.rows.rend(); ++row) p.pixels += RleRow(*row);
+        p.pixels.append(char(0)).append(char(1));
+      } else {
+        for (auto row = indexed.rows.rbegin(); row != indexed.rows.rend(); ++row) p.pixels += PackRow(*row, bits);
+      }
+      break;
+    }
+    case BmpLayout::Rgb16:
+      p.bitsPerPixel = 16;
+      p.pixels = DirectRows(image, 2, 0);
+      break;
+    case BmpLayout::V5Bitfields32:
+      p.infoSize = 124;
+      p.bitsPerPixel = 32;
+      p.compression = 3;
+      p.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+      p.pixels = DirectRows(image, 4, 0);
+      break;
+    case BmpLayout::V4Rgb32:
+      p.infoSize = 108;
+      p.bitsPerPixel = 32;
+      p.pixels = DirectRows(image, 4, 0xFF);
+      break;
+  }
+  return BuildBmp(p);
+}
+
+bool CloseTo16Bit(QRgb drawn, QRgb original) {
+  auto near = [](int a, int b) { return std::abs(a - b) <= 8; };
+  return near(qRed(drawn), qRed(original)) && near(qGreen(drawn), qGreen(original)) && near(qBlue(drawn), qBlue(original));
 }
 
 QImage Pattern(int width, int height, int seed) {

@@ -42,6 +42,21 @@ std::vector<QString> SkinFileNames();
 // Writes a complete skin (every bitmap a distinct small pattern, and a colour file).
 void WriteSkinFolder(const QString& folder, const QByteArray& colours = "[Text]\nNormal=#102030\n");
 
+// Bitmap layouts that skins found in the wild use.
+enum class BmpLayout {
+  Indexed4,         // 4 bits, palette of the colours used, counted in the header
+  Indexed8Implicit, // 8 bits, a short palette known only from where the pixels begin
+  Rle8,             // 8 bits, run-length encoded, palette counted
+  Rgb16,            // 5-5-5, no masks
+  V5Bitfields32,    // BITMAPV5HEADER, 32 bits with masks, alpha bytes all 0
+  V4Rgb32,          // BITMAPV4HEADER, 32 bits without masks
+};
+// The image as a file of that layout. Indexed layouts need at most 16 or 256
+// colours; 16 bits keep five bits of each channel.
+QByteArray EncodeBmp(const QImage& image, BmpLayout layout);
+// The image as a 5-5-5 pixel reads back: each channel to within one step of 8.
+bool CloseTo16Bit(QRgb drawn, QRgb original);
+
 struct ZipEntry {
   QByteArray name;
   QByteArray data;

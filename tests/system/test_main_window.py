@@ -4,6 +4,7 @@ screen, the end of a track, and the popup menu's Scale and Skins submenus."""
 import os
 import time
 import unittest
+import zipfile
 
 from harness import (TEST_SKIN, Player, click_screen, grab, install_test_plugin, install_test_skin, plugin_control,
                      plugin_log, test_skin_sprites)
@@ -381,6 +382,35 @@ class PopupMenu(MainWindowCase):
         with open(os.path.join(p.folder, "Skins/Temporary/main.bmp"), "rb") as f, \
                 open(os.path.join(TEST_SKIN, "TestSkin/main.bmp"), "rb") as g:
             self.assertEqual(g.read(), f.read())
+
+    def test_skin_archive_from_the_wild_is_applied_and_drawn_again_after_a_restart(self):
+        # The test skin packed as other players' archives come: in a folder, with '\'
+        # separators, upper-case names, extra files, and without the files such
+        # archives often lack, so that the unpacked folder alone would not pass the
+        # skin check at the next start.
+        p = self.start_player(skin_temporary=False)
+        folder = os.path.join(TEST_SKIN, "TestSkin")
+        lacking = {"pledit.txt", "PlayPaus.bmp", "nums_ex.bmp", "text.bmp"}
+        with zipfile.ZipFile(os.path.join(p.folder, "Skins", "Wild.WSZ"), "w", zipfile.ZIP_DEFLATED) as z:
+            z.writestr("Wild Skin/readme.txt", "A skin\r\n")
+            for i, name in enumerate(sorted(os.listdir(folder))):
+                if name not in lacking:
+                    z.write(os.path.join(folder, name), ("Wild Skin\\" if i % 2 else "Wild Skin/") + name.upper())
+            z.writestr("Wild Skin/Thumbs.db", b"\0" * 32)
+        play = SPRITES["cbuttons.play.normal"]
+        self.assertNotEqual(play, self.centre(grab(p), BUTTONS["play"]))
+        # "Skins": Default, TestSkin, then the archive, listed as "Wild".
+        self.choose(*self.TO_SKINS, "Right", "Down", "Down", "Return")
+        shot = self.wait_screen(lambda s: s if self.centre(s, BUTTONS["play"]) == play else None)
+        self.assertEqual({SPRITES["main.background"]: 1}, self.at(shot, *BACKGROUND_SPOT))
+        self.assertEqual([], p.messages())
+        self.assertEqual(0, p.close())
+
+        p.start()
+        shot = self.wait_screen(lambda s: s if self.centre(s, BUTTONS["play"]) == play else None)
+        self.assertEqual({SPRITES["cbuttons.stop.normal"]: 23 * 18}, self.at(shot, *BUTTONS["stop"]))
+        self.assertEqual(" 00:00", self.time_display(shot))
+        self.assertEqual([], p.messages())
 
 
 if __name__ == "__main__":
