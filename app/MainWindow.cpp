@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include <QCoreApplication>
+#include <QWidget>
 
 #include "app/MainLayout.h"
 #include "app/MediaBridge.h"
@@ -8,6 +9,8 @@
 #include "buttons/ButtonMapping.h"
 #include "playback/HostCallbacks.h"
 #include "platform/MessageBox.h"
+#include "platform/ModalLoops.h"
+#include "platform/SessionPower.h"
 #include "platform/System.h"
 #include "skin/PlayerWindows.h"
 #include "playlist/PlayOrder.h"
@@ -232,7 +235,20 @@ void MainWindow::WriteOptions() {
 }
 
 void MainWindow::OnClose() {
-  if (closing_) return;
+  if (closing_ || closePending_) return;
+  // A close that arrives inside a dialog, a menu or a download (a logout's signal,
+  // a media controller's Quit, the window manager) would destroy what the handler
+  // of that loop still uses. The loops are ended first; the close follows from the
+  // main loop once their handlers have returned.
+  if (Platform::InNestedLoop()) {
+    closePending_ = true;
+    Platform::RunAfterNestedLoops(Widget(), [this] {
+      closePending_ = false;
+      OnClose();
+      if (powerOffAfterClose_) Platform::Suspend();
+    });
+    return;
+  }
   closing_ = true;
   // Media controllers see the player leave at once; a new start may take the name.
   media_.reset();
@@ -272,18 +288,6 @@ void MainWindow::OnFocusLost(Window* newFocus) {
 }
 
 intptr_t MainWindow::OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-  const intptr_t result = HandleMessage(message, wParam, lParam);
-  if (media_) {
-    // A seek from the position slider or a seek button is a jump controllers hear of.
-    const bool seek = (message == MSG_SLIDER_SET && lParam == SLIDER_POSITION) ||
-                      (message == MSG_BUTTON_EVENT && (wParam == 6 || wParam == 7));
-    if (seek) media_->Seeked();
-    media_->Refresh();
-  }
-  return result;
-}
-
-intptr_t MainWindow::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
   switch (message) {
     case MSG_TRACK_ENDED:
       return playback_->TrackEnded();
@@ -322,8 +326,6 @@ intptr_t MainWindow::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t 
 void MainWindow::OnTimer(int timerId) {
   if (timerId == TIMER_MESSAGE) {
     TimerMessageTick();
-    // Whatever changed without a command (a track's end, its length) is announced within a second.
-    if (media_) media_->Refresh();
   } else {
     playback_->OnTimer(timerId);
   }
@@ -345,5 +347,13 @@ void MainWindow::OnDrop(const QStringList& items) { OpenItems(items); }
 void MainWindow::OpenItems(const QStringList& items) {
   const int first = playlistWindow_->AddItems(items);
   if (first >= 0) playback_->RowRequest(first);
+}
+
+// Media controllers hear of every change of playback at once.
+void MainWindow::PlaybackChanged() {
   if (media_) media_->Refresh();
+}
+
+void MainWindow::PlaybackSeeked() {
+  if (media_) media_->Seeked();
 }

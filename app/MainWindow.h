@@ -101,6 +101,8 @@ class MainWindow : public MovableWindow, public PlaybackHost {
   void ToggleScreen() override;
   void PowerOff() override;
   void ResetIdleTimer() override;
+  void PlaybackChanged() override;
+  void PlaybackSeeked() override;
 
  protected:
   intptr_t OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
@@ -118,7 +120,6 @@ class MainWindow : public MovableWindow, public PlaybackHost {
   void OnDrop(const QStringList& items) override;
 
  private:
-  intptr_t HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
   // Creation steps.
   void CreateControls();
   void CreateSecondaryWindows();
@@ -142,7 +143,6 @@ class MainWindow : public MovableWindow, public PlaybackHost {
 
   // Commands and menu (MainCommands.cpp).
   bool RouteSpecialCommand(int commandId);
-  void RunCommand(int commandId);
   void ShowPopupMenu();
   void ScaleAllWindows(int scale);
   void FitToScreen();
@@ -188,6 +188,8 @@ class MainWindow : public MovableWindow, public PlaybackHost {
 
   Rect dragStartRect_;
   bool closing_ = false;
+  bool closePending_ = false;       // a close waits for nested loops to return
+  bool powerOffAfterClose_ = false;  // "Exit & Power off" during such a wait
   int scale_ = 100;
   int unmap_ = 1;
   int osdShown_ = 0;

@@ -64,6 +64,11 @@ class PlaybackHost {
   virtual void PowerOff() = 0;
   // Keeps the system from blanking or suspending while a track plays.
   virtual void ResetIdleTimer() = 0;
+  // Playing, paused, the track, its known length or the volume changed: for
+  // observers such as the desktop's media controllers. Never asks the plug-in.
+  virtual void PlaybackChanged() {}
+  // The user moved the play position inside the track (slider, seek steps).
+  virtual void PlaybackSeeked() {}
 };
 
 // The transport of the player: starting rows and files, stop, pause, previous,
@@ -104,7 +109,12 @@ class PlaybackControl {
   void SeekToMs(int ms);
   // The volume slider moved from outside the window, with the volume message.
   void SetVolume(int volume);
-  bool IsPaused();
+  // Paused as playback control last made the plug-in (the plug-in is not asked).
+  bool IsPaused() const { return playing_ && paused_; }
+  // The position and length the timers last polled (a seek sets the position it
+  // asked for); 0 for the position and -1 for the length until known.
+  int KnownPositionMs() const { return knownPositionMs_; }
+  int KnownLengthMs() const { return knownLengthMs_; }
   // Timers 10, 101, 102 and 103; other ids are ignored.
   void OnTimer(int timerId);
 
@@ -122,6 +132,11 @@ class PlaybackControl {
   void LoopStep();
   void FollowPosition();
   void CheckLoop();
+  void Pause();
+  void Resume();
+  // Remembers a length the plug-in gave; a new one is announced.
+  void KnowLength(int lengthMs);
+  void Seeked(int targetMs);
 
   PluginManager& plugins_;
   PlaybackHost& host_;
@@ -132,6 +147,9 @@ class PlaybackControl {
 
   bool playing_ = false;
   bool stoppedByUser_ = false;
+  bool paused_ = false;
+  int knownPositionMs_ = 0;
+  int knownLengthMs_ = -1;
   int loopA_ = -1;
   int loopB_ = -1;
   float speed_ = 1.0f;
