@@ -97,6 +97,7 @@ class MainWindow : public MovableWindow, public PlaybackHost {
   bool AskOpenFile(const QString& filter, QString& path) override;
   bool AskSpeed(int& position) override;
   EqualizerState GetEqualizer() override;
+  void ClearStreamDetails() override;
   void CloseMainWindow() override;
   void ToggleScreen() override;
   void PowerOff() override;

@@ -43,7 +43,11 @@ PlaybackControl::PlaybackControl(PluginManager& plugins, PlaybackHost& host, Ski
 
 bool PlaybackControl::PlayPath(const QString& path) {
   StopPlay();
-  if (plugins_.PlayFile(path) != 0) return false;
+  if (plugins_.PlayFile(path) != 0) {
+    // The details of the track stopped above belong to no track now.
+    host_.ClearStreamDetails();
+    return false;
+  }
   const EqualizerState eq = host_.GetEqualizer();
   plugins_.ApplyEqualizer(eq.enabled, eq.bands.data(), eq.preamp);
   plugins_.ApplyVolume(volumeSlider_.GetPosition());

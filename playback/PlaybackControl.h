@@ -58,6 +58,8 @@ class PlaybackHost {
   // The speed dialog, opened at position (speed x 10); false when cancelled.
   virtual bool AskSpeed(int& position) = 0;
   virtual EqualizerState GetEqualizer() = 0;
+  // Blanks the bit rate, sample rate and channels shown for the track before.
+  virtual void ClearStreamDetails() = 0;
   // Sends the close message to the main window (it saves everything and exits).
   virtual void CloseMainWindow() = 0;
   virtual void ToggleScreen() = 0;
