@@ -7,7 +7,6 @@
 
 #include "app/MainLayout.h"
 #include "app/MainWindow.h"
-#include "app/MediaBridge.h"
 #include "app/PopupMenu.h"
 #include "app/SnapCarry.h"
 #include "platform/MessageBox.h"
@@ -46,11 +45,6 @@ bool MainWindow::RouteSpecialCommand(int commandId) {
 }
 
 void MainWindow::OnCommand(int commandId) {
-  RunCommand(commandId);
-  if (media_) media_->Refresh();
-}
-
-void MainWindow::RunCommand(int commandId) {
   if (RouteSpecialCommand(commandId)) return;
   switch (commandId) {
     case ID_CLOSE:

@@ -73,7 +73,14 @@ void MainWindow::ToggleScreen() {
 }
 
 // "Exit & Power off", after the close: the session is asked to suspend.
-void MainWindow::PowerOff() { Platform::Suspend(); }
+void MainWindow::PowerOff() {
+  // The close has to come first; when it waits for a dialog to end, so does this.
+  if (closePending_) {
+    powerOffAfterClose_ = true;
+    return;
+  }
+  Platform::Suspend();
+}
 
 EqualizerState MainWindow::GetEqualizer() { return equalizerWindow_->GetEqualizer(); }
 

@@ -204,6 +204,12 @@ void MainWindow::SetChannels(int channels) {
   RedrawNow(Scaled(kStereoLit.place));
 }
 
+void MainWindow::ClearStreamDetails() {
+  SetBitRate(-1);
+  SetSampleRate(-1);
+  SetChannels(0);
+}
+
 void MainWindow::SetTimeMs(int ms) {
   elapsedMs_ = ms / 1000 * 1000;
   if (timeRemaining_ && playback_ && playback_->IsPlaying() && pluginManager_) {

@@ -1,6 +1,9 @@
 #include "app/MainWindow.h"
 
+#include <cstdio>
+
 #include <QCoreApplication>
+#include <QWidget>
 
 #include "app/FirstStart.h"
 #include "app/MainLayout.h"
@@ -11,6 +14,8 @@
 #include "platform/DesktopDensity.h"
 #include "platform/MessageBox.h"
 #include "platform/SleepInhibit.h"
+#include "platform/ModalLoops.h"
+#include "platform/SessionPower.h"
 #include "platform/System.h"
 #include "playlist/PlayOrder.h"
 #include "playlist/PlaylistSession.h"
@@ -250,7 +255,20 @@ void MainWindow::WriteOptions() {
 }
 
 void MainWindow::OnClose() {
-  if (closing_) return;
+  if (closing_ || closePending_) return;
+  // A close that arrives inside a dialog, a menu or a download (a logout's signal,
+  // a media controller's Quit, the window manager) would destroy what the handler
+  // of that loop still uses. The loops are ended first; the close follows from the
+  // main loop once their handlers have returned.
+  if (Platform::InNestedLoop()) {
+    closePending_ = true;
+    Platform::RunAfterNestedLoops(Widget(), [this] {
+      closePending_ = false;
+      OnClose();
+      if (powerOffAfterClose_) Platform::Suspend();
+    });
+    return;
+  }
   closing_ = true;
   // Media controllers see the player leave at once; a new start may take the name.
   media_.reset();
@@ -272,12 +290,22 @@ void MainWindow::OnClose() {
   Destroy();
 }
 
+void MainWindow::EndSession() {
+  sessionEnding_ = true;
+  Close();
+}
+
 void MainWindow::ReportUnsavedFiles(bool optionsSaved, bool playlistSaved) {
   if (optionsSaved && playlistSaved) return;
   const char* what = !optionsSaved && !playlistSaved ? "The options and the playlist"
                      : !optionsSaved                 ? "The options"
                                                      : "The playlist";
-  ShowMessageBox(this, QStringLiteral("%1 could not be saved.").arg(QLatin1String(what)));
+  const QString text = QStringLiteral("%1 could not be saved.").arg(QLatin1String(what));
+  if (sessionEnding_) {
+    fprintf(stderr, "tarnello: %s\n", qPrintable(text));
+    return;
+  }
+  ShowMessageBox(this, text);
 }
 
 void MainWindow::OnDestroy() {
@@ -301,18 +329,6 @@ void MainWindow::OnFocusLost(Window* newFocus) {
 }
 
 intptr_t MainWindow::OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-  const intptr_t result = HandleMessage(message, wParam, lParam);
-  if (media_) {
-    // A seek from the position slider or a seek button is a jump controllers hear of.
-    const bool seek = (message == MSG_SLIDER_SET && lParam == SLIDER_POSITION) ||
-                      (message == MSG_BUTTON_EVENT && (wParam == 6 || wParam == 7));
-    if (seek) media_->Seeked();
-    media_->Refresh();
-  }
-  return result;
-}
-
-intptr_t MainWindow::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
   switch (message) {
     case MSG_TRACK_ENDED:
       return playback_->TrackEnded();
@@ -351,8 +367,6 @@ intptr_t MainWindow::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t 
 void MainWindow::OnTimer(int timerId) {
   if (timerId == TIMER_MESSAGE) {
     TimerMessageTick();
-    // Whatever changed without a command (a track's end, its length) is announced within a second.
-    if (media_) media_->Refresh();
   } else {
     playback_->OnTimer(timerId);
   }
@@ -374,5 +388,13 @@ void MainWindow::OnDrop(const QStringList& items) { OpenItems(items); }
 void MainWindow::OpenItems(const QStringList& items) {
   const int first = playlistWindow_->AddItems(items);
   if (first >= 0) playback_->RowRequest(first);
+}
+
+// Media controllers hear of every change of playback at once.
+void MainWindow::PlaybackChanged() {
   if (media_) media_->Refresh();
+}
+
+void MainWindow::PlaybackSeeked() {
+  if (media_) media_->Seeked();
 }

@@ -34,6 +34,9 @@ class MainWindow : public MovableWindow, public PlaybackHost {
 
   // Creates the window and everything it owns. False when the window cannot be created.
   bool Create(const QString& title);
+  // Closes the player because the session ends (a logout's signal): as the close
+  // command, but a failed save is reported on stderr, as no one may answer a box.
+  void EndSession();
 
   SettingsFile& Settings() { return *settings_; }
   PluginManager* Plugins() { return pluginManager_.get(); }
@@ -103,11 +106,14 @@ class MainWindow : public MovableWindow, public PlaybackHost {
   bool AskOpenFile(const QString& filter, QString& path) override;
   bool AskSpeed(int& position) override;
   EqualizerState GetEqualizer() override;
+  void ClearStreamDetails() override;
   void CloseMainWindow() override;
   void ToggleScreen() override;
   void PowerOff() override;
   void ResetIdleTimer() override;
   void SetSleepInhibited(bool inhibited) override;
+  void PlaybackChanged() override;
+  void PlaybackSeeked() override;
 
  protected:
   intptr_t OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
@@ -125,7 +131,6 @@ class MainWindow : public MovableWindow, public PlaybackHost {
   void OnDrop(const QStringList& items) override;
 
  private:
-  intptr_t HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
   // Creation steps.
   void CreateControls();
   void CreateSecondaryWindows();
@@ -151,7 +156,6 @@ class MainWindow : public MovableWindow, public PlaybackHost {
 
   // Commands and menu (MainCommands.cpp).
   bool RouteSpecialCommand(int commandId);
-  void RunCommand(int commandId);
   void ShowPopupMenu();
   void ScaleAllWindows(int scale);
   void FitToScreen();
@@ -198,6 +202,9 @@ class MainWindow : public MovableWindow, public PlaybackHost {
 
   Rect dragStartRect_;
   bool closing_ = false;
+  bool closePending_ = false;       // a close waits for nested loops to return
+  bool powerOffAfterClose_ = false;  // "Exit & Power off" during such a wait
+  bool sessionEnding_ = false;       // closed by a signal: nobody may be there to answer a box
   int scale_ = 100;
   int unmap_ = 1;
   int osdShown_ = 0;

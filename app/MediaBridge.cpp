@@ -3,20 +3,35 @@
 #include <algorithm>
 #include <cstdint>
 
+#include <QTimer>
+
 #include "app/MainWindow.h"
 #include "app/PopupMenu.h"
-#include "playback/PluginManager.h"
 #include "playlist/Playlist.h"
 
 MediaBridge::MediaBridge(MainWindow& window) : window_(window) {}
-MediaBridge::~MediaBridge() = default;
+
+MediaBridge::~MediaBridge() {
+  if (observed_) observed_->RemoveObserver(this);
+}
 
 void MediaBridge::Start() {
-  if (!control_) control_ = MediaControl::Start(*this);
+  if (control_) return;
+  control_ = MediaControl::Start(*this);
+  // Rows added, removed, renamed or made current change what controllers show.
+  observed_ = control_ ? window_.GetPlaylist() : nullptr;
+  if (observed_) observed_->AddObserver(this);
 }
 
 void MediaBridge::Refresh() {
-  if (control_) control_->Refresh();
+  // Once the command or message that changed something has run to its end: Next
+  // stops one track and starts another, and controllers should see only the result.
+  if (!control_ || refreshPending_) return;
+  refreshPending_ = true;
+  QTimer::singleShot(0, &context_, [this] {
+    refreshPending_ = false;
+    if (control_) control_->Refresh();
+  });
 }
 
 void MediaBridge::Seeked() {
@@ -46,18 +61,18 @@ MediaStatus MediaBridge::GetMediaStatus() {
   } else {
     s.row = -1;
   }
-  if (playing && window_.Plugins()) {
-    const int lengthMs = window_.Plugins()->TrackLengthMs();
-    if (lengthMs > 0) s.lengthUs = int64_t(lengthMs) * 1000;
-  }
+  // The length the position slider last polled; controllers never make the player
+  // ask the plug-in anything it would not ask without them.
+  if (playing && playback->KnownLengthMs() > 0) s.lengthUs = int64_t(playback->KnownLengthMs()) * 1000;
   s.canSeek = playing && s.lengthUs > 0;
   return s;
 }
 
 int64_t MediaBridge::GetPositionUs() {
   PlaybackControl* playback = window_.Playback();
-  if (!playback || !playback->IsPlaying() || !window_.Plugins()) return 0;
-  return std::max(0, window_.Plugins()->PlayPositionMs()) * int64_t(1000);
+  // The position the time display last polled (or a seek asked for).
+  if (!playback || !playback->IsPlaying()) return 0;
+  return std::max(0, playback->KnownPositionMs()) * int64_t(1000);
 }
 
 // The transport goes through the commands other windows send the main window.

@@ -5,6 +5,7 @@
 #include "app/MainWindow.h"
 #include "platform/MediaControl.h"
 #include "platform/MessageBox.h"
+#include "platform/ModalLoops.h"
 #include "platform/System.h"
 
 PlayerApp::PlayerApp() = default;
@@ -71,14 +72,17 @@ bool PlayerApp::InitInstance(const QStringList& arguments) {
   mainWindow_->Show();
   mainWindow_->Invalidate(true);
 
+  // The message loop runs next; dialogs, menus and waits are nested in it.
+  Platform::SetMainLoopLevel(1);
   // A logout or Ctrl-C closes the player like its own close command, so nothing is lost.
   Platform::OnTerminationSignal([this] {
-    if (mainWindow_ && mainWindow_->Exists()) mainWindow_->Close();
+    if (mainWindow_ && mainWindow_->Exists()) mainWindow_->EndSession();
   });
   return true;
 }
 
 void PlayerApp::ExitInstance() {
+  Platform::SetMainLoopLevel(0);
   mainWindow_.reset();
   // The play order goes last: the playlist in the main window refers to it.
   PublishPlayOrder(nullptr);

@@ -52,16 +52,23 @@ PlaybackControl::AwakeScope::~AwakeScope() {
 bool PlaybackControl::PlayPath(const QString& path) {
   const AwakeScope awake(*this);
   StopPlay();
-  if (plugins_.PlayFile(path) != 0) return false;
+  if (plugins_.PlayFile(path) != 0) {
+    // The details of the track stopped above belong to no track now.
+    host_.ClearStreamDetails();
+    return false;
+  }
   const EqualizerState eq = host_.GetEqualizer();
   plugins_.ApplyEqualizer(eq.enabled, eq.bands.data(), eq.preamp);
   plugins_.ApplyVolume(volumeSlider_.GetPosition());
   plugins_.ApplySpeed(speed_);
   playing_ = true;
   paused_ = ended_ = false;
+  knownPositionMs_ = 0;
+  knownLengthMs_ = -1;
   RestartTimer(host_, TIMER_TIME_DISPLAY, 200);
   RestartTimer(host_, TIMER_POSITION, 500);
   RestartTimer(host_, TIMER_AB_LOOP, 300);
+  host_.PlaybackChanged();
   return true;
 }
 
@@ -90,13 +97,15 @@ void PlaybackControl::StopPlay() {
   positionSlider_.SetPosition(0);
   plugins_.StopPlayback();
   loopA_ = loopB_ = -1;
+  paused_ = false;
+  knownPositionMs_ = 0;
+  host_.PlaybackChanged();
 }
 
 void PlaybackControl::PlayCommand() {
   const AwakeScope awake(*this);
   if (plugins_.IsPlaybackPaused() != 0) {
-    plugins_.ResumePlayback();
-    paused_ = false;
+    Resume();
     return;
   }
   if (!playlist_) return;
@@ -117,12 +126,22 @@ void PlaybackControl::PlayCommand() {
 void PlaybackControl::PauseCommand() {
   const AwakeScope awake(*this);
   if (plugins_.IsPlaybackPaused() != 0) {
-    plugins_.ResumePlayback();
-    paused_ = false;
+    Resume();
   } else {
-    plugins_.PausePlayback();
-    paused_ = playing_;
+    Pause();
   }
+}
+
+void PlaybackControl::Pause() {
+  plugins_.PausePlayback();
+  paused_ = playing_;
+  host_.PlaybackChanged();
+}
+
+void PlaybackControl::Resume() {
+  plugins_.ResumePlayback();
+  paused_ = false;
+  host_.PlaybackChanged();
 }
 
 void PlaybackControl::PreviousCommand() {
@@ -183,6 +202,7 @@ int PlaybackControl::SliderTrack(int sliderId) {
     const int v = volumeSlider_.GetPosition();
     plugins_.ApplyVolume(v);
     host_.ShowMessage(VolumeText(v), false);
+    host_.PlaybackChanged();
   } else if (sliderId == SLIDER_BALANCE) {
     const int b = balanceSlider_.GetPosition();
     plugins_.ApplyBalance(b);
@@ -196,6 +216,7 @@ int PlaybackControl::SliderSet(int sliderId) {
   if (sliderId == SLIDER_VOLUME) {
     plugins_.ApplyVolume(volumeSlider_.GetPosition());
     host_.RestoreTitle();
+    host_.PlaybackChanged();
   } else if (sliderId == SLIDER_BALANCE) {
     plugins_.ApplyBalance(balanceSlider_.GetPosition());
     host_.RestoreTitle();
@@ -208,6 +229,7 @@ int PlaybackControl::SliderSet(int sliderId) {
     // (or a failed read) seeks to 0; the plug-in gets the result as it is.
     const int64_t target = (positionSlider_.GetPosition() - minimum) * plugins_.TrackLengthMs() / range;
     plugins_.SeekToMs(ClampToInt(target));
+    Seeked(ClampToInt(target));
   }
   return 0;
 }
@@ -218,21 +240,24 @@ int PlaybackControl::RunFunction(int number) {
     case 0: PlayCommand(); break;
     case 1:
       if (plugins_.IsPlaybackPaused() != 0) {
-        plugins_.ResumePlayback();
-        paused_ = false;
+        Resume();
       } else if (plugins_.PlayPositionMs() <= 0) {
         PlayCommand();
       } else {
-        plugins_.PausePlayback();
-        paused_ = playing_;
+        Pause();
       }
       break;
     case 2: StopPlay(); break;
     case 3: PauseCommand(); break;
     case 4: PreviousCommand(); break;
     case 5: NextCommand(); break;
-    case 6: plugins_.SeekToMs(plugins_.PlayPositionMs() - kSeekStepMs); break;
-    case 7: plugins_.SeekToMs(plugins_.PlayPositionMs() + kSeekStepMs); break;
+    case 6:
+    case 7: {
+      const int target = plugins_.PlayPositionMs() + (number == 6 ? -kSeekStepMs : kSeekStepMs);
+      plugins_.SeekToMs(target);
+      Seeked(target);
+      break;
+    }
     case 8: VolumeStep(true); break;
     case 9: VolumeStep(false); break;
     case 10: host_.ToggleScreen(); break;
@@ -261,7 +286,8 @@ void PlaybackControl::SpeedDialog() {
 void PlaybackControl::SeekToMs(int ms) {
   if (!playing_) return;
   plugins_.SeekToMs(std::max(0, ms));
-  host_.SetTimeMs(plugins_.PlayPositionMs());
+  knownPositionMs_ = plugins_.PlayPositionMs();
+  host_.SetTimeMs(knownPositionMs_);
   FollowPosition();
 }
 
@@ -270,13 +296,15 @@ void PlaybackControl::SetVolume(int volume) {
   volumeSlider_.SetPosition(v);
   plugins_.ApplyVolume(v);
   host_.ShowMessage(VolumeText(v), true);
+  host_.PlaybackChanged();
 }
-
-bool PlaybackControl::IsPaused() { return playing_ && plugins_.IsPlaybackPaused() != 0; }
 
 void PlaybackControl::OnTimer(int timerId) {
   switch (timerId) {
-    case TIMER_TIME_DISPLAY: host_.SetTimeMs(plugins_.PlayPositionMs()); break;
+    case TIMER_TIME_DISPLAY:
+      knownPositionMs_ = plugins_.PlayPositionMs();
+      host_.SetTimeMs(knownPositionMs_);
+      break;
     case TIMER_POSITION: FollowPosition(); break;
     case TIMER_AB_LOOP: CheckLoop(); break;
     case TIMER_IDLE_RESET:
@@ -303,6 +331,7 @@ void PlaybackControl::VolumeStep(bool up) {
   volumeSlider_.SetPosition(volume);
   plugins_.ApplyVolume(volume);
   host_.ShowMessage(VolumeText(volume), true);
+  host_.PlaybackChanged();
 }
 
 void PlaybackControl::SpeedStep(int function) {
@@ -341,6 +370,7 @@ void PlaybackControl::LoopStep() {
 void PlaybackControl::FollowPosition() {
   if (positionSlider_.IsDragging()) return;
   const int length = plugins_.TrackLengthMs();
+  KnowLength(length);
   // A length of 0 gives no fraction: the slider stays where it is (at the start,
   // since every new track begins with a stop that puts it there).
   if (length == 0) return;
@@ -348,8 +378,21 @@ void PlaybackControl::FollowPosition() {
   const int64_t maximum = positionSlider_.GetMaximum();
   // 64-bit, as range x position overflows 32 bits on long tracks. A negative
   // length lands below the minimum, which the slider clamps.
-  const int64_t value = minimum + (maximum - minimum) * plugins_.PlayPositionMs() / length;
+  knownPositionMs_ = plugins_.PlayPositionMs();
+  const int64_t value = minimum + (maximum - minimum) * knownPositionMs_ / length;
   positionSlider_.SetPosition(ClampToInt(value));
+}
+
+void PlaybackControl::KnowLength(int lengthMs) {
+  if (lengthMs == knownLengthMs_) return;
+  knownLengthMs_ = lengthMs;
+  host_.PlaybackChanged();
+}
+
+void PlaybackControl::Seeked(int targetMs) {
+  // What was asked for; the next tick of the time display polls where it landed.
+  knownPositionMs_ = std::max(0, targetMs);
+  if (playing_) host_.PlaybackSeeked();
 }
 
 void PlaybackControl::CheckLoop() {

@@ -58,6 +58,8 @@ class PlaybackHost {
   // The speed dialog, opened at position (speed x 10); false when cancelled.
   virtual bool AskSpeed(int& position) = 0;
   virtual EqualizerState GetEqualizer() = 0;
+  // Blanks the bit rate, sample rate and channels shown for the track before.
+  virtual void ClearStreamDetails() = 0;
   // Sends the close message to the main window (it saves everything and exits).
   virtual void CloseMainWindow() = 0;
   virtual void ToggleScreen() = 0;
@@ -67,6 +69,11 @@ class PlaybackHost {
   // Holds (true) or lets go of (false) the session's idle-sleep inhibitor: held
   // while a track plays, never while paused, stopped or after the last track ended.
   virtual void SetSleepInhibited(bool inhibited) { (void)inhibited; }
+  // Playing, paused, the track, its known length or the volume changed: for
+  // observers such as the desktop's media controllers. Never asks the plug-in.
+  virtual void PlaybackChanged() {}
+  // The user moved the play position inside the track (slider, seek steps).
+  virtual void PlaybackSeeked() {}
 };
 
 // The transport of the player: starting rows and files, stop, pause, previous,
@@ -107,7 +114,12 @@ class PlaybackControl {
   void SeekToMs(int ms);
   // The volume slider moved from outside the window, with the volume message.
   void SetVolume(int volume);
-  bool IsPaused();
+  // Paused as playback control last made the plug-in (the plug-in is not asked).
+  bool IsPaused() const { return playing_ && paused_; }
+  // The position and length the timers last polled (a seek sets the position it
+  // asked for); 0 for the position and -1 for the length until known.
+  int KnownPositionMs() const { return knownPositionMs_; }
+  int KnownLengthMs() const { return knownLengthMs_; }
   // Timers 10, 101, 102 and 103; other ids are ignored.
   void OnTimer(int timerId);
 
@@ -141,6 +153,11 @@ class PlaybackControl {
   void LoopStep();
   void FollowPosition();
   void CheckLoop();
+  void Pause();
+  void Resume();
+  // Remembers a length the plug-in gave; a new one is announced.
+  void KnowLength(int lengthMs);
+  void Seeked(int targetMs);
 
   PluginManager& plugins_;
   PlaybackHost& host_;
@@ -155,6 +172,8 @@ class PlaybackControl {
   bool ended_ = false;   // the last track ended by itself and nothing followed
   bool awake_ = false;   // what the host was last told
   int awakeDepth_ = 0;
+  int knownPositionMs_ = 0;
+  int knownLengthMs_ = -1;
   int loopA_ = -1;
   int loopB_ = -1;
   float speed_ = 1.0f;

@@ -17,6 +17,7 @@ struct Transfer {
   int64_t maxBytes = 0;
   Clock::time_point lastActivity = Clock::now();
   std::chrono::seconds stall{30};
+  const int* cancel = nullptr;  // set to nonzero by another thread to end the transfer
 };
 
 size_t WriteBody(char* data, size_t size, size_t count, void* user) {
@@ -38,6 +39,7 @@ size_t ReadHeader(char*, size_t size, size_t count, void* user) {
 // Called by libcurl at least once a second, also while nothing arrives.
 int CheckStall(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   const auto* transfer = static_cast<const Transfer*>(user);
+  if (transfer->cancel && __atomic_load_n(transfer->cancel, __ATOMIC_ACQUIRE) != 0) return 1;
   return Clock::now() - transfer->lastActivity > transfer->stall ? 1 : 0;
 }
 
@@ -55,7 +57,7 @@ CURL* NewHandle() {
   return curl_easy_init();
 }
 
-void SetRequest(CURL* curl, const char* url, Transfer& transfer, const char* caBundle) {
+void SetRequest(CURL* curl, const char* url, Transfer& transfer, int totalSeconds, const char* caBundle) {
   curl_easy_setopt(curl, CURLOPT_URL, url);
   curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
   curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -71,13 +73,16 @@ void SetRequest(CURL* curl, const char* url, Transfer& transfer, const char* caB
   curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, CheckStall);
   curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
   curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+  // A server that trickles a byte now and then never stalls; this bounds the whole GET.
+  if (totalSeconds > 0) curl_easy_setopt(curl, CURLOPT_TIMEOUT, long(totalSeconds));
   if (caBundle && *caBundle) curl_easy_setopt(curl, CURLOPT_CAINFO, caBundle);
 }
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) int TarnelloHttpGet(const char* url, const char* localPath,
-                                                                      int stallSeconds, int64_t maxBytes,
-                                                                      const char* caBundle) {
+                                                                      int stallSeconds, int totalSeconds,
+                                                                      int64_t maxBytes, const char* caBundle,
+                                                                      const int* cancel) {
   std::unique_ptr<CURL, EasyDeleter> curl(NewHandle());
   if (!curl || !url || !localPath) return 0;
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(localPath, "wb"));
@@ -86,7 +91,8 @@ extern "C" __attribute__((visibility("default"))) int TarnelloHttpGet(const char
   transfer.file = file.get();
   transfer.maxBytes = maxBytes;
   transfer.stall = std::chrono::seconds(stallSeconds < 1 ? 1 : stallSeconds);
-  SetRequest(curl.get(), url, transfer, caBundle);
+  transfer.cancel = cancel;
+  SetRequest(curl.get(), url, transfer, totalSeconds, caBundle);
   const CURLcode result = curl_easy_perform(curl.get());
   const bool written = std::fflush(file.get()) == 0 && !std::ferror(file.get());
   return result == CURLE_OK && written ? 1 : 0;

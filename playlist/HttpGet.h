@@ -10,11 +10,15 @@ extern "C" {
 #endif
 // One GET of url (http or https, redirects followed) whose body is streamed into
 // localPath, created or truncated. 1 on success; 0 when the request cannot be made,
-// the transfer breaks off, receives nothing for stallSeconds or exceeds maxBytes.
+// the transfer breaks off, receives nothing for stallSeconds, takes longer than
+// totalSeconds in all (0: no bound), exceeds maxBytes, or *cancel (when not null)
+// becomes nonzero (read atomically; seen within about a second).
 // caBundle: a PEM file of trusted certificates, or null for the system's store.
-typedef int (*TarnelloHttpGetFunction)(const char* url, const char* localPath, int stallSeconds, int64_t maxBytes,
-                                       const char* caBundle);
-int TarnelloHttpGet(const char* url, const char* localPath, int stallSeconds, int64_t maxBytes, const char* caBundle);
+// Safe to call from any one thread at a time.
+typedef int (*TarnelloHttpGetFunction)(const char* url, const char* localPath, int stallSeconds, int totalSeconds,
+                                       int64_t maxBytes, const char* caBundle, const int* cancel);
+int TarnelloHttpGet(const char* url, const char* localPath, int stallSeconds, int totalSeconds, int64_t maxBytes,
+                    const char* caBundle, const int* cancel);
 #ifdef __cplusplus
 }
 #endif

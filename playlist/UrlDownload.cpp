@@ -2,10 +2,15 @@
 
 #include <dlfcn.h>
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 #include <mutex>
+#include <thread>
 
+#include "platform/ModalLoops.h"
 #include "platform/System.h"
 #include "playlist/HttpGet.h"
 
@@ -38,8 +43,36 @@ bool DownloadUrlToFile(const QString& url, const QString& localPath, const Downl
   const QByteArray fullUrl = NormalizeUrl(url).toUtf8();
   const QByteArray path = QFile::encodeName(localPath);
   const QByteArray caBundle = QFile::encodeName(options.caBundle);
-  return get(fullUrl.constData(), path.constData(), options.stallSeconds, options.maxBytes,
-             caBundle.isEmpty() ? nullptr : caBundle.constData()) != 0;
+  int cancel = 0;
+  const auto fetch = [&] {
+    return get(fullUrl.constData(), path.constData(), options.stallSeconds, options.totalSeconds, options.maxBytes,
+               caBundle.isEmpty() ? nullptr : caBundle.constData(), &cancel) != 0;
+  };
+  QCoreApplication* application = QCoreApplication::instance();
+  if (!application || QThread::currentThread() != application->thread()) return fetch();
+
+  // The caller waits, as the command blocks the player until the list is here, but
+  // the windows keep painting and a close (a logout's signal) can cut it short.
+  // The user's input waits in the queue meanwhile. A second download started from
+  // inside this wait (a media controller's Open) would share the file: it fails.
+  static bool running = false;
+  if (running) return false;
+  running = true;
+  bool ok = false;
+  QEventLoop loop;
+  std::thread worker([&] {
+    ok = fetch();
+    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+  });
+  {
+    const Platform::InterruptibleWait wait([&cancel] { __atomic_store_n(&cancel, 1, __ATOMIC_RELEASE); });
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+  }
+  // Only the worker's quit ends the loop, unless the application exits meanwhile.
+  __atomic_store_n(&cancel, 1, __ATOMIC_RELEASE);
+  worker.join();
+  running = false;
+  return ok;
 }
 
 bool DownloadUrlToFile(const QString& url, const QString& localPath, int stallSeconds) {

@@ -7,6 +7,8 @@ struct DownloadOptions {
   // A transfer that receives nothing (no header, no body byte) for this long is
   // abandoned, so a server that accepts and then stays silent cannot hang the player.
   int stallSeconds = 30;
+  // The whole download may take this long, however the server trickles its bytes.
+  int totalSeconds = 20;
   // A body longer than this is cut and the download fails: a PLS list is a few
   // lines, and an endless stream must not fill the disk.
   int64_t maxBytes = 1024 * 1024;
@@ -17,8 +19,10 @@ struct DownloadOptions {
 // One GET of url (http or https; "host[:port]/object", given a scheme) whose body is
 // streamed into localPath, created or truncated. Redirects are followed. The HTTP
 // status is not examined: an error page is saved like any body. False when the
-// request cannot be made, the transfer breaks off, stalls or exceeds the size
-// limit; the local file may then exist, partly written or empty.
+// request cannot be made, the transfer breaks off, stalls, runs out of time or
+// exceeds the size limit, or the player closes meanwhile; the local file may then
+// exist, partly written or empty. On the UI thread the caller waits while the
+// windows keep painting and user input is held back.
 bool DownloadUrlToFile(const QString& url, const QString& localPath, const DownloadOptions& options);
 bool DownloadUrlToFile(const QString& url, const QString& localPath, int stallSeconds = 30);
 

@@ -59,6 +59,9 @@ bool FfmpegDecoder::Open(const std::string& source) {
   // Sources are files and http(s) URLs; a playlist entry may come from anywhere, so
   // none may reach FFmpeg's other protocols (pipes, concatenations, sub-files).
   av_dict_set(&options, "protocol_whitelist", "file,http,https,httpproxy,tcp,tls", 0);
+  // An https stream must prove who it is against the system's certificates (and
+  // name the host it was asked for), as a downloaded playlist must.
+  av_dict_set(&options, "tls_verify", "1", 0);
   Touch();
   // On failure avformat_open_input frees the context itself.
   const int opened = avformat_open_input(&format_, source.c_str(), nullptr, &options);

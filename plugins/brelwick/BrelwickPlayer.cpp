@@ -76,5 +76,13 @@ void BrelwickPlayer::OnMediaEvent(MediaEvent event) {
       reported_ = info;
     }
     module_.reportStreamInfo(info.bitRateKbps, info.sampleRate, info.channels, 0);
+  } else if (event == MediaEvent::OpenFailed && module_.reportStreamInfo) {
+    // A source that cannot be opened has no rates: the player shows none rather
+    // than those of the track before.
+    {
+      std::lock_guard lock(mutex_);
+      reported_ = StreamInfo{};
+    }
+    module_.reportStreamInfo(-1, -1, 0, 0);
   }
 }

@@ -1,6 +1,9 @@
 // The main window as the player creates it, in a program folder of its own, drawn
 // from the colour-coded test skin so that a grabbed pixel names the sprite.
+#include <QDialog>
 #include <QDir>
+#include <QTest>
+#include <QTimer>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
@@ -450,6 +453,64 @@ TEST_F(MainWindowPlayingTest, TimeRemainingCountsDownAndIsRemembered) {
   EXPECT_TRUE(again.IsTimeRemaining());
   again.SendCommand(CMD_TIME_ELAPSED);
   EXPECT_FALSE(again.IsTimeRemaining());
+}
+
+TEST_F(MainWindowPlayingTest, ATrackThatCannotBePlayedClearsTheStreamDetails) {
+  const QString control = home_.path() + "/plugin";
+  QDir().mkpath(control);
+  qputenv("TARNELLO_TEST_PLUGIN_DIR", control.toUtf8());
+  auto write = [&](const QString& name, const QByteArray& text) {
+    QFile f(control + "/TestPlugin.so." + name);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+  };
+  write("playinfo", "128 44100 2");
+  TestMainWindow& w = Start("EQ_Visible=0\nPL_Visible=0\n");
+  w.OpenItems({Track("a.tst"), Track("b.tst")});
+  ASSERT_TRUE(w.Playback()->IsPlaying());
+  EXPECT_EQ(w.BitRatePanel().Shown(), "128");
+  EXPECT_EQ(w.SampleRatePanel().Shown(), "44");
+  EXPECT_EQ(w.GetChannels(), 2);
+
+  write("play", "1");
+  w.SendCommand(ID_NEXT);
+  EXPECT_FALSE(w.Playback()->IsPlaying());
+  EXPECT_EQ(w.BitRatePanel().Shown(), "");
+  EXPECT_EQ(w.SampleRatePanel().Shown(), "");
+  EXPECT_EQ(w.GetChannels(), 0);
+  // Otherwise a failed start is as it was: the title stays, no message.
+  EXPECT_EQ(w.TitlePanel().Text(), "1. a.tst");
+  EXPECT_TRUE(boxes_.boxes.empty());
+  qunsetenv("TARNELLO_TEST_PLUGIN_DIR");
+}
+
+TEST_F(MainWindowTest, ACloseInsideADialogEndsTheDialogFirstThenClosesAsDesigned) {
+  // A window closed by an earlier test asked the application to quit, which makes
+  // every loop started afterwards return at once; a loop of the application clears it.
+  QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+  QCoreApplication::exec();
+  RecordedPower power;
+  TestMainWindow& w = Start();
+  bool existedAfterClose = false;
+  // "Exit & Power off" arrives while a modal dialog runs its loop over the player.
+  QTimer::singleShot(50, [&] {
+    w.Send(MSG_BUTTON_EVENT, 12, 1 | (1 << 16));
+    existedAfterClose = w.Exists();
+  });
+  {
+    // On the stack of its handler, as every dialog of the player.
+    QDialog dialog(w.Widget());
+    dialog.setModal(true);
+    EXPECT_EQ(dialog.exec(), QDialog::Rejected);
+  }
+  EXPECT_TRUE(existedAfterClose);
+  // The dialog's handler has returned; the close follows from the loop.
+  EXPECT_TRUE(w.Exists());
+  EXPECT_TRUE(power.calls.isEmpty());
+  for (int i = 0; i < 100 && w.Exists(); ++i) QTest::qWait(10);
+  EXPECT_FALSE(w.Exists());
+  EXPECT_TRUE(Read("tarnello.txt").contains("Main_x="));
+  EXPECT_EQ(power.calls, QStringList{"suspend"});
 }
 
 TEST_F(MainWindowTest, TheTimeRemainingKeyIsWrittenOnlyOnceChosen) {

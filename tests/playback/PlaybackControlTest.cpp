@@ -45,6 +45,9 @@ class RecordingHost : public PlaybackHost {
     return speedChoice >= 0;
   }
   EqualizerState GetEqualizer() override { return equalizer; }
+  void ClearStreamDetails() override { events.append("clear details"); }
+  void PlaybackChanged() override { ++changes; }
+  void PlaybackSeeked() override { ++seeks; }
   void CloseMainWindow() override { events.append("close"); }
   void ToggleScreen() override { events.append("screen"); }
   void PowerOff() override { events.append("power"); }
@@ -69,6 +72,8 @@ class RecordingHost : public PlaybackHost {
   QStringList events;
   int idleResets = 0;
   std::vector<bool> sleepInhibited;
+  int changes = 0;
+  int seeks = 0;
 };
 
 class PlaybackControlTest : public ::testing::Test {
@@ -126,6 +131,8 @@ class PlaybackControlTest : public ::testing::Test {
     plugins->PausePlayback();
     plugins->SeekToMs(ms);
   }
+  // Moves the plug-in's clock without playback control knowing.
+  void SeekPlugin(int ms) { plugins->SeekToMs(ms); }
   QString LastMessage() const { return host.messages.empty() ? QString() : host.messages.back().text; }
 
   QTemporaryDir root;
@@ -176,12 +183,82 @@ TEST_F(PlaybackControlTest, AFailedStartLeavesTitleAndCurrentRowButHasStoppedThe
   EXPECT_FALSE(control->IsPlaying());
   EXPECT_EQ(Log(), QStringList({"stopPlayback", "claimsFile /m/b.xyz -> 0"}));
   EXPECT_TRUE(host.messages.empty());
+  // The stopped track's bit rate, sample rate and channels go with it.
+  EXPECT_EQ(host.events, QStringList({"clear details"}));
 
   // A plug-in that claims the file but cannot play it.
   Control("play", "-1");
   EXPECT_FALSE(control->PlayRow(0));
   EXPECT_FALSE(control->IsPlaying());
   EXPECT_FALSE(host.Running(TIMER_TIME_DISPLAY));
+  EXPECT_EQ(host.events, QStringList({"clear details", "clear details"}));
+}
+
+TEST_F(PlaybackControlTest, PauseStatePositionAndLengthAreKeptWithoutAskingThePlugIn) {
+  AddRows({"/m/a.tst"});
+  Control("length", "90000");
+  control->PlayCommand();
+  ASSERT_TRUE(control->IsPlaying());
+  EXPECT_TRUE(host.events.isEmpty());  // a start clears no details
+  EXPECT_GT(host.changes, 0);
+  EXPECT_EQ(control->KnownLengthMs(), -1);  // not polled yet
+  SeekPlugin(12000);
+  ClearLog();
+  // Observers read the state as often as they like: the plug-in hears nothing of it.
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_FALSE(control->IsPaused());
+    EXPECT_EQ(control->KnownPositionMs(), 0);
+  }
+  EXPECT_TRUE(Log(true).isEmpty());
+
+  // The timers' polls are what is known; a new length is announced.
+  int changes = host.changes;
+  control->OnTimer(TIMER_POSITION);
+  EXPECT_EQ(control->KnownLengthMs(), 90000);
+  EXPECT_GE(control->KnownPositionMs(), 12000);
+  EXPECT_LT(control->KnownPositionMs(), 15000);
+  EXPECT_EQ(host.changes, changes + 1);
+  control->OnTimer(TIMER_POSITION);
+  EXPECT_EQ(host.changes, changes + 1);  // the same length again is no change
+  SeekPlugin(20000);
+  control->OnTimer(TIMER_TIME_DISPLAY);
+  EXPECT_GE(control->KnownPositionMs(), 20000);
+  EXPECT_LT(control->KnownPositionMs(), 23000);
+
+  // Pause and resume, from each command that does them.
+  changes = host.changes;
+  control->PauseCommand();
+  EXPECT_TRUE(control->IsPaused());
+  control->PlayCommand();
+  EXPECT_FALSE(control->IsPaused());
+  control->RunFunction(1);
+  EXPECT_TRUE(control->IsPaused());
+  control->RunFunction(1);
+  EXPECT_FALSE(control->IsPaused());
+  EXPECT_EQ(host.changes, changes + 4);
+
+  // The user's seeks are announced with the position they asked for.
+  control->RunFunction(7);
+  EXPECT_EQ(host.seeks, 1);
+  EXPECT_GE(control->KnownPositionMs(), 25000);
+  position.SetPosition(128);
+  control->SliderSet(SLIDER_POSITION);
+  EXPECT_EQ(host.seeks, 2);
+  EXPECT_EQ(control->KnownPositionMs(), 128 * 90000 / 255);
+
+  // Volume changes are announced; a stop ends pause and position.
+  changes = host.changes;
+  control->RunFunction(8);
+  control->SetVolume(10);
+  EXPECT_EQ(host.changes, changes + 2);
+  control->PauseCommand();
+  control->StopPlay();
+  EXPECT_FALSE(control->IsPaused());
+  EXPECT_FALSE(control->IsPlaying());
+  EXPECT_EQ(control->KnownPositionMs(), 0);
+  // Stopped, a seek step moves nothing anyone should hear of.
+  control->RunFunction(7);
+  EXPECT_EQ(host.seeks, 2);
 }
 
 TEST_F(PlaybackControlTest, WithoutAPlaylistNothingPlaysAndNoDialogOpens) {

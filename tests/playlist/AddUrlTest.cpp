@@ -5,12 +5,14 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include "support/RecordingMessageBoxes.h"
+#include "platform/ModalLoops.h"
 #include "playlist/AddCommands.h"
 #include "playlist/OpenUrlDialog.h"
 #include "playlist/PlayOrder.h"
@@ -225,6 +227,41 @@ TEST_F(HttpDownloads, AnEndlessBodyIsCutAtTheSizeLimit) {
   EXPECT_EQ(AddUrl(playlist, server.Url("endless.pls"), tempPls), 1);
   EXPECT_EQ(playlist.GetPath(0), server.Url("endless.pls"));
   EXPECT_FALSE(QFile::exists(tempPls));
+}
+
+TEST_F(HttpDownloads, ATricklingServerIsCutOffAtTheTotalBound) {
+  // One byte a second never stalls; only the bound on the whole GET ends it.
+  DownloadOptions options;
+  options.totalSeconds = 2;
+  QElapsedTimer timer;
+  timer.start();
+  EXPECT_EQ(AddUrl(playlist, server.Url("trickle.pls"), tempPls, options), 1);
+  EXPECT_GE(timer.elapsed(), 1900);
+  EXPECT_LT(timer.elapsed(), 10000);
+  EXPECT_EQ(playlist.GetPath(0), server.Url("trickle.pls"));
+  EXPECT_FALSE(QFile::exists(tempPls));
+}
+
+TEST_F(HttpDownloads, TheWaitKeepsEventsFlowingAndEndsWhenNestedLoopsAreEnded) {
+  // Timers (and so painting) run while the UI thread waits; a close request ends
+  // the download long before its bound, and the file still goes.
+  int ticks = 0;
+  bool nested = false;
+  QTimer ticker;
+  QObject::connect(&ticker, &QTimer::timeout, [&] {
+    ++ticks;
+    nested = Platform::InNestedLoop();
+  });
+  ticker.start(50);
+  QTimer::singleShot(600, [] { Platform::EndNestedLoops(); });
+  QElapsedTimer timer;
+  timer.start();
+  EXPECT_EQ(AddUrl(playlist, server.Url("trickle.pls"), tempPls), 1);
+  EXPECT_LT(timer.elapsed(), 5000);
+  EXPECT_GE(ticks, 5);
+  EXPECT_TRUE(nested);
+  EXPECT_FALSE(QFile::exists(tempPls));
+  EXPECT_FALSE(Platform::InNestedLoop());
 }
 
 TEST(HttpsDownload, FetchesFromAServerWhoseCertificateIsTrustedOnly) {

@@ -5,6 +5,7 @@ Prints the port on the first line of its output, then serves files of --root and
 a few special paths:
   /silent...      accepts the request and never answers
   /endless...     answers 200 and sends a body without end
+  /trickle...     answers 200 and sends one byte of a PLS list a second, for ever
   /redirect/P     redirects (302) to /P
 With --cert and --key it speaks https.
 """
@@ -28,6 +29,18 @@ class Handler(http.server.SimpleHTTPRequestHandler):
             try:
                 while True:
                     self.wfile.write(chunk)
+            except OSError:
+                return
+        if self.path.startswith("/trickle"):
+            self.send_response(200)
+            self.send_header("Content-Type", "audio/x-scpls")
+            self.end_headers()
+            try:
+                while True:
+                    for byte in b"[playlist]\nNumberOfEntries=0\n":
+                        self.wfile.write(bytes([byte]))
+                        self.wfile.flush()
+                        time.sleep(1)
             except OSError:
                 return
         if self.path.startswith("/redirect/"):

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <functional>
 #include <thread>
 
@@ -266,6 +267,26 @@ TEST_F(BrelwickTest, ReportsBitRateSampleRateAndChannelsWhenATrackStarts) {
     EXPECT_EQ(host.channels, c.channels) << c.name;
     EXPECT_NEAR(host.bitRate, c.kbps, 1 + c.kbps / 50) << c.name;
   }
+}
+
+TEST_F(BrelwickTest, ASourceThatCannotBeOpenedBlanksTheDetailsOfTheTrackBefore) {
+  const std::string broken = dir + "/broken.mp3";
+  {
+    std::ofstream out(broken, std::ios::binary);
+    out << std::string(4096, '\x5a');
+  }
+  auto manager = Load("null-untimed");
+  ASSERT_EQ(manager->PlayFile(QString::fromStdString(dir + "/song.mp3")), 0);
+  // Rates and channels come in two messages.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return host.sampleRate == 44100 && host.channels == 2; }, 10000));
+  // Brelwick opens on its own thread: playFile succeeds, the failure comes later.
+  EXPECT_EQ(manager->PlayFile(QString::fromStdString(broken)), 0);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return host.sampleRate == -1 && host.channels == 0; }, 10000));
+  EXPECT_EQ(host.bitRate, -1);
+  // The next good track is reported again.
+  ASSERT_EQ(manager->PlayFile(QString::fromStdString(dir + "/song.mp3")), 0);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return host.sampleRate == 44100 && host.channels == 2; }, 10000));
+  manager->UnloadAll();
 }
 
 TEST_F(BrelwickTest, TheNextTrackStartedAtTheEndFollowsWithoutAGap) {

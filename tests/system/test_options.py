@@ -1,6 +1,7 @@
 """Options as a hostile or stale "tarnello.txt" gives them, the first-start
 options on a dense desktop, saves that fail, and what a killed save left."""
 import os
+import signal
 import re
 import shutil
 import subprocess
@@ -88,6 +89,15 @@ class FailedSaves(unittest.TestCase):
             self.assertEqual(0, p.close())
             self.assertEqual([("Tarnello", "The playlist could not be saved.")], p.messages())
             self.assertEqual("77", value(p.read("tarnello.txt"), "Volume"))
+
+    def test_a_logout_is_not_held_up_by_the_box(self):
+        with Player(files={"tarnello.txt": options(Volume=77)}) as p:
+            os.mkdir(p.path("tarnello.m3u"))
+            p.start()
+            # Closed by the session: no box waits for an answer; the word goes to stderr.
+            self.assertEqual(0, p.signal(signal.SIGTERM))
+            self.assertEqual([], p.messages())
+            self.assertIn(b"The playlist could not be saved.", p.process.stderr.read())
 
 
 class KilledSaves(unittest.TestCase):
