@@ -137,6 +137,30 @@ TEST_F(PlaylistMenuCommandsTest, DroppedFilesFoldersAndUrlsAreAppended) {
   EXPECT_EQ(editor_->AddItems({single}), 5);
 }
 
+TEST_F(PlaylistMenuCommandsTest, DroppedListsWithoutHeaderOrWithRelativePathsBringTheirFiles) {
+  const QString a = MakeFile("lists/sub/a.tst");
+  const QString b = MakeFile("b.tst");
+  const QString plain = MakeFile("lists/plain.M3U");
+  {
+    QFile f(plain);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("\xEF\xBB\xBF# exported\r\nsub/a.tst\r\n../b.tst\r\n");
+  }
+  const QString headed = MakeFile("lists/headed.m3u8");
+  {
+    QFile f(headed);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("#EXTM3U\n#EXTINF:9,A\nsub/a.tst\n#EXTINF:8,B\nfile://" + QUrl::toPercentEncoding(b, "/") + "\n");
+  }
+  DropOnList({QUrl::fromLocalFile(plain), QUrl::fromLocalFile(headed)});
+  EXPECT_EQ(Paths(), (QStringList{a, b, a, b}));
+  EXPECT_EQ(List().GetTitle(0), "a.tst");
+  EXPECT_EQ(List().GetTitle(3), "B");
+  // A "file:" URI handed over names the list, whose entries come.
+  EXPECT_EQ(editor_->AddItems({QUrl::fromLocalFile(plain).toString()}), 4);
+  EXPECT_EQ(Paths().mid(4), (QStringList{a, b}));
+}
+
 TEST_F(PlaylistMenuCommandsTest, PhysicalRemovalAsksThenMovesTheFileToTheTrash) {
   const QString path = MakeFile("music/doomed.tst");
   List().AddFile("/music/keep.tst");
