@@ -78,7 +78,7 @@ TEST_F(Lists, AnOpenedListWithHeaderKeepsItsReadingAndGetsLocalPaths) {
   ASSERT_EQ(own.entries.size(), 2u);
   EXPECT_EQ(own.entries[0].path, "sub/one.mp3");
   EXPECT_EQ(own.entries[1].path, "file:///x.mp3");
-  // Without its header it stays empty, as designed.
+  // Without its header it has no entries.
   ASSERT_TRUE(own.ReadM3u(Write("tarnello.m3u", "/a.mp3\n/b.mp3\n")));
   EXPECT_TRUE(own.entries.empty());
 }

@@ -75,7 +75,7 @@ class OpenedLists(unittest.TestCase):
         self.assertEqual(0, p.close())
         self.assertEqual(self.saved + self.inner + [self.song], rows(p))
 
-    def test_plain_start_with_a_list_keeps_the_designed_single_row(self):
+    def test_plain_start_with_a_list_makes_it_the_single_row(self):
         p = self.make_player(bus=False)
         self.start(p, self.list)
         self.assertEqual(0, p.close())
