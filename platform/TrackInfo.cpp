@@ -5,7 +5,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <mutex>
+#include <sys/stat.h>
 
+#include "platform/FileNames.h"
 #include "platform/System.h"
 #include "platform/TrackInfoReader.h"
 
@@ -65,10 +67,11 @@ namespace Platform {
 bool ReadTrackInfo(const QString& path, TrackInfo& info) {
   info = TrackInfo{};
   // Local files only: a URL would make the demuxer open a network stream.
-  if (path.isEmpty() || !QFileInfo(path).isFile()) return false;
+  const QByteArray encoded = PathToBytes(path);
+  struct stat status {};
+  if (path.isEmpty() || ::stat(encoded.constData(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
   const TarnelloReadTrackInfoFunction read = LoadReader();
   if (!read) return false;
-  const QByteArray encoded = QFile::encodeName(path);
   return read(encoded.constData(), &Field, &info) != 0;
 }
 }  // namespace Platform

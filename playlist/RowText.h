@@ -2,16 +2,13 @@
 #include <QByteArray>
 #include <QString>
 
-// Texts of playlist rows between the bytes of files and the rows.
-//
-// A path is kept exactly as its bytes are on disk: valid UTF-8 is decoded, and
-// every other byte b (a file name in a legacy code page) becomes the unpaired
-// surrogate U+DC00 + b, which no decoded text contains. PathToBytes gives the
-// same bytes back, so such a file stays playable and findable.
-QString PathFromBytes(QByteArrayView bytes);
-QByteArray PathToBytes(QStringView path);
-// True when the path holds a byte that is not UTF-8 (see above).
-bool HasRawBytes(QStringView path);
+#include "platform/FileNames.h"
+
+// Texts of playlist rows between the bytes of files and the rows. A path is kept
+// exactly as its bytes are on disk (Platform::PathFromBytes).
+using Platform::HasRawBytes;
+using Platform::PathFromBytes;
+using Platform::PathToBytes;
 
 // A title as a row shows it and a line-based file can hold it: control characters
 // (line breaks, tabs, ...) become blanks, and a raw byte of a path becomes the
