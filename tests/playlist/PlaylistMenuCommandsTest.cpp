@@ -12,6 +12,7 @@
 #include "SkinControlTestSupport.h"
 #include "playback/PluginManager.h"
 #include "platform/DesktopServices.h"
+#include "platform/FileNames.h"
 #include "playlist/FileInfoDialog.h"
 #include "playlist/ListCommands.h"
 #include "playlist/PlayOrder.h"
@@ -156,6 +157,17 @@ TEST_F(PlaylistMenuCommandsTest, DroppedListsWithoutHeaderOrWithRelativePathsBri
   EXPECT_EQ(Paths(), (QStringList{a, b, a, b}));
   EXPECT_EQ(List().GetTitle(0), "a.tst");
   EXPECT_EQ(List().GetTitle(3), "B");
+  // A file whose name is not UTF-8 is dropped with its bytes.
+  const QByteArray raw = QFile::encodeName(home_.path()) + "/caf\xE9.tst";
+  QFile(QString::fromUtf8(raw)).remove();
+  {
+    QFile f;
+    ASSERT_TRUE(f.open(fopen(raw.constData(), "w"), QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+  }
+  DropOnList({QUrl::fromEncoded("file://" + raw.toPercentEncoding("/"))});
+  ASSERT_EQ(List().GetCount(), 5);
+  EXPECT_EQ(Platform::PathToBytes(List().GetPath(4)), raw);
+  List().RemoveRow(4);
   // A "file:" URI handed over names the list, whose entries come.
   EXPECT_EQ(editor_->AddItems({QUrl::fromLocalFile(plain).toString()}), 4);
   EXPECT_EQ(Paths().mid(4), (QStringList{a, b}));
