@@ -61,20 +61,21 @@ class ListReader {
     return !line.startsWith('#') || line.contains("#EXTINF:");
   }
 
-  void Parse(QStringView line) {
+  // line is the decoded text of bytes (empty: the text is all there is).
+  void Parse(QStringView line, QByteArrayView bytes = {}) {
     if (line.contains(kHeader)) {
       headerSeen_ = true;
       plain_.clear();
       return;
     }
-    if (!headerSeen_) return KeepPlain(line);
+    if (!headerSeen_) return KeepPlain(line, bytes);
     const qsizetype info = line.indexOf(kInfo);
     if (info >= 0) return ParseInfo(line, info);
     // Other directives and comments ("#EXTVLCOPT:...", "# ...") are not paths.
     if (line.startsWith('#') || line.size() > PlaylistFile::kMaxTextLength) return;
     // A path after a path: the earlier one becomes an entry of its own (without info).
     if (!pending_.path.isEmpty()) Flush();
-    pending_.path = LocalPath(line);
+    pending_.path = PathOfLine(line, bytes);
   }
 
   // At the end of the file; false when the last entry found no room.
@@ -113,10 +114,10 @@ class ListReader {
   }
 
   // A list without "#EXTM3U" names one path a line; comments are skipped.
-  void KeepPlain(QStringView line) {
+  void KeepPlain(QStringView line, QByteArrayView bytes) {
     if (line.startsWith('#') || line.trimmed().isEmpty() || line.size() > PlaylistFile::kMaxTextLength) return;
     if (plain_.size() >= PlaylistFile::kMaxEntries) return;
-    const QString path = LocalPath(line);
+    const QString path = PathOfLine(line, bytes);
     plain_.push_back({-1, CleanTitle(Playlist::TitleFromPath(path)), path});
   }
 
@@ -127,6 +128,17 @@ class ListReader {
     if (opened_) return ResolveListPath(line, folder_);
     const QString path = FileUriToPath(line);
     return !path.isEmpty() && NeedsUriLine(path) ? path : line.toString();
+  }
+
+  // A line that is not UTF-8 is read in a legacy code page, unless only its bytes
+  // as they are name an existing file (a name written on this system in another
+  // code page, which the player keeps byte for byte).
+  QString PathOfLine(QStringView line, QByteArrayView bytes) const {
+    const QString path = LocalPath(line);
+    const QString raw = PathFromBytes(bytes);
+    if (!HasRawBytes(raw) || raw.size() > PlaylistFile::kMaxTextLength) return path;
+    const QString rawPath = LocalPath(raw);
+    return KindOfPath(path) == PathKind::None && KindOfPath(rawPath) != PathKind::None ? rawPath : path;
   }
 
   void Flush() {
@@ -154,7 +166,7 @@ bool ReadBytes(QFile& file, ListReader& reader) {
   QByteArrayView bytes;
   while (!reader.Full() && file.pos() < PlaylistFile::kMaxReadBytes) {
     if (!ReadLine(file, buffer, bytes)) return true;
-    if (reader.CanMatter(bytes)) reader.Parse(Platform::DecodeText(bytes.toByteArray()));
+    if (reader.CanMatter(bytes)) reader.Parse(Platform::DecodeText(bytes.toByteArray()), bytes);
   }
   return file.atEnd();
 }

@@ -216,3 +216,19 @@ TEST_F(UnreadList, ALinkToADeviceIsPutAsideNotFollowed) {
   ASSERT_TRUE(older.open(QIODevice::ReadOnly));
   EXPECT_EQ(older.readAll(), "older");
 }
+
+TEST_F(Lists, ALineThatIsNotUtf8NamesTheFileThatExists) {
+  // One file named in a legacy code page, one whose name was converted to UTF-8.
+  const QByteArray folder = QFile::encodeName(dir.path());
+  for (const QByteArray& name : {QByteArray("/caf\xE9.mp3"), QByteArray("/na\xC3\xAFve.mp3")}) {
+    FILE* f = fopen((folder + name).constData(), "w");
+    ASSERT_NE(f, nullptr);
+    fclose(f);
+  }
+  const QString list = Write("legacy.m3u", "caf\xE9.mp3\nna\xEFve.mp3\n");
+  ASSERT_TRUE(AddListFile(playlist, list));
+  ASSERT_EQ(playlist.GetCount(), 2);
+  EXPECT_EQ(PathToBytes(playlist.GetPath(0)), folder + "/caf\xE9.mp3");
+  EXPECT_EQ(playlist.GetPath(1), At(QString::fromUtf8("na\xC3\xAFve.mp3")));
+  EXPECT_EQ(Titles(playlist), QStringList({QString::fromLatin1("caf\xE9.mp3"), QString::fromUtf8("na\xC3\xAFve.mp3")}));
+}
