@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <algorithm>
 
 #include "platform/MessageBox.h"
 #include "platform/System.h"
@@ -135,6 +136,7 @@ class ListReader {
   // code page, which the player keeps byte for byte).
   QString PathOfLine(QStringView line, QByteArrayView bytes) const {
     const QString path = LocalPath(line);
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; })) return path;
     const QString raw = PathFromBytes(bytes);
     if (!HasRawBytes(raw) || raw.size() > PlaylistFile::kMaxTextLength) return path;
     const QString rawPath = LocalPath(raw);
