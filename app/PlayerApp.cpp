@@ -7,6 +7,7 @@
 #include "platform/MessageBox.h"
 #include "platform/ModalLoops.h"
 #include "platform/System.h"
+#include "playlist/RowText.h"
 
 PlayerApp::PlayerApp() = default;
 PlayerApp::~PlayerApp() {
@@ -16,22 +17,31 @@ PlayerApp::~PlayerApp() {
 }
 
 namespace {
+// Opens the files after the saved playlist instead of in its place.
+const QString kEnqueueSwitch = QStringLiteral("--enqueue");
+
 // The arguments as the running player can take them: URLs as they are, files by
-// their absolute paths (its working folder is not ours).
+// their absolute paths (its working folder is not ours); a path that is not
+// UTF-8 travels as a "file:" URI, which keeps its bytes.
 QStringList HandOverItems(const QStringList& arguments) {
   QStringList items;
   for (const QString& argument : arguments) {
     if (argument.contains(QStringLiteral("://"))) {
       items << argument;
     } else if (!argument.isEmpty()) {
-      items << QFileInfo(argument).absoluteFilePath();
+      const QString path = QFileInfo(argument).absoluteFilePath();
+      items << (HasRawBytes(path) ? PathToFileUri(path) : path);
     }
   }
   return items;
 }
 }  // namespace
 
-bool PlayerApp::InitInstance(const QStringList& arguments) {
+bool PlayerApp::InitInstance(const QStringList& commandLine) {
+  // "--enqueue FILE..." (the desktop entry's start) keeps the saved playlist and
+  // opens the files after it, as a running player does.
+  const bool enqueue = !commandLine.isEmpty() && commandLine[0] == kEnqueueSwitch;
+  const QStringList arguments = enqueue ? commandLine.mid(1) : commandLine;
   // 0. A player already running in this session takes the files (or comes to
   // the front); a second player would overwrite its settings at exit.
   if (Platform::HandToRunningPlayer(HandOverItems(arguments))) return false;
@@ -55,7 +65,10 @@ bool PlayerApp::InitInstance(const QStringList& arguments) {
   // playlist exists.
   const QString joined = arguments.join(' ');
   QStringList more;
-  if (arguments.size() > 1 && !QFileInfo::exists(joined) && QFileInfo::exists(arguments[0])) {
+  if (enqueue) {
+    more = HandOverItems(arguments);
+  } else if (arguments.size() > 1 && KindOfPath(joined) == PathKind::None &&
+             KindOfPath(arguments[0]) != PathKind::None) {
     mainWindow_->SetCommandLine(arguments[0]);
     more = HandOverItems(arguments.mid(1));
   } else {
@@ -63,7 +76,11 @@ bool PlayerApp::InitInstance(const QStringList& arguments) {
   }
   const QString title = QStringLiteral("Tarnello");
   if (!mainWindow_->Create(title)) return false;
-  if (!more.isEmpty()) mainWindow_->PlaylistEditor().AddItems(more);
+  if (enqueue && !more.isEmpty()) {
+    mainWindow_->OpenItems(more);
+  } else if (!more.isEmpty()) {
+    mainWindow_->PlaylistEditor().AddItems(more);
+  }
 
   // 6. The main window is dragged as an outline, free on both axes.
   mainWindow_->SetDragMode(true, false, false, false);

@@ -13,7 +13,9 @@ class PlayerApp {
   ~PlayerApp();
 
   // Start-up; true to run the message loop, false to end the program at once.
-  bool InitInstance(const QStringList& arguments);
+  // The command line names one file to play instead of the saved playlist, or,
+  // after "--enqueue", files to open after the saved playlist.
+  bool InitInstance(const QStringList& commandLine);
   // Exit work after the message loop has ended.
   void ExitInstance();
 

@@ -2,6 +2,7 @@
 
 #include "app/PlayerApp.h"
 #include "platform/DesktopDensity.h"
+#include "playlist/RowText.h"
 
 int main(int argc, char** argv) {
   // Skins are drawn in device pixels: one skin pixel is one screen pixel at scale 100.
@@ -12,8 +13,12 @@ int main(int argc, char** argv) {
   // The last window closing must not end the program: the main window's close
   // handler saves everything first and ends the loop itself.
   application.setQuitOnLastWindowClosed(false);
+  // The arguments as their bytes are (Qt has taken out its own): a file name that
+  // is not UTF-8 still names its file.
+  QStringList arguments;
+  for (int i = 1; i < argc; ++i) arguments << PathFromBytes(argv[i]);
   PlayerApp player;
-  if (!player.InitInstance(application.arguments().mid(1))) return 0;
+  if (!player.InitInstance(arguments)) return 0;
   const int code = application.exec();
   player.ExitInstance();
   return code;

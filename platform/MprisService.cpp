@@ -259,14 +259,10 @@ class MprisObject : public QDBusVirtualObject {
     SendSeeked(target_.GetPositionUs());
   }
 
-  // URIs of local files become paths; other URLs are kept as they are.
+  // Paths, URLs and "file:" URIs go to the player as they are: it takes a URI's
+  // bytes exactly, also those of a file name that is not UTF-8.
   void Open(const QStringList& items) {
-    QStringList locations;
-    for (const QString& item : items) {
-      const QUrl url(item);
-      locations << (url.isLocalFile() ? url.toLocalFile() : item);
-    }
-    if (!locations.isEmpty()) target_.MediaOpen(locations);
+    if (!items.isEmpty()) target_.MediaOpen(items);
   }
 
   bool Properties(const QDBusMessage& message, QDBusMessage& reply) {

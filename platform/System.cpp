@@ -15,6 +15,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "platform/FileNames.h"
+
 // Xlib comes last: its macros (None, Bool, Status) would break Qt's headers, and
 // its window id type is renamed so that it does not clash with class Window.
 #define Window XlibWindow
@@ -88,14 +90,16 @@ bool PrepareDataFolder() {
 std::vector<FolderEntry> ListFolder(const QString& folder) {
   std::vector<std::pair<std::string, bool>> raw;
   std::error_code ec;
-  for (fs::directory_iterator it(folder.toStdString(), ec), end; !ec && it != end; it.increment(ec)) {
+  const QByteArray native = PathToBytes(folder);
+  for (fs::directory_iterator it(native.toStdString(), ec), end; !ec && it != end; it.increment(ec)) {
     std::error_code typeError;
     raw.emplace_back(it->path().filename().string(), it->is_directory(typeError));
   }
   std::sort(raw.begin(), raw.end());
   std::vector<FolderEntry> entries;
   entries.reserve(raw.size());
-  for (auto& [name, isFolder] : raw) entries.push_back({QString::fromStdString(name), isFolder});
+  // Names keep their bytes, also those that are not UTF-8.
+  for (auto& [name, isFolder] : raw) entries.push_back({PathFromBytes(name), isFolder});
   return entries;
 }
 

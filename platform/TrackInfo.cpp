@@ -5,8 +5,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <mutex>
+#include <sys/stat.h>
 
 #include "platform/LegacyText.h"
+#include "platform/FileNames.h"
 #include "platform/System.h"
 #include "platform/TrackInfoReader.h"
 
@@ -79,10 +81,11 @@ namespace Platform {
 bool ReadTrackInfo(const QString& path, TrackInfo& info) {
   info = TrackInfo{};
   // Local files only: a URL would make the demuxer open a network stream.
-  if (path.isEmpty() || !QFileInfo(path).isFile()) return false;
+  const QByteArray encoded = PathToBytes(path);
+  struct stat status {};
+  if (path.isEmpty() || ::stat(encoded.constData(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
   const TarnelloReadTrackInfoFunction read = LoadReader();
   if (!read) return false;
-  const QByteArray encoded = QFile::encodeName(path);
   Reading reading{info, {}};
   const bool ok = read(encoded.constData(), &Field, &reading) != 0;
   const std::vector<QString> texts = LegacyText::DecodeTags(reading.values, HasId3Tags(info.format));

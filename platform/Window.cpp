@@ -16,6 +16,7 @@
 #include <set>
 
 #include "platform/Canvas.h"
+#include "platform/FileNames.h"
 #include "platform/WindowWidget.h"
 
 namespace {
@@ -37,7 +38,10 @@ QStringList DroppedItems(const QMimeData* data) {
   QStringList items;
   if (!data || !data->hasUrls()) return items;
   for (const QUrl& url : data->urls()) {
-    if (url.isLocalFile()) {
+    if (url.isLocalFile() && (url.host().isEmpty() || url.host() == u"localhost")) {
+      // The name's bytes as the file manager sent them, also when they are not UTF-8.
+      items << Platform::PathFromBytes(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
+    } else if (url.isLocalFile()) {
       items << url.toLocalFile();
     } else if (url.isValid() && !url.scheme().isEmpty()) {
       items << url.toString();

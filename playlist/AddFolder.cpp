@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <utility>
 
+#include "platform/FileNames.h"
 #include "platform/System.h"
 #include "playlist/Playlist.h"
 
@@ -32,7 +33,7 @@ struct FolderWalk {
   // False when the folder cannot be examined or has been walked already.
   bool FirstVisit(const QString& folder) {
     struct stat info;
-    const QByteArray native = folder.isEmpty() ? QByteArray("/") : QByteArray::fromStdString(folder.toStdString());
+    const QByteArray native = folder.isEmpty() ? QByteArray("/") : Platform::PathToBytes(folder);
     if (stat(native.constData(), &info) != 0) return false;
     return visited.insert({info.st_dev, info.st_ino}).second;
   }

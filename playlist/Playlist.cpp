@@ -6,6 +6,7 @@
 #include "platform/PlatformApi.h"
 #include "playlist/PlayOrder.h"
 #include "playlist/PlaylistObserver.h"
+#include "playlist/RowText.h"
 
 namespace {
 QString DisplayText(int row, const QString& title) { return QString::number(row + 1) + QStringLiteral(". ") + title; }
@@ -21,7 +22,10 @@ void Playlist::AddObserver(PlaylistObserver* observer) {
 
 void Playlist::RemoveObserver(PlaylistObserver* observer) { std::erase(observers_, observer); }
 
-bool Playlist::AddEntry(int length, const QString& title, const QString& path) {
+bool Playlist::AddEntry(int length, const QString& text, const QString& path) {
+  // A title from a tag, a file name or a list never carries a line break into the
+  // display or into the saved list.
+  const QString title = CleanTitle(text);
   const int row = GetCount();
   for (PlaylistObserver* o : observers_) o->BeginInsertRows(row, row);
   rows_.push_back({DisplayText(row, title), title, length < 0 ? QString() : QString::number(length), path});
@@ -87,7 +91,7 @@ bool Playlist::Reorder(const std::vector<int>& from) {
 
 void Playlist::SetTitle(int index, const QString& title) {
   if (!IsRow(index)) return;
-  rows_[size_t(index)].title = title;
+  rows_[size_t(index)].title = CleanTitle(title);
   Renumber(index, index);
 }
 

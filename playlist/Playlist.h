@@ -33,7 +33,8 @@ class Playlist {
   void AddObserver(PlaylistObserver* observer);
   void RemoveObserver(PlaylistObserver* observer);
 
-  // Appends a row; a negative length is unknown. Always succeeds.
+  // Appends a row; a negative length is unknown. Control characters of the title
+  // become blanks (CleanTitle). Always succeeds.
   bool AddEntry(int length, const QString& title, const QString& path);
   // Appends a row titled with the path's last part, length unknown.
   bool AddFile(const QString& path);

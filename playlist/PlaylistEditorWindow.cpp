@@ -26,6 +26,9 @@ using PlayerWindows::RectOf;
 namespace {
 // Playlist files in any case of their extension.
 const QStringList kPlaylistFilters{QStringLiteral("M3U Playlist (*.[mM]3[uU])")};
+// Loading also takes the other lists people have.
+const QStringList kLoadFilters{kPlaylistFilters[0],
+                               QStringLiteral("Playlists (*.[mM]3[uU] *.[mM]3[uU]8 *.[pP][lL][sS])")};
 
 
 // Where each button's two images are in the skin's playlist image (22 x 18 each).
@@ -297,9 +300,9 @@ void PlaylistEditorWindow::AddFileCommand() {
 
 void PlaylistEditorWindow::LoadListCommand() {
   QString path;
-  if (!ShowOpenFileDialog(this, kPlaylistFilters, path)) return;
+  if (!ShowOpenFileDialog(this, kLoadFilters, path)) return;
   GetPlaylist().ClearPlaylist();
-  LoadPlaylist(GetPlaylist(), path, this);
+  AddListFile(GetPlaylist(), path, this);
 }
 
 void PlaylistEditorWindow::SaveListCommand() {

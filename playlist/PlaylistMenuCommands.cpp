@@ -16,6 +16,7 @@
 #include "playlist/PlaylistEditorWindow.h"
 #include "playlist/PlaylistStorage.h"
 #include "playlist/PlsFile.h"
+#include "playlist/RowText.h"
 #include "playlist/UrlDownload.h"
 
 namespace {
@@ -101,19 +102,22 @@ int PlaylistEditorWindow::AddItems(const QStringList& items) {
   const int first = playlist.GetCount();
   const QStringList patterns = ExtensionPatterns(plugins_->BuildOpenFilter());
   for (const QString& item : items) {
-    const QFileInfo file(item);
-    if (ListCommands::IsUrl(item)) {
+    // A "file:" URI is a local path (its bytes exactly, also when not UTF-8).
+    const QString local = FileUriToPath(item);
+    if (local.isEmpty() && ListCommands::IsUrl(item)) {
       AddUrl(playlist, item, Platform::DataFolder() + kTempPlsName);
-    } else if (file.isDir()) {
+      continue;
+    }
+    const QString path = QFileInfo(local.isEmpty() ? item : local).absoluteFilePath();
+    const PathKind kind = KindOfPath(path);
+    if (kind == PathKind::Folder) {
       // A folder as the add-folder command walks it, subfolders included.
-      AddFolderFiles(playlist, file.absoluteFilePath(), patterns, true);
-    } else if (file.isFile() && file.suffix().compare("m3u", Qt::CaseInsensitive) == 0) {
-      // A playlist file brings its entries, as loading it does.
-      LoadPlaylist(playlist, file.absoluteFilePath(), this);
-    } else if (file.isFile() && file.suffix().compare("pls", Qt::CaseInsensitive) == 0) {
-      ReadPls(playlist, file.absoluteFilePath());
-    } else if (file.isFile()) {
-      playlist.AddFile(file.absoluteFilePath());
+      AddFolderFiles(playlist, path, patterns, true);
+    } else if (kind == PathKind::File && IsListFile(path)) {
+      // A playlist file (M3U, M3U8, PLS) brings its entries, not itself.
+      AddListFile(playlist, path, this);
+    } else if (kind == PathKind::File) {
+      playlist.AddFile(path);
     }
   }
   return playlist.GetCount() > first ? first : -1;

@@ -1,7 +1,14 @@
 #include "playlist/PlaylistSession.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstdio>
+
+#include "platform/MessageBox.h"
 #include "platform/System.h"
 #include "playlist/PlayOrder.h"
+#include "playlist/PlaylistFile.h"
 #include "playlist/PlaylistStorage.h"
 #include "settings/SettingsFile.h"
 
@@ -15,12 +22,28 @@ PlaylistSession::PlaylistSession(PlayOrder& order, WindowHandle mainWindow)
 
 void PlaylistSession::Load(const QString& commandLine, const SettingsFile& settings, Window* owner) {
   if (commandLine.isEmpty()) {
-    LoadPlaylist(playlist_, Platform::DataFolder() + kDefaultPlaylist, owner);
+    LoadDefaultPlaylist(owner);
   } else {
     // No parsing of quotes or switches: the text is one path.
     playlist_.AddFile(commandLine);
   }
   ApplyResume(settings);
+}
+
+void PlaylistSession::LoadDefaultPlaylist(Window* owner) {
+  const QString path = Platform::DataFolder() + kDefaultPlaylist;
+  PlaylistFile file;
+  file.ReadM3u(path, owner);
+  for (const PlaylistFileEntry& entry : file.entries) playlist_.AddEntry(entry.length, entry.title, entry.path);
+  if (file.readWhole) return;
+  // Saving the rows over a list that was not read whole would lose the rest of
+  // it: the old file is kept under a name of its own, and the user is told.
+  keepAs_ = path + QStringLiteral(".bak");
+  for (int n = 2; QFile::exists(keepAs_) || QFileInfo(keepAs_).isSymLink(); ++n)
+    keepAs_ = path + QStringLiteral(".bak%1").arg(n);
+  ShowMessageBox(owner, QStringLiteral("The playlist \"%1\" could not be read whole. When the playlist is saved, "
+                                       "the old file is kept as \"%2\".")
+                            .arg(kDefaultPlaylist, QFileInfo(keepAs_).fileName()));
 }
 
 void PlaylistSession::ApplyResume(const SettingsFile& settings) {
@@ -38,5 +61,11 @@ void PlaylistSession::ApplyResume(const SettingsFile& settings) {
 
 bool PlaylistSession::Save(SettingsFile& settings) const {
   settings.WriteString(kSection, kResumeKey, QString::number(playlist_.GetCurrentRow()));
-  return SavePlaylist(playlist_, Platform::DataFolder() + kDefaultPlaylist);
+  const QString path = Platform::DataFolder() + kDefaultPlaylist;
+  if (!keepAs_.isEmpty()) {
+    if (::rename(QFile::encodeName(path).constData(), QFile::encodeName(keepAs_).constData()) != 0 && errno != ENOENT)
+      return false;
+    keepAs_.clear();
+  }
+  return SavePlaylist(playlist_, path);
 }

@@ -1,12 +1,14 @@
 #include "playlist/PlaylistStorage.h"
 
+#include <QFileInfo>
+
 #include "playlist/Playlist.h"
-#include "playlist/PlaylistFile.h"
+#include "playlist/PlsFile.h"
 #include "settings/SettingsFile.h"
 
-bool LoadPlaylist(Playlist& playlist, const QString& path, Window* owner) {
+bool LoadPlaylist(Playlist& playlist, const QString& path, Window* owner, ListOrigin origin) {
   PlaylistFile file;
-  if (!file.ReadM3u(path, owner)) return false;
+  if (!file.ReadM3u(path, owner, origin)) return false;
   for (const PlaylistFileEntry& entry : file.entries) playlist.AddEntry(entry.length, entry.title, entry.path);
   return true;
 }
@@ -20,4 +22,19 @@ bool SavePlaylist(const Playlist& playlist, const QString& path) {
     file.entries.push_back({length, entry.title, entry.path});
   }
   return file.WriteM3u(path);
+}
+
+namespace {
+QString Suffix(const QString& path) { return path.mid(path.lastIndexOf('.') + 1).toLower(); }
+}  // namespace
+
+bool IsListFile(const QString& path) {
+  if (path.lastIndexOf('.') <= path.lastIndexOf('/')) return false;
+  const QString suffix = Suffix(path);
+  return suffix == u"m3u" || suffix == u"m3u8" || suffix == u"pls";
+}
+
+bool AddListFile(Playlist& playlist, const QString& path, Window* owner) {
+  if (IsListFile(path) && Suffix(path) == u"pls") return ReadPls(playlist, path, true);
+  return LoadPlaylist(playlist, path, owner, ListOrigin::Opened);
 }

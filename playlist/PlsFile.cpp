@@ -1,9 +1,11 @@
 #include "playlist/PlsFile.h"
 
+#include <QFileInfo>
 #include <QHash>
 #include <algorithm>
 
 #include "playlist/Playlist.h"
+#include "playlist/RowText.h"
 
 namespace {
 const QString kSection = QStringLiteral("playlist");
@@ -46,20 +48,18 @@ QStringView SectionName(QStringView line) {
 }
 }  // namespace
 
-int PlsFile::AppendTo(Playlist& playlist) const {
+int PlsFile::AppendTo(Playlist& playlist, const QString& folder) const {
   QString countText;
   GetString(kSection, QStringLiteral("NumberOfEntries"), QStringLiteral("-1"), countText);
   const int count = ParseDecimal(countText);
   if (count < 1) return 0;
 
   // One pass over the section instead of three look-ups per entry. As in a
-  // look-up, the first line of a key wins, in every block of the section. An
-  // entry number beyond kMaxEntries is not believed either, so the rows added stay
-  // bounded: one key "File999999999" must not add a billion empty rows. (Numbers
-  // need not be dense: a key "Length6" in a file of five lines is entry 6.)
-  const int maxNumber = kMaxEntries;
+  // look-up, the first line of a key wins, in every block of the section. Every
+  // entry up to the count is added, those without keys with empty texts, but never
+  // more than kMaxEntries: a count of two billion must not add two billion rows.
+  const int last = std::min(count, kMaxEntries);
   QHash<int, PlsEntry> found;
-  int highest = 0;
   bool inSection = false;
   for (const QString& line : Lines()) {
     if (line.contains(']')) {
@@ -70,26 +70,26 @@ int PlsFile::AppendTo(Playlist& playlist) const {
     if (!inSection || eq < 0) continue;
     Field field;
     const int number = EntryNumber(QStringView(line).left(eq), field);
-    if (number < 1 || number > maxNumber) continue;
+    if (number < 1 || number > last) continue;
     PlsEntry& entry = found[number];
     const int f = int(field);
     if (!entry.seen[f]) entry.texts[f] = line.mid(eq + 1);
     entry.seen[f] = true;
-    highest = std::max(highest, number);
   }
 
-  const int last = std::min(count, highest);
   for (int i = 1; i <= last; ++i) {
     const PlsEntry entry = found.value(i);
     const QString& length = entry.texts[int(Field::Length)];
-    playlist.AddEntry(ParseDecimal(length), entry.texts[int(Field::Title)], entry.texts[int(Field::File)]);
+    const QString& file = entry.texts[int(Field::File)];
+    playlist.AddEntry(ParseDecimal(length), entry.texts[int(Field::Title)],
+                      folder.isEmpty() ? file : ResolveListPath(file, folder));
   }
   return last;
 }
 
-bool ReadPls(Playlist& playlist, const QString& path) {
+bool ReadPls(Playlist& playlist, const QString& path, bool opened) {
   PlsFile file;
   if (!file.LoadFromFile(path, kMaxPlsBytes)) return false;
-  file.AppendTo(playlist);
+  file.AppendTo(playlist, opened ? QFileInfo(path).absolutePath() : QString());
   return true;
 }

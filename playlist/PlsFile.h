@@ -10,13 +10,13 @@ class Playlist;
 class PlsFile : public SettingsFile {
  public:
   // Appends entries 1 to "NumberOfEntries" to the playlist (an entry for every
-  // number, with empty texts for missing keys), and returns how many. A count
-  // beyond the highest entry number that has any key is not believed, nor an
-  // entry number beyond kMaxEntries: a downloaded file claiming two billion
-  // entries adds only the ones it holds.
-  int AppendTo(Playlist& playlist) const;
+  // number, with empty texts for missing keys), and returns how many. At most
+  // kMaxEntries are added, whatever count a downloaded file claims.
+  // With a folder (a list the user opened from there), "File%d" values are taken
+  // as ResolveListPath takes them.
+  int AppendTo(Playlist& playlist, const QString& folder = QString()) const;
 
-  // More entries than a list of kMaxPlsBytes can hold: at least 8 bytes an entry.
+  // The most entries a list of kMaxPlsBytes can name: at least 8 bytes an entry.
   static constexpr int kMaxEntries = 1024 * 1024 / 8;
 };
 
@@ -24,5 +24,6 @@ class PlsFile : public SettingsFile {
 constexpr qint64 kMaxPlsBytes = 1024 * 1024;
 
 // Loads the PLS file at path and appends its entries; false when it cannot be
-// opened or is larger than kMaxPlsBytes.
-bool ReadPls(Playlist& playlist, const QString& path);
+// opened or is larger than kMaxPlsBytes. An opened list's relative paths and
+// "file:" URIs name local files (see AppendTo).
+bool ReadPls(Playlist& playlist, const QString& path, bool opened = false);

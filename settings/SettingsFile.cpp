@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "platform/System.h"
+#include "settings/RegularFile.h"
 #include "settings/SafeFile.h"
 
 namespace {
@@ -42,8 +43,8 @@ QByteArray ReadAtMost(QFile& file, qint64 limit) {
 }  // namespace
 
 int SettingsFile::LoadFromFile(const QString& path, qint64 maxBytes) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return 0;
+  QFile file;
+  if (OpenRegularFile(file, path) != RegularFileOpen::Opened) return 0;
   if (file.size() > maxBytes) return 0;
   const QByteArray bytes = ReadAtMost(file, maxBytes + 1);
   if (bytes.size() > maxBytes) return 0;

@@ -11,9 +11,10 @@ class SettingsFile {
   SettingsFile() = default;
   virtual ~SettingsFile() = default;
 
-  // 0 when the file cannot be opened or is larger than maxBytes (no store of
-  // options is that big: such a file is refused rather than read into memory),
-  // else 1; appends the file's lines.
+  // 0 when the file cannot be opened, is no regular file (a FIFO or a device is
+  // never waited on) or is larger than maxBytes (no store of options is that big:
+  // such a file is refused rather than read into memory), else 1; appends the
+  // file's lines.
   int LoadFromFile(const QString& path, qint64 maxBytes = kMaxFileBytes);
   // 0 when the file cannot be written, or would be larger than maxBytes (so it
   // could not be loaded again), else 1. The old file is replaced only once the

@@ -26,7 +26,9 @@ BrelwickPlayer& Player() {
 int32_t controlAvailable = 0;
 bool playingUrl = false;
 
-// UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
+// UTF-16 to UTF-8. An unpaired U+DC80 to U+DCFF is the player's way of passing
+// a byte of a file name that is not UTF-8: it becomes that byte again. Any other
+// unpaired surrogate becomes U+FFFD.
 std::string ToUtf8(const char16_t* text) {
   std::string out;
   for (const char16_t* p = text; p && *p; ++p) {
@@ -34,6 +36,9 @@ std::string ToUtf8(const char16_t* text) {
     if (c >= 0xD800 && c <= 0xDBFF && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
       c = 0x10000 + ((c - 0xD800) << 10) + (uint32_t(p[1]) - 0xDC00);
       ++p;
+    } else if (c >= 0xDC80 && c <= 0xDCFF) {
+      out += char(c - 0xDC00);
+      continue;
     } else if (c >= 0xD800 && c <= 0xDFFF) {
       c = 0xFFFD;
     }

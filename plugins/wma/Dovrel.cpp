@@ -35,7 +35,22 @@ QString LibraryFileName() {
   return QStringLiteral("Dovrel.so");
 }
 
-std::string ToUtf8(const char16_t* text) { return text ? QString::fromUtf16(text).toStdString() : std::string(); }
+// UTF-16 to UTF-8. An unpaired U+DC80 to U+DCFF is the player's way of passing
+// a byte of a file name that is not UTF-8: it becomes that byte again.
+std::string ToUtf8(const char16_t* text) {
+  if (!text) return std::string();
+  const QString path = QString::fromUtf16(text);
+  std::string out;
+  qsizetype run = 0;
+  for (qsizetype i = 0; i < path.size(); ++i) {
+    const char16_t c = path[i].unicode();
+    if (c < 0xDC80 || c > 0xDCFF || (i > 0 && path[i - 1].isHighSurrogate())) continue;
+    out += path.mid(run, i - run).toStdString();
+    out += char(c - 0xDC00);
+    run = i + 1;
+  }
+  return out + path.mid(run).toStdString();
+}
 
 // Seconds of the control as whole milliseconds, cut towards 0.
 int32_t ToMs(double seconds) {

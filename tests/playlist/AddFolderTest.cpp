@@ -4,6 +4,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/FileNames.h"
 #include "playlist/AddCommands.h"
 #include "playlist/AddFolder.h"
 #include "playlist/OpenFolderDialog.h"
@@ -160,4 +165,16 @@ TEST_F(FolderWalk, TheRootIsStoredAsTheEmptyFolder) {
   QString value = "unset";
   EXPECT_EQ(settings.GetString(kSection, "LatestOpenDir", "unset", value), 1);
   EXPECT_EQ(value, "");
+}
+
+TEST_F(FolderWalk, NamesThatAreNotUtf8KeepTheirBytes) {
+  // A folder and a file named in a legacy code page, as old disks have them.
+  const QByteArray folder = QFile::encodeName(dir) + "/Caf\xE9";
+  ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
+  const QByteArray file = folder + "/\xE0 la carte.mp3";
+  ::close(::open(file.constData(), O_WRONLY | O_CREAT, 0600));
+  EXPECT_EQ(AddFolderFiles(playlist, dir, {"*.mp3"}, true), 1);
+  ASSERT_EQ(playlist.GetCount(), 1);
+  EXPECT_EQ(Platform::PathToBytes(playlist.GetPath(0)), file);
+  EXPECT_EQ(playlist.GetTitle(0), QString::fromLatin1("\xE0 la carte.mp3"));
 }

@@ -17,6 +17,8 @@
 #include "playlist/OpenUrlDialog.h"
 #include "playlist/PlayOrder.h"
 #include "playlist/Playlist.h"
+#include "playlist/PlaylistStorage.h"
+#include "playlist/PlsFile.h"
 #include "settings/SettingsFile.h"
 
 namespace {
@@ -292,4 +294,26 @@ TEST(HttpsDownload, FetchesFromAServerWhoseCertificateIsTrustedOnly) {
   // A certificate nobody vouches for is refused.
   options.caBundle.clear();
   EXPECT_FALSE(DownloadUrlToFile(server.Url("list.pls", "https"), local, options));
+}
+
+TEST_F(HttpDownloads, APlsListGivesARowForEveryCountedEntryAndTheSavedListKeepsThem) {
+  WriteFile(served.filePath("three.pls"),
+            "[playlist]\nNumberOfEntries=3\nFile1=/music/a.mp3\nTitle1=A\nFile2=/music/b.mp3\nLength2=7\n");
+  Enter(server.Url("three.pls"));
+  ASSERT_EQ(playlist.GetCount(), 3);
+  EXPECT_EQ(playlist.GetLengthText(0), "0");
+  EXPECT_EQ(playlist.GetPath(2), "");
+  EXPECT_EQ(playlist.GetDisplayText(2), "3. ");
+  const QString saved = home.filePath("tarnello.m3u");
+  ASSERT_TRUE(SavePlaylist(playlist, saved));
+  QFile file(saved);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), "#EXTM3U\n#EXTINF:0,A\n/music/a.mp3\n#EXTINF:7,\n/music/b.mp3\n#EXTINF:0,\n\n");
+
+  // A hostile count adds the entry limit and no more.
+  playlist.ClearPlaylist();
+  WriteFile(served.filePath("huge.pls"), "[playlist]\nNumberOfEntries=2000000000\nFile1=/music/a.mp3\n");
+  Enter(server.Url("huge.pls"));
+  EXPECT_EQ(playlist.GetCount(), PlsFile::kMaxEntries);
+  EXPECT_FALSE(QFile::exists(tempPls));
 }

@@ -176,6 +176,25 @@ TEST_F(PlaylistEditorTest, ListsAreSavedAndLoadedThroughTheM3uDialogs) {
   EXPECT_EQ(Paths(), (QStringList{"/music/1.tst", "/music/2.tst"}));
 }
 
+TEST_F(PlaylistEditorTest, LoadingAListPeopleHaveGivesItsEntries) {
+  PlaylistEditorWindow& e = Create(1);
+  // Header-less, CRLF and a UTF-8 BOM, relative to the list's own folder.
+  QDir().mkpath(home_.path() + "/lists/sub");
+  Write("lists/mix.m3u8", "\xEF\xBB\xBFsub/a.tst\r\n# comment\r\n../b.tst\r\nfile:///music/c%20c.tst\r\n");
+  files_.answer = home_.path() + "/lists/mix.m3u8";
+  Click(e.Button(Id::ID_LIST));
+  Click(e.Button(Id::ID_LIST));
+  EXPECT_EQ(Paths(), (QStringList{home_.path() + "/lists/sub/a.tst", home_.path() + "/b.tst", "/music/c c.tst"}));
+  EXPECT_EQ(files_.asked.last().section(';', 0, 0), "M3U Playlist (*.[mM]3[uU])");
+  // A PLS list chosen there brings its entries too.
+  Write("lists/radio.pls", "[playlist]\nNumberOfEntries=2\nFile1=sub/a.tst\nFile2=http://radio/live\n");
+  files_.answer = home_.path() + "/lists/radio.pls";
+  Click(e.Button(Id::ID_LIST));
+  Click(e.Button(Id::ID_LIST));
+  EXPECT_EQ(Paths(), (QStringList{home_.path() + "/lists/sub/a.tst", "http://radio/live"}));
+  EXPECT_TRUE(boxes_.boxes.empty());
+}
+
 TEST_F(PlaylistEditorTest, ADragCarriesTheRowAndTheHighlightFollowsTheTrack) {
   PlaylistEditorWindow& e = Create(6);
   MakeTall();

@@ -12,6 +12,7 @@
 #include "SkinControlTestSupport.h"
 #include "playback/PluginManager.h"
 #include "platform/DesktopServices.h"
+#include "platform/FileNames.h"
 #include "playlist/FileInfoDialog.h"
 #include "playlist/ListCommands.h"
 #include "playlist/PlayOrder.h"
@@ -135,6 +136,41 @@ TEST_F(PlaylistMenuCommandsTest, DroppedFilesFoldersAndUrlsAreAppended) {
   // What is neither a file nor a URL the player can open is left out.
   EXPECT_EQ(editor_->AddItems({home_.path() + "/missing.tst"}), -1);
   EXPECT_EQ(editor_->AddItems({single}), 5);
+}
+
+TEST_F(PlaylistMenuCommandsTest, DroppedListsWithoutHeaderOrWithRelativePathsBringTheirFiles) {
+  const QString a = MakeFile("lists/sub/a.tst");
+  const QString b = MakeFile("b.tst");
+  const QString plain = MakeFile("lists/plain.M3U");
+  {
+    QFile f(plain);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("\xEF\xBB\xBF# exported\r\nsub/a.tst\r\n../b.tst\r\n");
+  }
+  const QString headed = MakeFile("lists/headed.m3u8");
+  {
+    QFile f(headed);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("#EXTM3U\n#EXTINF:9,A\nsub/a.tst\n#EXTINF:8,B\nfile://" + QUrl::toPercentEncoding(b, "/") + "\n");
+  }
+  DropOnList({QUrl::fromLocalFile(plain), QUrl::fromLocalFile(headed)});
+  EXPECT_EQ(Paths(), (QStringList{a, b, a, b}));
+  EXPECT_EQ(List().GetTitle(0), "a.tst");
+  EXPECT_EQ(List().GetTitle(3), "B");
+  // A file whose name is not UTF-8 is dropped with its bytes.
+  const QByteArray raw = QFile::encodeName(home_.path()) + "/caf\xE9.tst";
+  QFile(QString::fromUtf8(raw)).remove();
+  {
+    QFile f;
+    ASSERT_TRUE(f.open(fopen(raw.constData(), "w"), QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+  }
+  DropOnList({QUrl::fromEncoded("file://" + raw.toPercentEncoding("/"))});
+  ASSERT_EQ(List().GetCount(), 5);
+  EXPECT_EQ(Platform::PathToBytes(List().GetPath(4)), raw);
+  List().RemoveRow(4);
+  // A "file:" URI handed over names the list, whose entries come.
+  EXPECT_EQ(editor_->AddItems({QUrl::fromLocalFile(plain).toString()}), 4);
+  EXPECT_EQ(Paths().mid(4), (QStringList{a, b}));
 }
 
 TEST_F(PlaylistMenuCommandsTest, PhysicalRemovalAsksThenMovesTheFileToTheTrash) {

@@ -59,28 +59,32 @@ TEST_F(PlsFiles, NoCountNoEntries) {
   EXPECT_FALSE(ReadPls(playlist, dir.filePath("missing.pls")));
 }
 
-TEST_F(PlsFiles, AHugeEntryCountAddsOnlyTheEntriesTheFileHolds) {
-  ASSERT_TRUE(Load("[playlist]\nNumberOfEntries=2000000000\nFile1=/a.mp3\nTitle4=Four\n"));
-  EXPECT_EQ(playlist.GetCount(), 4);
-  EXPECT_EQ(playlist.GetTitle(3), "Four");
-  EXPECT_EQ(playlist.GetPath(1), "");
-  // A count below the highest key still limits the entries.
+TEST_F(PlsFiles, EveryEntryUpToTheCountIsAddedKeyedOrNot) {
+  // Two keyed entries of three: the third is a row with empty texts.
+  ASSERT_TRUE(Load("[playlist]\nNumberOfEntries=3\nFile1=/a.mp3\nTitle1=A\nFile2=/b.mp3\n"));
+  ASSERT_EQ(playlist.GetCount(), 3);
+  EXPECT_EQ(playlist.GetPath(1), "/b.mp3");
+  EXPECT_EQ(playlist.GetPath(2), "");
+  EXPECT_EQ(playlist.GetTitle(2), "");
+  EXPECT_EQ(playlist.GetLengthText(2), "0");
+  EXPECT_EQ(playlist.GetDisplayText(2), "3. ");
+  // A count below the highest key limits the entries.
   playlist.ClearPlaylist();
   ASSERT_TRUE(Load("[playlist]\nNumberOfEntries=1\nFile1=/a.mp3\nFile2=/b.mp3\n"));
   EXPECT_EQ(playlist.GetCount(), 1);
-  // An entry number beyond the entry limit is ignored; one beyond the file's line
-  // count is not, when the file has a key for it.
-  playlist.ClearPlaylist();
-  ASSERT_TRUE(Load("[playlist]\nNumberOfEntries=2000000000\nFile999999999=/far.mp3\nFile2=/b.mp3\n"));
-  EXPECT_EQ(playlist.GetCount(), 2);
-  EXPECT_EQ(playlist.GetPath(1), "/b.mp3");
   playlist.ClearPlaylist();
   ASSERT_TRUE(Load("[playlist]\nNumberOfEntries=6\nFile5=/five.mp3\nLength6=-5\nVersion=2\n"));
   ASSERT_EQ(playlist.GetCount(), 6);
   EXPECT_EQ(playlist.GetPath(4), "/five.mp3");
   EXPECT_EQ(playlist.GetLengthText(5), "");  // -5: unknown
-  playlist.ClearPlaylist();
-  ASSERT_TRUE(Load("[playlist]\nNumberOfEntries=2000000000\nFile131073=/over.mp3\nFile131072=/last.mp3\n"));
-  EXPECT_EQ(playlist.GetCount(), PlsFile::kMaxEntries);
+}
+
+TEST_F(PlsFiles, AHostileCountAddsNoMoreThanTheEntryLimit) {
+  ASSERT_TRUE(Load("[playlist]\nNumberOfEntries=2000000000\nFile1=/a.mp3\nFile131073=/over.mp3\n"
+                   "File131072=/last.mp3\nTitle4=Four\n"));
+  ASSERT_EQ(playlist.GetCount(), PlsFile::kMaxEntries);
+  EXPECT_EQ(playlist.GetPath(0), "/a.mp3");
+  EXPECT_EQ(playlist.GetTitle(3), "Four");
+  EXPECT_EQ(playlist.GetPath(1), "");
   EXPECT_EQ(playlist.GetPath(PlsFile::kMaxEntries - 1), "/last.mp3");
 }

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <functional>
 #include <thread>
+#include <unistd.h>
 
 #include "TestMedia.h"
 #include "playback/HostCallbacks.h"
@@ -362,3 +363,15 @@ TEST_F(BrelwickTest, AStreamThatChangesItsRateIsReportedAgainAndPlaysOn) {
 }
 
 }  // namespace
+
+TEST_F(BrelwickTest, PlaysAFileWhoseNameIsNotUtf8) {
+  // The player passes each byte of such a name as U+DC00 + the byte.
+  const std::string raw = dir + "/caf\xE9.flac";
+  ASSERT_EQ(::link((dir + "/mono.flac").c_str(), raw.c_str()), 0);
+  auto manager = Load("null-untimed");
+  const int ended = host.tracksEnded;
+  const QString path = QString::fromStdString(dir) + "/caf" + QChar(char16_t(0xDCE9)) + ".flac";
+  EXPECT_EQ(manager->PlayFile(path), 0);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return host.tracksEnded > ended; }, 20000));
+  manager->UnloadAll();
+}

@@ -59,7 +59,7 @@ class Installed(unittest.TestCase):
             self.assertIn(os.path.join(self.app, "First Light.wma"), f.read())
         with open(os.path.join(self.prefix, "share", "applications", "tarnello.desktop"), encoding="utf-8") as f:
             entry = dict(line.rstrip("\n").split("=", 1) for line in f if "=" in line)
-        self.assertEqual(os.path.join(self.prefix, "bin", "tarnello") + " %F", entry["Exec"])
+        self.assertEqual(os.path.join(self.prefix, "bin", "tarnello") + " --enqueue %F", entry["Exec"])
         self.assertEqual("tarnello", entry["Icon"])
         types = entry["MimeType"].split(";")
         for t in ("audio/x-ms-wma", "audio/x-mpegurl", "audio/x-scpls"):
@@ -83,6 +83,32 @@ class Installed(unittest.TestCase):
             p.process.stderr.close()
         finally:
             p.env = saved
+
+    def test_the_desktop_entrys_command_keeps_the_saved_list_and_appends(self):
+        with open(os.path.join(self.prefix, "share", "applications", "tarnello.desktop"), encoding="utf-8") as f:
+            entry = dict(line.rstrip("\n").split("=", 1) for line in f if "=" in line)
+        config = os.path.join(self.p.home, "config-entry")
+        env = dict(self.p.env, XDG_CONFIG_HOME=config, HOME=os.path.join(self.p.home, "user"),
+                   DBUS_SESSION_BUS_ADDRESS="unix:path=" + os.path.join(self.p.home, "no-bus"))
+        env.pop("TARNELLO_HOME")
+        song = os.path.join(self.p.home, "opened song.tst")
+        open(song, "wb").close()
+        command = [word for word in entry["Exec"].split() if word != "%F"] + [song]
+        p = self.p
+        p.folder = self.app
+        p.process = subprocess.Popen(command, env=env, cwd=p.home, stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.PIPE)
+        saved = p.env
+        p.env = env
+        try:
+            p.window = p.find_window("Tarnello")
+            self.assertEqual(0, p.close())
+            p.process.stderr.close()
+        finally:
+            p.env = saved
+        with open(os.path.join(config, "tarnello", "tarnello.m3u"), encoding="utf-8") as f:
+            rows = [line for line in f.read().splitlines() if line and not line.startswith("#")]
+        self.assertEqual([os.path.join(self.app, "First Light.wma"), song], rows)
 
     def test_an_installed_copy_writes_into_the_users_config_folder(self):
         config = os.path.join(self.p.home, "config")

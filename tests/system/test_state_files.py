@@ -82,7 +82,8 @@ class FullDisk(unittest.TestCase):
             size = sum(os.path.getsize(os.path.join(root, f)) for root, _, files in os.walk(p.folder)
                        for f in files if not os.path.islink(os.path.join(root, f)))
             with mounted_over(p, "tmpfs", "size=%dk" % (size // 1024 + 512)):
-                with open(p.path("filler"), "wb") as filler:
+                # Unbuffered: a partial last write must not stay behind to fail the close.
+                with open(p.path("filler"), "wb", buffering=0) as filler:
                     with contextlib.suppress(OSError):
                         while True:
                             filler.write(b"\0" * 65536)

@@ -1,0 +1,18 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+
+namespace Platform {
+
+// File names as texts, kept exactly as their bytes are on disk: valid UTF-8 is
+// decoded, and every other byte b (a name in a legacy code page) becomes the
+// unpaired surrogate U+DC00 + b, which no decoded text contains. PathToBytes gives
+// the same bytes back, so such a file stays playable and findable.
+QString PathFromBytes(QByteArrayView bytes);
+QByteArray PathToBytes(QStringView path);
+// True when the path holds a byte that is not UTF-8 (see above).
+bool HasRawBytes(QStringView path);
+// True at index i when text[i] stands for such a byte.
+bool IsRawByte(QStringView text, qsizetype i);
+
+}  // namespace Platform
