@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QWidget>
 
 #include "app/FirstStart.h"
@@ -17,6 +18,7 @@
 #include "platform/ModalLoops.h"
 #include "platform/SessionPower.h"
 #include "platform/System.h"
+#include "playlist/AddCommands.h"
 #include "playlist/PlayOrder.h"
 #include "playlist/PlaylistSession.h"
 #include "settings/SafeFile.h"
@@ -82,6 +84,8 @@ bool MainWindow::Create(const QString& title) {
   // 5. The settings store. Temporaries of a save that was killed go first.
   RemoveStaleTemporaries(data + PlayerOptions::kFileName);
   RemoveStaleTemporaries(data + PlaylistSession::kDefaultPlaylist);
+  // A download always removes its list, so one found now was left by a killed player.
+  QFile::remove(data + kTempPlsName);
   if (!settings_->LoadFromFile(data + PlayerOptions::kFileName)) ShowMessageBox(this, "Option read fail!");
   FirstStart::FitShippedOptions(*settings_, FirstStart::IsHighDensity(Platform::ReadDesktopDensity()));
 

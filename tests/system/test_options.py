@@ -83,27 +83,39 @@ class FailedSaves(unittest.TestCase):
 
     def test_only_the_file_that_failed_is_named(self):
         with Player(files={"tarnello.txt": options(Volume=77)}) as p:
-            # A folder where the playlist should be: it cannot be replaced.
-            os.mkdir(p.path("tarnello.m3u"))
-            p.start()
+            self.lose_the_playlist_folder_after_start(p)
             self.assertEqual(0, p.close())
             self.assertEqual([("Tarnello", "The playlist could not be saved.")], p.messages())
             self.assertEqual("77", value(p.read("tarnello.txt"), "Volume"))
 
     def test_a_logout_is_not_held_up_by_the_box(self):
         with Player(files={"tarnello.txt": options(Volume=77)}) as p:
-            os.mkdir(p.path("tarnello.m3u"))
-            p.start()
+            self.lose_the_playlist_folder_after_start(p)
             # Closed by the session: no box waits for an answer; the word goes to stderr.
             self.assertEqual(0, p.signal(signal.SIGTERM))
             self.assertEqual([], p.messages())
             self.assertIn(b"The playlist could not be saved.", p.process.stderr.read())
 
+    @staticmethod
+    def lose_the_playlist_folder_after_start(p):
+        """The playlist lives behind a link in a folder that goes away once the player runs."""
+        store = os.path.join(p.home, "store")
+        os.mkdir(store)
+        with open(os.path.join(store, "tarnello.m3u"), "w") as f:
+            f.write("#EXTM3U\n/music/a.mp3\n")
+        os.symlink(os.path.join(store, "tarnello.m3u"), p.path("tarnello.m3u"))
+        p.start()
+        shutil.rmtree(store)
+
+
+def unsaved(messages):
+    return [m for m in messages if m[1].endswith("could not be saved.")]
+
 
 class KilledSaves(unittest.TestCase):
     def test_start_up_removes_the_temporaries_of_a_killed_save_and_nothing_else(self):
         with Player(files={"tarnello.txt": options(Volume=77)}) as p:
-            ours = ["tarnello.txt.Ab12Cd", "tarnello.m3u.x9Y8z7"]
+            ours = ["tarnello.txt.Ab12Cd", "tarnello.m3u.x9Y8z7", "temp.pls"]
             others = ["tarnello.txt.bak", "tarnello.m3u.Ab12C", "tarnello.m3u.Ab12Cde", "notes.txt.Ab12Cd"]
             for name in ours + others:
                 p.write(name, "partial")
