@@ -23,7 +23,7 @@ PL_CORNER = (0, 100 - 38, 10, 38)  # left of its buttons
 DOCKED = {"Main_x": 300, "Main_y": 200, "EQ_x": 300, "EQ_y": 316, "PL_x": 300, "PL_y": 432}
 PLACES = "".join("%s=%d\n" % kv for kv in DOCKED.items())
 OPTIONS = "[tarnello]\n" + PLACES + "EQ_Visible=1\nPL_Visible=1\nPL_width=275\nPL_height=100\nVolume=77\n"
-PLAYLIST = "#EXTM3U\n#EXTINF:61,Kept Row\n/music/kept.mp3\n"
+PLAYLIST = "#EXTM3U\r\n#EXTINF:61,Kept Row\r\n/music/kept.mp3\r\n"
 
 
 def options(text):
@@ -64,7 +64,10 @@ class WaylandCase(unittest.TestCase):
         self.assertEqual([], self.p.messages())
         written = options(self.p.read("tarnello.txt"))
         self.assertEqual("77", written["Volume"])
-        self.assertIn("/music/kept.mp3", self.p.read("tarnello.m3u"))
+        # Rewritten at the close: the player ends its lines with '\n' alone.
+        playlist = self.p.read("tarnello.m3u")
+        self.assertIn("/music/kept.mp3", playlist)
+        self.assertNotIn("\r", playlist)
         return written
 
 
