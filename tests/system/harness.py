@@ -55,7 +55,9 @@ class Weston:
     unless told otherwise, XWayland beside it (its X display is in self.display,
     None without one). Screenshots through weston's screenshooter."""
 
-    def __init__(self, runtime, xwayland=True, size=(1024, 768)):
+    def __init__(self, runtime, xwayland=True, size=(1024, 768), host=None):
+        """host: an X display to run in as a window (weston's X11 backend), whose
+        pointer and keyboard then reach the compositor; else headless, with no input."""
         self.runtime = runtime
         self.socket = "wayland-tarnello"
         self.log = os.path.join(runtime, "weston.log")
@@ -65,7 +67,10 @@ class Weston:
             os.chmod("/tmp/.X11-unix", 0o1777)
         env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
         env["XDG_RUNTIME_DIR"] = runtime
-        args = ["weston", "--backend=headless-backend.so", "--use-pixman", "--width=%d" % size[0],
+        if host:
+            env["DISPLAY"] = host
+        backend = "x11-backend.so" if host else "headless-backend.so"
+        args = ["weston", "--backend=" + backend, "--use-pixman", "--width=%d" % size[0],
                 "--height=%d" % size[1], "--socket=" + self.socket, "--no-config", "--idle-time=0",
                 "--debug", "--log=" + self.log] + (["--xwayland"] if xwayland else [])
         self.process = subprocess.Popen(args, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -127,7 +132,8 @@ class Weston:
 class Player:
     def __init__(self, files=None, audio="null", wayland=None):
         """wayland: None for an Xvfb of the player's own; "xwayland" or "native" for
-        a headless weston with or without XWayland."""
+        a headless weston with or without XWayland; "nested" for a weston without
+        XWayland in a window of an Xvfb, driven through that Xvfb (host_xdotool)."""
         self.home = tempfile.mkdtemp(prefix="tarnello-home-")
         self.folder = os.path.join(self.home, "Tarnello")
         # The player's own files (the build's first-start copies, or what a run of
@@ -137,8 +143,17 @@ class Player:
             self.write(name, content)
         runtime = os.path.join(self.home, "runtime")
         os.mkdir(runtime, 0o700)
-        self.weston = Weston(runtime, xwayland=wayland == "xwayland") if wayland else None
-        self.xvfb = None if wayland else Xvfb()
+        # A nested weston's window leaves room around it on the host screen.
+        self.xvfb = Xvfb("1280x960x24" if wayland else "1024x768x24") if wayland in (None, "nested") else None
+        self.weston = None
+        if wayland:
+            try:
+                self.weston = Weston(runtime, xwayland=wayland == "xwayland",
+                                     host=self.xvfb.display if self.xvfb else None)
+            except RuntimeError:
+                if self.xvfb:
+                    self.xvfb.stop()
+                raise
         self.env = dict(os.environ,
                         DISPLAY=self.xvfb.display if self.xvfb else "",
                         TARNELLO_HOME=self.folder,
@@ -202,6 +217,11 @@ class Player:
         """Starts the player without waiting for its window (which X cannot see on Wayland)."""
         self.process = subprocess.Popen([self.path("tarnello"), *args], env=self.env, cwd=self.home,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+
+    def host_xdotool(self, *args):
+        """xdotool on the Xvfb a nested weston runs in: its input reaches the compositor."""
+        return subprocess.run(["xdotool", *args], env=dict(self.env, DISPLAY=self.xvfb.display),
+                              capture_output=True, text=True, check=True).stdout
 
     def xdotool(self, *args, check=True):
         return subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True,

@@ -1,8 +1,10 @@
-"""The player on a Wayland desktop, under a headless weston of the test's own:
-with XWayland beside the compositor it runs through X11 by itself and its windows
-come up at the places of the options file, docked as they were; without an X
-server it runs natively, maps its three windows and, told to end, writes both of
-its files without touching the places it cannot know."""
+"""The player on a Wayland desktop, under a weston of the test's own: with XWayland
+beside the compositor it runs through X11 by itself and its windows come up at the
+places of the options file, docked as they were; without an X server it runs
+natively, maps its three windows and, told to end, writes both of its files without
+touching the places it cannot know. Nested in an Xvfb (the only weston here that
+takes input), a drag moves the native window through the compositor, and the
+controls and the bound keys keep working."""
 import os
 import shutil
 import sys
@@ -59,11 +61,11 @@ class WaylandCase(unittest.TestCase):
                 return shot
             time.sleep(0.3)
 
-    def close_by_signal(self):
+    def close_by_signal(self, volume="77"):
         self.assertEqual(0, self.p.signal())
         self.assertEqual([], self.p.messages())
         written = options(self.p.read("tarnello.txt"))
-        self.assertEqual("77", written["Volume"])
+        self.assertEqual(volume, written["Volume"])
         # Rewritten at the close: the player ends its lines with '\n' alone.
         playlist = self.p.read("tarnello.m3u")
         self.assertIn("/music/kept.mp3", playlist)
@@ -125,6 +127,67 @@ class Native(WaylandCase):
         written = self.close_by_signal()
         self.assertEqual(DOCKED, {k: int(written[k]) for k in DOCKED})
         self.assertEqual(("275", "116"), (written["Main_width"], written["Main_height"]))
+
+
+class NativeWithInput(WaylandCase):
+    """Weston in a window of an Xvfb: the Xvfb's pointer and keyboard are the compositor's."""
+
+    def point(self, at):
+        self.p.host_xdotool("mousemove", str(at[0]), str(at[1]))
+        time.sleep(0.2)
+
+    def main_origin(self, shot, play):
+        """The main window's top-left corner on the screen, found by its play button."""
+        for y in range(shot.height):
+            for x in range(shot.width):
+                if shot.pixel(x, y) == play:
+                    return x - PLAY_BUTTON[0], y - PLAY_BUTTON[1]
+        self.fail("no main window on the screen (%s)" % shot.path)
+
+    def test_a_drag_moves_the_window_through_the_compositor_and_controls_and_keys_still_work(self):
+        p = self.start_player("nested")
+        # Function 8 is "Volume Up"; virtual key 175 is the volume-up media key of the shipped list.
+        p.write("tarnello.txt", "[tarnello]\nMain_x=300\nMain_y=200\nEQ_Visible=0\nPL_Visible=0\nVolume=77\n"
+                "VolUpStep=10\n[buttons]\nHotkey0=8/1/175\n")
+        self.launch()
+        sprites = test_skin_sprites()
+        play, shuffle_on = sprites["cbuttons.play.normal"], sprites["shufrep.shuffle.on"]
+        x, y, w, h = PLAY_BUTTON
+        shot = self.shot_when(lambda shot: play in shot.colours(0, 0, shot.width, shot.height))
+        mx, my = self.main_origin(shot, play)
+        # The host's pointer enters weston's window (which leaves room around it on
+        # the host screen) from outside, so weston knows where it is.
+        self.point((1200, 900))
+        self.point((mx + 400, my + 200))
+
+        # A drag on the title bar: the compositor takes the window along.
+        start = (mx + 150, my + 6)
+        self.point(start)
+        p.host_xdotool("mousedown", "1")
+        time.sleep(0.1)
+        for step in range(1, 11):
+            p.host_xdotool("mousemove", str(start[0] + 20 * step), str(start[1] + 10 * step))
+            time.sleep(0.03)
+        p.host_xdotool("mouseup", "1")
+        moved = lambda shot: shot.colours(mx + 200 + x, my + 100 + y, w, h) == {play: w * h}
+        shot = self.shot_when(moved)
+        self.assertTrue(moved(shot), "%s: the main window was at %s" % (shot.path, (mx, my)))
+
+        # The pointer is the player's again: the shuffle toggle turns on.
+        self.point((mx + 200 + 164 + 20, my + 100 + 89 + 7))
+        p.host_xdotool("click", "1")
+        lit = lambda shot: shuffle_on in shot.colours(mx + 200 + 164, my + 100 + 89, 47, 15)
+        shot = self.shot_when(lit)
+        self.assertTrue(lit(shot), shot.path)
+
+        # With a player window in front, the bound key reaches the player.
+        p.host_xdotool("key", "XF86AudioRaiseVolume")
+        time.sleep(0.5)
+
+        written = self.close_by_signal(volume="87")
+        self.assertEqual("1", written["Shuffle"])
+        # Where the compositor put the window is its secret: the stored place stays.
+        self.assertEqual(("300", "200"), (written["Main_x"], written["Main_y"]))
 
 
 if __name__ == "__main__":
