@@ -5,7 +5,6 @@ natively, maps its three windows and, told to end, writes both of its files with
 touching the places it cannot know. Nested in an Xvfb (the only weston here that
 takes input), a drag moves the native window through the compositor, and the
 controls and the bound keys keep working."""
-import os
 import shutil
 import sys
 import time
