@@ -1,6 +1,7 @@
 #include "platform/DisplaySession.h"
 
 #include <QGuiApplication>
+#include <xcb/xcb.h>
 
 namespace Platform {
 
@@ -17,7 +18,22 @@ QByteArray ChooseQtPlatform(const SessionEnvironment& e) {
   return e.x11Display.isEmpty() ? QByteArray("wayland") : QByteArray("xcb");
 }
 
-QtPlatformChoice::QtPlatformChoice() : chosen_(ChooseQtPlatform(CurrentSessionEnvironment())) {
+bool X11Reachable(const QByteArray& display) {
+  // A desktop that starts XWayland on demand starts it for this connection.
+  xcb_connection_t* connection = xcb_connect(display.constData(), nullptr);
+  const bool reachable = connection && xcb_connection_has_error(connection) == 0;
+  if (connection) xcb_disconnect(connection);
+  return reachable;
+}
+
+QtPlatformChoice::QtPlatformChoice() {
+  SessionEnvironment environment = CurrentSessionEnvironment();
+  chosen_ = ChooseQtPlatform(environment);
+  // A DISPLAY left over from an X server that is gone would make Qt give up.
+  if (chosen_ == "xcb" && !X11Reachable(environment.x11Display)) {
+    environment.x11Display.clear();
+    chosen_ = ChooseQtPlatform(environment);
+  }
   if (!chosen_.isEmpty()) qputenv("QT_QPA_PLATFORM", chosen_);
 }
 

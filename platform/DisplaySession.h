@@ -21,7 +21,11 @@ SessionEnvironment CurrentSessionEnvironment();
 // A platform the user chose is kept.
 QByteArray ChooseQtPlatform(const SessionEnvironment& environment);
 
-// Sets QT_QPA_PLATFORM for the application object about to be created, and
+// True when an X server answers on the display.
+bool X11Reachable(const QByteArray& display);
+
+// Sets QT_QPA_PLATFORM for the application object about to be created (X11
+// only when its server answers), and
 // takes it back out of the environment once that exists, so programs the
 // player starts make their own choice.
 class QtPlatformChoice {

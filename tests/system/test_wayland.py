@@ -100,6 +100,19 @@ class ThroughXWayland(WaylandCase):
         self.assertEqual(DOCKED, {k: int(written[k]) for k in DOCKED})
 
 
+    def test_a_platform_the_user_chose_is_kept(self):
+        p = self.start_player("xwayland")
+        p.env["QT_QPA_PLATFORM"] = "wayland"
+        self.launch()
+        play = test_skin_sprites()["cbuttons.play.normal"]
+        shot = self.shot_when(lambda shot: play in shot.colours(0, 0, shot.width, shot.height))
+        self.assertIn(play, shot.colours(0, 0, shot.width, shot.height))
+        # Mapped natively: XWayland has no window of the player's.
+        self.assertEqual("", p.xdotool("search", "--name", "^Tarnello$", check=False).strip())
+        written = self.close_by_signal()
+        self.assertEqual(DOCKED, {k: int(written[k]) for k in DOCKED})
+
+
 class Native(WaylandCase):
     def test_three_windows_are_mapped_and_a_close_keeps_the_stored_places(self):
         p = self.start_player("native")
