@@ -2,6 +2,7 @@
 
 #include "app/PlayerApp.h"
 #include "platform/DesktopDensity.h"
+#include "platform/DisplaySession.h"
 #include "playlist/RowText.h"
 
 int main(int argc, char** argv) {
@@ -9,7 +10,11 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_ENABLE_HIGHDPI_SCALING")) qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
   // Unless the user chose Qt's scaling, QT_SCALE_FACTOR only tells the player's own scale.
   if (qgetenv("QT_ENABLE_HIGHDPI_SCALING") == "0") Platform::TakeQtScaleFactor();
+  // On a Wayland desktop the windows go through XWayland where there is one, so
+  // that they keep their places and docking; decided before Qt picks a platform.
+  Platform::QtPlatformChoice platformChoice;
   QApplication application(argc, argv);
+  platformChoice.Forget();
   // The last window closing must not end the program: the main window's close
   // handler saves everything first and ends the loop itself.
   application.setQuitOnLastWindowClosed(false);

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "platform/Canvas.h"
+#include "platform/DisplaySession.h"
 
 namespace {
 class OutlineWidget : public QWidget {
@@ -30,7 +31,8 @@ OutlineWindow::OutlineWindow() = default;
 OutlineWindow::~OutlineWindow() = default;
 
 void OutlineWindow::ShowAt(const Rect& r) {
-  if (r.IsEmpty()) return;
+  // Where the compositor places windows, an outline would appear anywhere: none is shown.
+  if (r.IsEmpty() || !Platform::WindowPlacesKnown()) return;
   if (!widget_) widget_ = std::make_unique<OutlineWidget>();
   widget_->setGeometry(r.left, r.top, r.Width(), r.Height());
   const QRegion outer(0, 0, r.Width(), r.Height());

@@ -7,7 +7,7 @@ class QWidget;
 
 // The dotted rectangle shown on screen while a window is dragged in outline mode.
 // A frameless window masked to its one-pixel border, so it draws a true outline
-// without a compositor.
+// without a compositor. Nothing is shown where the compositor places windows.
 class OutlineWindow {
  public:
   OutlineWindow();

@@ -17,6 +17,7 @@
 
 #include "platform/Canvas.h"
 #include "platform/FileNames.h"
+#include "platform/DisplaySession.h"
 #include "platform/WindowWidget.h"
 
 namespace {
@@ -199,6 +200,7 @@ QWidget* Window::Widget() const { return widget_; }
 bool Window::Attach(WindowWidget* widget, const Rect& rect, int id, bool visible) {
   widget_ = widget;
   id_ = id;
+  if (widget_->isWindow()) placed_ = {rect.left, rect.top};
   widget_->setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
   if (visible) widget_->show();
   return true;
@@ -301,7 +303,14 @@ bool Window::HasFocus() const { return widget_ && widget_->window()->isActiveWin
 
 Rect Window::GetWindowRect() const {
   if (!widget_) return {};
-  const QPoint origin = widget_->mapToGlobal(QPoint(0, 0));
+  QPoint origin = widget_->mapToGlobal(QPoint(0, 0));
+  if (!Platform::WindowPlacesKnown()) {
+    // The compositor keeps the real place to itself: the place the player gave
+    // the top-level window stands in, so what is written is what was read.
+    QWidget* top = widget_->window();
+    if (const Window* topWindow = WindowOfWidget(top))
+      origin = widget_->mapTo(top, QPoint(0, 0)) + QPoint(topWindow->placed_.x, topWindow->placed_.y);
+  }
   return Rect::FromSize(origin.x(), origin.y(), widget_->width(), widget_->height());
 }
 
@@ -312,6 +321,7 @@ Rect Window::GetClientRect() const {
 
 void Window::MoveWindow(const Rect& rect, bool repaint) {
   if (!widget_) return;
+  if (widget_->isWindow()) placed_ = {rect.left, rect.top};
   widget_->setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
   if (repaint) widget_->update();
 }

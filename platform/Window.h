@@ -59,7 +59,9 @@ class Window {
   void SetFocus();
   bool HasFocus() const;
 
-  // Screen rectangle of the window and its client rectangle (origin 0,0).
+  // Screen rectangle of the window and its client rectangle (origin 0,0). Where
+  // the display system does not tell window places (Wayland), a top-level window
+  // is where the player last placed it.
   Rect GetWindowRect() const;
   Rect GetClientRect() const;
   // Moves and sizes the window: screen coordinates for top-level windows,
@@ -130,5 +132,7 @@ class Window {
   Window* parent_ = nullptr;
   int id_ = 0;
   std::map<int, int> timers_;  // design id -> Qt timer id
+  // Top-level windows: the last place the player gave the window.
+  Point placed_;
   bool eraseNext_ = false;
 };

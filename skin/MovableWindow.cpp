@@ -1,7 +1,9 @@
 #include "skin/MovableWindow.h"
 
 #include <QWidget>
+#include <QWindow>
 
+#include "platform/DisplaySession.h"
 #include "platform/OutlineWindow.h"
 
 namespace {
@@ -38,8 +40,14 @@ Point MovableWindow::ToScreen(Point client) const {
   return {client.x + w.left, client.y + w.top};
 }
 
+bool MovableWindow::CompositorMoves() const {
+  return !Platform::WindowPlacesKnown() && Widget() && Widget()->isWindow();
+}
+
 void MovableWindow::OnStylusDown(Point client) {
   dragging_ = true;
+  // The compositor moves the window once the stylus moves; a tap stays a tap.
+  if (CompositorMoves()) return;
   dragStart_ = GetWindowRect();
   if (outlineDrag_) {
     dragRect_ = dragStart_;
@@ -54,6 +62,10 @@ void MovableWindow::OnStylusDown(Point client) {
 
 void MovableWindow::OnStylusMove(Point client) {
   if (!dragging_) return;
+  if (CompositorMoves()) {
+    HandDragToCompositor();
+    return;
+  }
   if (outlineDrag_) {
     OutlineStep(client);
   } else {
@@ -105,8 +117,22 @@ void MovableWindow::OutlineStep(Point client) {
   outline_->ShowAt(dragRect_);
 }
 
+void MovableWindow::HandDragToCompositor() {
+  dragging_ = false;
+  // A window that cannot move on either axis stays where it is.
+  if (lockHorizontal_ && lockVertical_) return;
+  // From here the compositor holds the pointer until the button is released; the
+  // release may never reach the player, so the capture ends now.
+  ReleaseCapture();
+  if (QWindow* handle = Widget()->windowHandle()) handle->startSystemMove();
+}
+
 void MovableWindow::OnStylusUp(Point) {
   if (!dragging_) return;
+  if (CompositorMoves()) {
+    dragging_ = false;
+    return;
+  }
   if (outline_) outline_->Hide();
   if (outlineDrag_) {
     // Moving back to the start would undo a move made by someone else meanwhile

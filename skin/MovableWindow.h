@@ -14,6 +14,10 @@ class OutlineWindow;
 // The window sends itself MSG_DRAG_BEGIN on stylus-down and MSG_DRAG_END after a
 // drag, and tells its parent MSG_WINDOW_MOVING (wParam: const Rect* of its screen
 // rectangle) after every drag step.
+//
+// Where the compositor places the windows (Wayland), a top-level window is moved
+// by the compositor instead: the first stylus move hands the drag over, and no
+// outline, drag message or snapping follows.
 class MovableWindow : public Window {
  public:
   MovableWindow(bool outlineDrag, bool keepInside, bool lockVertical, bool lockHorizontal);
@@ -39,6 +43,8 @@ class MovableWindow : public Window {
   Rect ParentArea() const;
   Point ToScreen(Point client) const;
   void LiveStep(Point client);
+  bool CompositorMoves() const;
+  void HandDragToCompositor();
   void OutlineStep(Point client);
 
   int topMost_ = 0;

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "SkinControlTestSupport.h"
+#include "platform/DisplaySession.h"
 #include "skin/MovableWindow.h"
 
 using namespace SkinTest;
@@ -149,4 +150,68 @@ TEST(MovableWindow, TopMostIsKeptForTopLevelWindowsOnly) {
   ASSERT_TRUE(child.CreateChild(&w, Rect::FromSize(0, 0, 10, 10), 2));
   EXPECT_FALSE(child.SetTopMost(true));
   EXPECT_FALSE(child.IsTopMost());
+}
+
+// Where the compositor places windows (Wayland) it moves a dragged top-level
+// window itself; the player shows no outline, sends no drag messages (so nothing
+// snaps or docks) and lets go of the pointer.
+class CompositorPlacedWindows : public ::testing::Test {
+ protected:
+  void SetUp() override { Platform::OverrideWindowPlacesKnown(false); }
+  void TearDown() override { Platform::OverrideWindowPlacesKnown(std::nullopt); }
+};
+
+TEST_F(CompositorPlacedWindows, TopLevelDragGoesToTheCompositor) {
+  DragRecorder w(true, false, false, false);
+  ASSERT_TRUE(w.CreateTopLevel("wayland", Rect::FromSize(100, 100, 150, 80), 1));
+  w.SetCapture();  // as the player's windows take it before the drag starts
+  Press(w, {10, 10});
+  EXPECT_TRUE(w.IsDragging());
+  Move(w, {25, 15});
+  EXPECT_FALSE(w.IsDragging());
+  EXPECT_FALSE(w.HasCapture());
+  Move(w, {40, 30});
+  EXPECT_FALSE(OutlineShownAt(Rect::FromSize(115, 105, 150, 80), w.Widget()));
+  EXPECT_FALSE(OutlineShownAt(Rect::FromSize(130, 120, 150, 80), w.Widget()));
+  Release(w, {40, 30});
+  EXPECT_EQ(w.GetWindowRect(), Rect::FromSize(100, 100, 150, 80));
+  EXPECT_TRUE(w.heard.empty());
+  // A tap is no drag either: nothing is sent, so no snapping moves the window.
+  Press(w, {10, 10});
+  Release(w, {10, 10});
+  EXPECT_FALSE(w.IsDragging());
+  EXPECT_TRUE(w.heard.empty());
+}
+
+TEST_F(CompositorPlacedWindows, ChildrenStillMoveInsideTheirWindowWithoutAnOutline) {
+  RecordingWindow parent;
+  ASSERT_TRUE(parent.CreateTopLevel("parent", Rect::FromSize(50, 60, 200, 100), 1));
+  DragRecorder child(true, false, false, false);
+  ASSERT_TRUE(child.CreateChild(&parent, Rect::FromSize(10, 10, 20, 20), 2));
+  Press(child, {5, 5});
+  Move(child, {25, 15});
+  EXPECT_FALSE(OutlineShownAt(Rect::FromSize(80, 80, 20, 20), parent.Widget()));
+  Release(child, {25, 15});
+  EXPECT_EQ(child.GetWindowRect(), Rect::FromSize(80, 80, 20, 20));
+  EXPECT_EQ(child.Widget()->geometry(), QRect(30, 20, 20, 20));
+  EXPECT_EQ(child.heard, (std::vector<uint32_t>{MSG_DRAG_BEGIN, MSG_DRAG_END}));
+}
+
+TEST_F(CompositorPlacedWindows, WindowRectsAreThePlacesThePlayerGave) {
+  RecordingWindow top;
+  ASSERT_TRUE(top.CreateTopLevel("top", Rect::FromSize(300, 200, 120, 90), 1));
+  RecordingWindow child;
+  ASSERT_TRUE(child.CreateChild(&top, Rect::FromSize(7, 9, 20, 10), 2));
+  // The compositor puts the window somewhere else and does not say so.
+  top.Widget()->move(0, 0);
+  EXPECT_EQ(top.GetWindowRect(), Rect::FromSize(300, 200, 120, 90));
+  EXPECT_EQ(child.GetWindowRect(), Rect::FromSize(307, 209, 20, 10));
+  // A move of the player's own is the new place; the size is the window's own.
+  top.MoveWindow(Rect::FromSize(40, 50, 160, 70));
+  EXPECT_EQ(top.GetWindowRect(), Rect::FromSize(40, 50, 160, 70));
+  EXPECT_EQ(child.GetWindowRect(), Rect::FromSize(47, 59, 20, 10));
+  // Where places are known, the display system's answer counts.
+  Platform::OverrideWindowPlacesKnown(true);
+  top.Widget()->move(5, 6);
+  EXPECT_EQ(top.GetWindowRect(), Rect::FromSize(5, 6, 160, 70));
 }

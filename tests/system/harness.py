@@ -50,8 +50,90 @@ class Xvfb:
             self.process.kill()
 
 
+class Weston:
+    """A headless Wayland compositor of our own, with its own runtime folder and,
+    unless told otherwise, XWayland beside it (its X display is in self.display,
+    None without one). Screenshots through weston's screenshooter."""
+
+    def __init__(self, runtime, xwayland=True, size=(1024, 768), host=None):
+        """host: an X display to run in as a window (weston's X11 backend), whose
+        pointer and keyboard then reach the compositor; else headless, with no input."""
+        self.runtime = runtime
+        self.socket = "wayland-tarnello"
+        self.log = os.path.join(runtime, "weston.log")
+        # XWayland's sockets go where every X server's go; weston does not make the folder.
+        if xwayland and not os.path.isdir("/tmp/.X11-unix"):
+            os.makedirs("/tmp/.X11-unix", exist_ok=True)
+            os.chmod("/tmp/.X11-unix", 0o1777)
+        env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+        env["XDG_RUNTIME_DIR"] = runtime
+        if host:
+            env["DISPLAY"] = host
+        backend = "x11-backend.so" if host else "headless-backend.so"
+        args = ["weston", "--backend=" + backend, "--use-pixman", "--width=%d" % size[0],
+                "--height=%d" % size[1], "--socket=" + self.socket, "--no-config", "--idle-time=0",
+                "--debug", "--log=" + self.log] + (["--xwayland"] if xwayland else [])
+        self.process = subprocess.Popen(args, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.display = None
+        deadline = time.monotonic() + 15
+        while time.monotonic() < deadline and self.process.poll() is None:
+            ready = os.path.exists(os.path.join(runtime, self.socket))
+            if ready and xwayland:
+                self.display = self._announced_display()
+                ready = self.display is not None
+            if ready:
+                return
+            time.sleep(0.05)
+        self.stop()
+        raise RuntimeError("weston did not start")
+
+    def _announced_display(self):
+        import re
+        try:
+            with open(self.log, encoding="utf-8", errors="replace") as f:
+                found = re.search(r"xserver listening on display (:\d+)", f.read())
+        except FileNotFoundError:
+            return None
+        return found.group(1) if found else None
+
+    def environment(self, env):
+        """The environment of a client of this compositor, from env, with no
+        platform chosen for Qt: the player makes its own choice."""
+        env = dict(env, XDG_RUNTIME_DIR=self.runtime, WAYLAND_DISPLAY=self.socket, XDG_SESSION_TYPE="wayland")
+        env.pop("QT_QPA_PLATFORM", None)
+        env.pop("DISPLAY", None)
+        if self.display:
+            env["DISPLAY"] = self.display
+        return env
+
+    def screenshot(self, folder, name="screen"):
+        """The whole output as an Image (the PNG stays alongside for a look)."""
+        for old in os.listdir(folder):
+            if old.startswith("wayland-screenshot"):
+                os.remove(os.path.join(folder, old))
+        subprocess.run(["weston-screenshooter"], cwd=folder, env=self.environment(os.environ), check=True,
+                       capture_output=True, timeout=20)
+        png = [f for f in os.listdir(folder) if f.startswith("wayland-screenshot")][0]
+        os.replace(os.path.join(folder, png), os.path.join(folder, name + ".png"))
+        ppm = os.path.join(folder, name + ".ppm")
+        subprocess.run(["convert", os.path.join(folder, name + ".png"), "-depth", "8", "ppm:" + ppm],
+                       check=True, capture_output=True)
+        return Image(ppm)
+
+    def stop(self):
+        self.process.terminate()
+        try:
+            self.process.wait(5)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+
+
 class Player:
-    def __init__(self, files=None, audio="null", xvfb_args=()):
+    def __init__(self, files=None, audio="null", xvfb_args=(), wayland=None):
+        """wayland: None for an Xvfb of the player's own; "xwayland" or "native" for
+        a headless weston with or without XWayland; "nested" for a weston without
+        XWayland in a window of an Xvfb, driven through that Xvfb (host_xdotool)."""
         self.home = tempfile.mkdtemp(prefix="tarnello-home-")
         self.folder = os.path.join(self.home, "Tarnello")
         # The player's own files (the build's first-start copies, or what a run of
@@ -61,9 +143,19 @@ class Player:
             self.write(name, content)
         runtime = os.path.join(self.home, "runtime")
         os.mkdir(runtime, 0o700)
-        self.xvfb = Xvfb(extra=xvfb_args)
+        # A nested weston's window leaves room around it on the host screen.
+        self.xvfb = Xvfb("1280x960x24" if wayland else "1024x768x24", extra=xvfb_args) if wayland in (None, "nested") else None
+        self.weston = None
+        if wayland:
+            try:
+                self.weston = Weston(runtime, xwayland=wayland == "xwayland",
+                                     host=self.xvfb.display if self.xvfb else None)
+            except RuntimeError:
+                if self.xvfb:
+                    self.xvfb.stop()
+                raise
         self.env = dict(os.environ,
-                        DISPLAY=self.xvfb.display,
+                        DISPLAY=self.xvfb.display if self.xvfb else "",
                         TARNELLO_HOME=self.folder,
                         TARNELLO_MESSAGE_LOG=os.path.join(self.home, "messages.log"),
                         TARNELLO_AUDIO=audio,
@@ -73,6 +165,8 @@ class Player:
                         XDG_RUNTIME_DIR=runtime,
                         # No system bus: a power-off command in a test cannot reach logind.
                         DBUS_SYSTEM_BUS_ADDRESS="unix:path=/nonexistent/tarnello-test-system-bus")
+        if self.weston:
+            self.env = self.weston.environment(self.env)
         self.process = None
         self.window = None
 
@@ -83,7 +177,10 @@ class Player:
         if self.process and self.process.poll() is None:
             self.process.kill()
             self.process.wait()
-        self.xvfb.stop()
+        if self.xvfb:
+            self.xvfb.stop()
+        if self.weston:
+            self.weston.stop()
         shutil.rmtree(self.home, ignore_errors=True)
 
     # Files of the program folder.
@@ -112,10 +209,19 @@ class Player:
 
     # The running player.
     def start(self, *args, title="Tarnello", timeout=20):
-        self.process = subprocess.Popen([self.path("tarnello"), *args], env=self.env, cwd=self.home,
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        self.launch(*args)
         self.window = self.find_window(title, timeout)
         return self.window
+
+    def launch(self, *args):
+        """Starts the player without waiting for its window (which X cannot see on Wayland)."""
+        self.process = subprocess.Popen([self.path("tarnello"), *args], env=self.env, cwd=self.home,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+
+    def host_xdotool(self, *args):
+        """xdotool on the Xvfb a nested weston runs in: its input reaches the compositor."""
+        return subprocess.run(["xdotool", *args], env=dict(self.env, DISPLAY=self.xvfb.display),
+                              capture_output=True, text=True, check=True).stdout
 
     def xdotool(self, *args, check=True):
         return subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True,
