@@ -4,8 +4,11 @@ Start-up is timed from the exec of the program to the map of its main window,
 after one untimed run so that files and libraries are in the page cache. For
 scale, the same is measured for a bare Qt window (python is not used for that:
 a one-window Qt program is built alongside the tests as bare_qt_window).
-Usage: python3 tests/bench/startup.py [runs]
+With --pulse both run beside a private PulseAudio server with a null sink, as on a
+desktop (the player must not pay for the sound server before the first track).
+Usage: python3 tests/bench/startup.py [--pulse] [runs]
 """
+import contextlib
 import os
 import statistics
 import subprocess
@@ -14,6 +17,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "../system"))
 from harness import BUILD, Player  # noqa: E402
+from playback_cpu import private_pulse  # noqa: E402
 
 WAITMAP = os.path.join(BUILD, "tests/system/x11waitmap")
 
@@ -29,8 +33,9 @@ def time_to_map(player, command, title):
     return process, (mapped - start) * 1000
 
 
-def measure(command, title, runs):
-    with Player() as p:
+def measure(command, title, runs, pulse=False):
+    with Player(audio="pulse" if pulse else "null") as p, \
+            (private_pulse(p.env) if pulse else contextlib.nullcontext()):
         times, rss = [], []
         for i in range(runs + 1):
             process, ms = time_to_map(p, [p.path(c) if c == "tarnello" else c for c in command], title)
@@ -45,12 +50,15 @@ def measure(command, title, runs):
 
 
 def main():
-    runs = int(sys.argv[1]) if len(sys.argv) > 1 else 10
-    median, best, rss = measure(["tarnello"], "Tarnello", runs)
+    args = sys.argv[1:]
+    pulse = "--pulse" in args
+    args = [a for a in args if a != "--pulse"]
+    runs = int(args[0]) if args else 10
+    median, best, rss = measure(["tarnello"], "Tarnello", runs, pulse)
     print("player: start to window mapped median %.1f ms (best %.1f ms), idle RSS %.1f MB" % (median, best, rss))
     bare = os.path.join(BUILD, "tests/bench/bare_qt_window")
     if os.path.exists(bare):
-        median, best, rss = measure([bare], "bare", runs)
+        median, best, rss = measure([bare], "bare", runs, pulse)
         print("bare Qt window: median %.1f ms (best %.1f ms), idle RSS %.1f MB" % (median, best, rss))
 
 

@@ -28,7 +28,7 @@ for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
 if ! pactl info >/dev/null 2>&1; then echo "SKIP: pulseaudio cannot start here"; cat "$work/pulse.log"; exit 77; fi
 pactl set-default-sink null
 
-ffmpeg -nostdin -loglevel error -y -f lavfi -i "anoisesrc=duration=11:color=pink:amplitude=0.3:seed=7:sample_rate=44100" \
+ffmpeg -nostdin -loglevel error -y -f lavfi -i "anoisesrc=duration=11.5:color=pink:amplitude=0.3:seed=7:sample_rate=44100" \
   -ac 2 -c:a pcm_s16le "$work/noise.wav" || fail "ffmpeg"
 parec --latency-msec=10 -d null.monitor --file-format=wav "$work/rec.wav" &
 parec_pid=$!
