@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -193,5 +194,56 @@ TEST_F(MediaPlayerTest, AVolumeChangeRewritesTheQueueAndKeepsEveryFrame) {
   EXPECT_LE(latency, 0.060);
   for (size_t f = departed + 441; f < wav.Frames(); ++f)
     ASSERT_NEAR(wav.values[2 * f], 0.1f * tone.values[2 * f], 1e-6f) << f;
+}
+}  // namespace
+
+namespace {
+// Whether a sound output can be had is told without loading the sound library: a
+// server's socket that accepts, the null outputs, a wav file's folder that can be written.
+TEST(SoundOutputAvailable, IsToldFromTheSocketTheNullOutputsAndTheWavFolder) {
+  const std::string dir = TestMedia::MakeTempDir();
+  const char* saved = std::getenv("XDG_RUNTIME_DIR");
+  const std::string savedRuntime = saved ? saved : "";
+  unsetenv("TARNELLO_AUDIO");
+  unsetenv("PULSE_SERVER");
+  setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+  // A machine with a system-wide or session server of its own cannot show "none".
+  const bool otherServer = access("/var/run/pulse/native", F_OK) == 0 ||
+                           access(("/run/user/" + std::to_string(getuid()) + "/pulse/native").c_str(), F_OK) == 0;
+  if (!otherServer) {
+    EXPECT_FALSE(DefaultSoundOutputAvailable());
+  }
+
+  ASSERT_EQ(mkdir((dir + "/pulse").c_str(), 0700), 0);
+  const int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::snprintf(address.sun_path, sizeof address.sun_path, "%s/pulse/native", dir.c_str());
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(listener, 4), 0);
+  EXPECT_TRUE(DefaultSoundOutputAvailable());
+  // PULSE_SERVER names the one server to use.
+  setenv("PULSE_SERVER", "unix:/nonexistent/native", 1);
+  EXPECT_FALSE(DefaultSoundOutputAvailable());
+  setenv("PULSE_SERVER", address.sun_path, 1);
+  EXPECT_TRUE(DefaultSoundOutputAvailable());
+  unsetenv("PULSE_SERVER");
+  close(listener);
+  unlink(address.sun_path);
+  if (!otherServer) {
+    EXPECT_FALSE(DefaultSoundOutputAvailable());  // a socket nobody listens on
+  }
+
+  setenv("TARNELLO_AUDIO", "null", 1);
+  EXPECT_TRUE(DefaultSoundOutputAvailable());
+  setenv("TARNELLO_AUDIO", ("wav:" + dir + "/out.wav").c_str(), 1);
+  EXPECT_TRUE(DefaultSoundOutputAvailable());
+  setenv("TARNELLO_AUDIO", "wav:/nonexistent-folder/out.wav", 1);
+  EXPECT_FALSE(DefaultSoundOutputAvailable());
+  setenv("TARNELLO_AUDIO", "no-such-backend", 1);
+  EXPECT_FALSE(DefaultSoundOutputAvailable());
+  unsetenv("TARNELLO_AUDIO");
+  if (saved) setenv("XDG_RUNTIME_DIR", savedRuntime.c_str(), 1);
+  else unsetenv("XDG_RUNTIME_DIR");
 }
 }  // namespace
