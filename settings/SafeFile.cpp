@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include <QDir>
-#include <QRegularExpression>
+#include <QDirIterator>
 
 namespace {
 bool WriteAll(int fd, const char* data, qsizetype size) {
@@ -79,20 +79,32 @@ bool IsStaleTemporary(const QByteArray& path) {
   ::close(fd);
   return stale;
 }
+
+// Exactly the name, a dot and the six letters or digits mkostemp puts after it.
+bool IsTemporaryName(const QString& entry, const QString& name) {
+  if (entry.size() != name.size() + 7 || !entry.startsWith(name) || entry[name.size()] != QLatin1Char('.')) return false;
+  for (qsizetype i = name.size() + 1; i < entry.size(); ++i) {
+    const char16_t c = entry[i].unicode();
+    if (!((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'))) return false;
+  }
+  return true;
+}
 }  // namespace
 
 int RemoveStaleTemporaries(const QString& path) {
   const QFileInfo info(path);
   const QFileInfo target(info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath());
-  // Exactly the name and the six letters or digits mkostemp puts after it.
-  static const QRegularExpression kSuffix(QStringLiteral("^\\.[A-Za-z0-9]{6}$"));
   const QString name = target.fileName();
   if (name.isEmpty()) return 0;
   const QDir folder = target.absoluteDir();
   int removed = 0;
-  for (const QString& entry : folder.entryList({name + QStringLiteral(".??????")}, QDir::Files | QDir::Hidden | QDir::System)) {
-    if (!entry.startsWith(name) || !kSuffix.match(QStringView(entry).mid(name.size())).hasMatch()) continue;
-    const QByteArray full = QFile::encodeName(folder.filePath(entry));
+  // Matched by hand rather than by a name filter: this runs at every start, and
+  // a filter costs a compiled pattern.
+  QDirIterator entries(folder.path(), QDir::Files | QDir::Hidden | QDir::System);
+  while (entries.hasNext()) {
+    entries.next();
+    if (!IsTemporaryName(entries.fileName(), name)) continue;
+    const QByteArray full = QFile::encodeName(folder.filePath(entries.fileName()));
     if (IsStaleTemporary(full) && ::unlink(full.constData()) == 0) ++removed;
   }
   return removed;

@@ -143,13 +143,19 @@ bool DecodeIndexed(const unsigned char* pixels, size_t stride, const Header& h, 
   const int bpp = h.bitsPerPixel;
   const int perByte = 8 / bpp;
   const unsigned mask = (1u << bpp) - 1;
+  // Every index the depth can hold, those past a short palette black.
+  QRgb colours[256];
+  for (unsigned i = 0; i <= mask; ++i) colours[i] = ColourOf(palette, i);
   for (int64_t r = 0; r < h.height; ++r) {
     const unsigned char* src = pixels + r * stride;
     QRgb* dst = Row(image, h, r);
+    if (bpp == 8) {
+      for (int64_t x = 0; x < h.width; ++x) dst[x] = colours[src[x]];
+      continue;
+    }
     for (int64_t x = 0; x < h.width; ++x) {
       const int shift = 8 - bpp * (int(x % perByte) + 1);
-      const unsigned index = (src[x / perByte] >> shift) & mask;
-      dst[x] = ColourOf(palette, index);
+      dst[x] = colours[(src[x / perByte] >> shift) & mask];
     }
   }
   return true;
@@ -164,13 +170,15 @@ void DecodeDirect(const unsigned char* pixels, size_t stride, const Header& h, Q
   for (int64_t r = 0; r < h.height; ++r) {
     const unsigned char* src = pixels + r * stride;
     QRgb* dst = Row(image, h, r);
+    // Skins are mostly 24-bit: their rows take a loop of their own, with no
+    // per-pixel choice (this decode is on the start-up path).
+    if (bytesPerPixel == 3) {
+      for (int64_t x = 0; x < h.width; ++x, src += 3) dst[x] = 0xFF000000u | src[2] << 16 | src[1] << 8 | src[0];
+      continue;
+    }
     for (int64_t x = 0; x < h.width; ++x, src += bytesPerPixel) {
-      if (bytesPerPixel == 3) {
-        dst[x] = qRgb(src[2], src[1], src[0]);
-      } else {
-        const uint32_t p = bytesPerPixel == 2 ? U16(src) : U32(src);
-        dst[x] = qRgb(red.Of(p), green.Of(p), blue.Of(p));
-      }
+      const uint32_t p = bytesPerPixel == 2 ? U16(src) : U32(src);
+      dst[x] = qRgb(red.Of(p), green.Of(p), blue.Of(p));
     }
   }
 }
