@@ -39,21 +39,27 @@ class RenderQueue {
   }
 
   // Drops what can no longer be rendered again: output before outputFrame, input
-  // before inputFrame. Only in large steps, so frames are not moved for every block.
+  // before inputFrame. Only in steps of at least `step` frames and of at least what
+  // is kept, so each frame is moved about once however long the queue is.
   void DropBefore(int64_t outputFrame, int64_t inputFrame, int64_t step) {
     outputFrame = std::min(outputFrame, sent_);
-    if (outputFrame - outStart_ >= step) {
+    if (WorthDropping(outputFrame - outStart_, output_.size(), step)) {
       output_.erase(output_.begin(), output_.begin() + std::ptrdiff_t(size_t(outputFrame - outStart_) * channels_));
       outStart_ = outputFrame;
     }
     inputFrame = std::min(inputFrame, InputEnd());
-    if (inputFrame - inStart_ >= step) {
+    if (WorthDropping(inputFrame - inStart_, input_.size(), step)) {
       input_.erase(input_.begin(), input_.begin() + std::ptrdiff_t(size_t(inputFrame - inStart_) * channels_));
       inStart_ = inputFrame;
     }
   }
 
  private:
+  bool WorthDropping(int64_t frames, size_t samples, int64_t step) const {
+    const size_t dropped = size_t(std::max<int64_t>(frames, 0)) * channels_;
+    return frames >= step && dropped >= samples - dropped;
+  }
+
   size_t channels_ = 2;
   std::vector<float> input_, output_;
   int64_t inStart_ = 0, outStart_ = 0, sent_ = 0;
