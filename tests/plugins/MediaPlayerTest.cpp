@@ -15,6 +15,7 @@
 #include "MediaSink.h"
 #include "TestMedia.h"
 #include "platform/media/MediaPlayer.h"
+#include "platform/media/RenderQueue.h"
 
 using namespace std::chrono_literals;
 
@@ -308,5 +309,39 @@ TEST(SoundOutputAvailable, IsToldFromTheSocketTheNullOutputsAndTheWavFolder) {
   unsetenv("TARNELLO_AUDIO");
   if (saved) setenv("XDG_RUNTIME_DIR", savedRuntime.c_str(), 1);
   else unsetenv("XDG_RUNTIME_DIR");
+}
+
+// A long play with the queue dropping what was heard: every frame that may still be
+// rendered again reads as itself, nothing unsent is dropped, and the kept frames
+// stay within a bounded multiple of what is queued.
+TEST(RenderQueue, DropsHeardFramesKeepingEverythingStillNeededAndBoundedMemory) {
+  constexpr int64_t kBlock = 1152, kQueued = 44100, kStep = 22050, kPreroll = 8820;
+  RenderQueue q;
+  q.Start(2, 5000, 0);
+  std::vector<float> block(size_t(kBlock) * 2);
+  int64_t written = 0;
+  for (int b = 0; b < 300; ++b) {
+    for (int64_t f = 0; f < kBlock; ++f) block[size_t(f) * 2] = block[size_t(f) * 2 + 1] = float(written + f);
+    written += kBlock;
+    q.AddInput(block);
+    q.AddOutput(block);
+    // The last block stays unsent; the device has played all but kQueued of the rest.
+    q.MarkSent(size_t(q.OutputEnd() - kBlock - q.Sent()));
+    const int64_t played = std::max<int64_t>(5000, q.Sent() - kQueued);
+    const int64_t keepInput = std::max<int64_t>(0, played - 5000 - kPreroll);
+    q.DropBefore(played, keepInput, kStep);
+    ASSERT_LE(q.OutputStart(), played);
+    ASSERT_LE(q.InputStart(), keepInput);
+    ASSERT_EQ(q.Unsent(), size_t(kBlock));
+    for (int64_t f : {played, q.Sent(), q.OutputEnd() - 1}) ASSERT_EQ(*q.OutputAt(f), float(f - 5000)) << b;
+    for (int64_t f : {keepInput, q.InputEnd() - 1}) ASSERT_EQ(q.InputAt(f)[1], float(f)) << b;
+    ASSERT_LE(q.OutputEnd() - q.OutputStart(), 2 * (q.OutputEnd() - played) + kStep + kBlock) << b;
+    ASSERT_LE(q.InputEnd() - q.InputStart(), 2 * (q.InputEnd() - keepInput) + kStep + kBlock) << b;
+  }
+  // A drop asked for beyond what was sent keeps the unsent frames.
+  const int64_t sent = q.Sent();
+  q.DropBefore(q.OutputEnd(), q.InputEnd(), 1);
+  EXPECT_EQ(q.OutputStart(), sent);
+  EXPECT_EQ(*q.OutputAt(q.OutputEnd() - 1), float(written - 1));
 }
 }  // namespace
