@@ -261,13 +261,13 @@ void MainWindow::SetTitle(const QString& text) { titleText_.SetText(text); }
 
 void MainWindow::ShowMessage(const QString& text, bool armed) {
   titleText_.ShowMessage(text);
-  if (armed) osdShown_ = 1;
+  if (armed) osdShown_ = true;
 }
 
 void MainWindow::RestoreTitle() { titleText_.RestoreText(); }
 
 void MainWindow::TimerMessageTick() {
-  if (osdShown_ != 1) return;
+  if (!osdShown_) return;
   titleText_.RestoreText();
-  osdShown_ = 0;
+  osdShown_ = false;
 }

@@ -363,7 +363,7 @@ intptr_t MainWindow::OnMessage(uint32_t message, uintptr_t wParam, intptr_t lPar
       SnapAndCarryAfterDrag();
       return 0;
     case MSG_BUTTON_EVENT:
-      return playback_->RunFunction(int(intptr_t(wParam)));
+      return playback_->RunFunction(PlayerFunction(int(intptr_t(wParam))));
     default:
       return MovableWindow::OnMessage(message, wParam, lParam);
   }

@@ -76,7 +76,7 @@ class MainWindow : public MovableWindow, public PlaybackHost, private PlayerStat
   int GetChannels() const { return channels_; }
   int GetMinutes() const { return minutes_; }
   int GetSeconds() const { return seconds_; }
-  int IsMessageArmed() const { return osdShown_; }
+  bool IsMessageArmed() const { return osdShown_; }
   // The time display counts down the rest of the track instead of the time played.
   void SetTimeRemaining(bool remaining);
   bool IsTimeRemaining() const { return timeRemaining_; }
@@ -226,7 +226,7 @@ class MainWindow : public MovableWindow, public PlaybackHost, private PlayerStat
   bool sessionEnding_ = false;       // closed by a signal: nobody may be there to answer a box
   int scale_ = 100;
   int unmap_ = 1;
-  int osdShown_ = 0;
+  bool osdShown_ = false;  // an armed message ends at the next tick of timer 104
   int channels_ = 0;
   int minutes_ = 0;
   int seconds_ = 0;

@@ -218,11 +218,12 @@ int PlaybackControl::SeekToFraction(int64_t offset, int64_t range) {
   return 0;
 }
 
-int PlaybackControl::RunFunction(int number) {
+int PlaybackControl::RunFunction(PlayerFunction function) {
   const AwakeScope awake(*this);
-  switch (number) {
-    case 0: PlayCommand(); break;
-    case 1:
+  using F = PlayerFunction;
+  switch (function) {
+    case F::Play: PlayCommand(); break;
+    case F::PlayPause:
       if (plugins_.IsPlaybackPaused() != 0) {
         Resume();
       } else if (plugins_.PlayPositionMs() <= 0) {
@@ -231,29 +232,29 @@ int PlaybackControl::RunFunction(int number) {
         Pause();
       }
       break;
-    case 2: StopPlay(); break;
-    case 3: PauseCommand(); break;
-    case 4: PreviousCommand(); break;
-    case 5: NextCommand(); break;
-    case 6:
-    case 7: {
-      const int target = plugins_.PlayPositionMs() + (number == 6 ? -kSeekStepMs : kSeekStepMs);
+    case F::Stop: StopPlay(); break;
+    case F::Pause: PauseCommand(); break;
+    case F::Previous: PreviousCommand(); break;
+    case F::Next: NextCommand(); break;
+    case F::Rewind:
+    case F::FastForward: {
+      const int target = plugins_.PlayPositionMs() + (function == F::Rewind ? -kSeekStepMs : kSeekStepMs);
       plugins_.SeekToMs(target);
       state_.Seek(target);
       break;
     }
-    case 8: VolumeStep(true); break;
-    case 9: VolumeStep(false); break;
-    case 10: host_.ToggleScreen(); break;
-    case 11: host_.CloseMainWindow(); break;
-    case 12:
+    case F::VolumeUp: VolumeStep(true); break;
+    case F::VolumeDown: VolumeStep(false); break;
+    case F::ScreenToggle: host_.ToggleScreen(); break;
+    case F::Exit: host_.CloseMainWindow(); break;
+    case F::ExitAndPowerOff:
       host_.CloseMainWindow();
       host_.PowerOff();
       break;
-    case 13: LoopStep(); break;
-    case 14:
-    case 15:
-    case 16: SpeedStep(number); break;
+    case F::ABLoop: LoopStep(); break;
+    case F::SpeedUp:
+    case F::SpeedDown:
+    case F::SpeedReset: SpeedStep(function); break;
     default: break;
   }
   return 0;
@@ -314,13 +315,13 @@ void PlaybackControl::VolumeStep(bool up) {
   ApplyVolume(int(std::clamp<long long>(v, INT_MIN, INT_MAX)), true);
 }
 
-void PlaybackControl::SpeedStep(int function) {
+void PlaybackControl::SpeedStep(PlayerFunction function) {
   // Compared widened to double, so the accumulated 1.4000001 is clamped while 1.3000001 is not.
   float speed = state_.Speed();
-  if (function == 14) {
+  if (function == PlayerFunction::SpeedUp) {
     speed = speed + kSpeedStep;
     if (double(speed) > 1.4) speed = kSpeedMax;
-  } else if (function == 15) {
+  } else if (function == PlayerFunction::SpeedDown) {
     speed = speed - kSpeedStep;
     if (double(speed) < 0.6) speed = kSpeedMin;
   } else {

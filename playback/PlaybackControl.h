@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "playback/PlaybackPlugins.h"
+#include "playback/PlayerFunction.h"
 #include "playback/PlayerState.h"
 
 class Playlist;
@@ -95,8 +96,8 @@ class PlaybackControl {
   // The position slider released at offset of range (its value and its maximum,
   // both less its minimum): a jump to that fraction of the track. Returns 0.
   int SeekToFraction(int64_t offset, int64_t range);
-  // A player function of the button window (0 to 16); returns 0.
-  int RunFunction(int number);
+  // A player function of the button window; other numbers do nothing. Returns 0.
+  int RunFunction(PlayerFunction function);
   // Command 32837.
   void SpeedDialog();
   // A jump inside the playing track, shown at once on the time display and the
@@ -139,7 +140,7 @@ class PlaybackControl {
   };
 
   void VolumeStep(bool up);
-  void SpeedStep(int function);
+  void SpeedStep(PlayerFunction function);
   void LoopStep();
   void FollowPosition();
   void CheckLoop();

@@ -195,7 +195,7 @@ TEST_F(MainWindowTest, ArmedMessagesEndAtTheNextTickOthersStay) {
   EXPECT_EQ(w.TitlePanel().Shown(), " VOLUME : 50%");
   w.OnTimer(TIMER_MESSAGE);
   EXPECT_EQ(w.TitlePanel().Shown(), "1. Song");
-  EXPECT_EQ(w.IsMessageArmed(), 0);
+  EXPECT_FALSE(w.IsMessageArmed());
 
   w.ShowMessage(" A<->B : Set A", false);
   w.OnTimer(TIMER_MESSAGE);

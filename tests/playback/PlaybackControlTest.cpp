@@ -12,6 +12,8 @@ inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.
 
 namespace {
 
+using F = PlayerFunction;
+
 // A plug-in table with one plug-in that claims ".tst" files. It logs every call
 // the way the plug-ins' own test double does, and its clock stands still: the
 // position is where the last seek put it.
@@ -277,14 +279,14 @@ TEST_F(PlaybackControlTest, PauseStatePositionAndLengthAreKeptWithoutAskingThePl
   EXPECT_TRUE(control->IsPaused());
   control->PlayCommand();
   EXPECT_FALSE(control->IsPaused());
-  control->RunFunction(1);
+  control->RunFunction(F::PlayPause);
   EXPECT_TRUE(control->IsPaused());
-  control->RunFunction(1);
+  control->RunFunction(F::PlayPause);
   EXPECT_FALSE(control->IsPaused());
   EXPECT_EQ(seen.changes, changes + 4);
 
   // The user's seeks are announced with the position they asked for.
-  control->RunFunction(7);
+  control->RunFunction(F::FastForward);
   EXPECT_EQ(seen.seeks, std::vector<int>{25000});
   EXPECT_EQ(control->KnownPositionMs(), 25000);
   control->SeekToFraction(128, 255);
@@ -294,7 +296,7 @@ TEST_F(PlaybackControlTest, PauseStatePositionAndLengthAreKeptWithoutAskingThePl
   EXPECT_EQ(state.DisplayedTimeMs(), 20000);
 
   // Volume changes are announced; a stop ends pause and position.
-  control->RunFunction(8);
+  control->RunFunction(F::VolumeUp);
   control->SetVolume(10);
   EXPECT_EQ(seen.volumes, (std::vector<int>{10, 10}));
   control->PauseCommand();
@@ -303,7 +305,7 @@ TEST_F(PlaybackControlTest, PauseStatePositionAndLengthAreKeptWithoutAskingThePl
   EXPECT_FALSE(control->IsPlaying());
   EXPECT_EQ(control->KnownPositionMs(), 0);
   // Stopped, a seek step moves nothing anyone should hear of.
-  control->RunFunction(7);
+  control->RunFunction(F::FastForward);
   EXPECT_EQ(seen.seeks.size(), 2u);
 }
 
@@ -318,7 +320,7 @@ TEST_F(PlaybackControlTest, WithoutAPlaylistNothingPlaysAndNoDialogOpens) {
   control->PreviousCommand();
   EXPECT_EQ(control->RowRequest(0), 0);
   EXPECT_EQ(control->TrackEnded(), 0);
-  EXPECT_EQ(control->RunFunction(1), 0);
+  EXPECT_EQ(control->RunFunction(F::PlayPause), 0);
   EXPECT_TRUE(host.askedFilters.isEmpty());
   EXPECT_FALSE(control->IsPlaying());
   EXPECT_TRUE(Played().isEmpty());
@@ -328,9 +330,9 @@ TEST_F(PlaybackControlTest, StopKillsOnlyTheDisplayTimersAndResetsTimePositionAn
   AddRows({"/m/a.tst"});
   ASSERT_TRUE(control->PlayRow(0));
   HoldAt(30000);
-  control->RunFunction(13);
+  control->RunFunction(F::ABLoop);
   plugins.SeekToMs(40000);
-  control->RunFunction(13);
+  control->RunFunction(F::ABLoop);
   control->OnTimer(TIMER_TIME_DISPLAY);
   ASSERT_EQ(state.DisplayedTimeMs(), 40000);
   ClearLog();
@@ -410,11 +412,11 @@ TEST_F(PlaybackControlTest, TheSessionIsKeptAwakeOnlyWhileATrackIsHeard) {
   // Pause and resume, by the buttons, the Play button and the button functions.
   control->PauseCommand();
   control->PauseCommand();
-  control->RunFunction(3);
+  control->RunFunction(F::Pause);
   control->PlayCommand();
   plugins.SeekToMs(5000);
-  control->RunFunction(1);
-  control->RunFunction(1);
+  control->RunFunction(F::PlayPause);
+  control->RunFunction(F::PlayPause);
   EXPECT_EQ(host.sleepInhibited, (Held{true, false, true, false, true, false, true}));
   EXPECT_TRUE(control->KeepsAwake());
 
@@ -525,16 +527,16 @@ TEST_F(PlaybackControlTest, PlayAndPauseResumeAPausedTrackAndPlayPauseAtZeroStar
   // Play / Pause: paused → resume; past the start → pause.
   plugins.SeekToMs(5000);
   ClearLog();
-  control->RunFunction(1);
+  control->RunFunction(F::PlayPause);
   EXPECT_EQ(Log(), QStringList({"pausePlayback"}));
   ClearLog();
-  control->RunFunction(1);
+  control->RunFunction(F::PlayPause);
   EXPECT_EQ(Log(), QStringList({"resumePlayback"}));
 
   // Stopped, the position is 0: the current row starts.
   control->StopPlay();
   ClearLog();
-  control->RunFunction(1);
+  control->RunFunction(F::PlayPause);
   EXPECT_EQ(Played(), QStringList({"playFile /m/b.tst -> 0"}));
   EXPECT_TRUE(control->IsPlaying());
 }
@@ -543,17 +545,17 @@ TEST_F(PlaybackControlTest, VolumeStepsClampTowardsTheirEndAndShowAnArmedPercent
   ASSERT_TRUE(control->PlayPath("/m/a.tst"));
   ClearLog();
   state.SetVolume(250);
-  control->RunFunction(8);
+  control->RunFunction(F::VolumeUp);
   EXPECT_EQ(state.Volume(), 255);
   EXPECT_EQ(host.messages.back(), (RecordingHost::Message{" VOLUME : 100%", true}));
 
   state.SetVolume(5);
-  control->RunFunction(9);
+  control->RunFunction(F::VolumeDown);
   EXPECT_EQ(state.Volume(), 0);
   EXPECT_EQ(host.messages.back(), (RecordingHost::Message{" VOLUME : 0%", true}));
 
   control->Volume().volumeUpStep = 128;
-  control->RunFunction(8);
+  control->RunFunction(F::VolumeUp);
   EXPECT_EQ(LastMessage(), " VOLUME : 50%");
   EXPECT_EQ(Log(), QStringList({"applyVolume 255", "applyVolume 0", "applyVolume 128"}));
 }
@@ -564,12 +566,12 @@ TEST_F(PlaybackControlTest, HugeVolumeStepsSaturateInsteadOfWrappingRound) {
   control->Volume().volumeUpStep = 2147483647;
   control->Volume().volumeDownStep = 2147483647;
   state.SetVolume(100);
-  control->RunFunction(8);
+  control->RunFunction(F::VolumeUp);
   EXPECT_EQ(state.Volume(), 255);
-  control->RunFunction(9);
+  control->RunFunction(F::VolumeDown);
   EXPECT_EQ(state.Volume(), 0);
   state.SetVolume(0);
-  control->RunFunction(8);
+  control->RunFunction(F::VolumeUp);
   EXPECT_EQ(state.Volume(), 255);
   EXPECT_EQ(Log(), QStringList({"applyVolume 255", "applyVolume 0", "applyVolume 255"}));
 }
@@ -602,7 +604,7 @@ TEST_F(PlaybackControlTest, DraggingVolumeAndBalanceAppliesAndShowsUnarmedThenRe
 TEST_F(PlaybackControlTest, SpeedStepsStayBetweenTheBoundsInSinglePrecision) {
   ASSERT_TRUE(control->PlayPath("/m/a.tst"));
   ClearLog();
-  for (int i = 0; i < 5; ++i) control->RunFunction(14);
+  for (int i = 0; i < 5; ++i) control->RunFunction(F::SpeedUp);
   EXPECT_EQ(control->Speed(), 1.4f);
   QStringList texts;
   for (const auto& m : host.messages) {
@@ -615,17 +617,17 @@ TEST_F(PlaybackControlTest, SpeedStepsStayBetweenTheBoundsInSinglePrecision) {
   EXPECT_EQ(host.speedShown.back(), 14);
   EXPECT_EQ(control->Speed(), 1.4f);
 
-  control->RunFunction(16);
+  control->RunFunction(F::SpeedReset);
   EXPECT_EQ(control->Speed(), 1.0f);
   EXPECT_EQ(LastMessage(), " SPEED : x1.0");
-  control->RunFunction(15);
-  control->RunFunction(15);
+  control->RunFunction(F::SpeedDown);
+  control->RunFunction(F::SpeedDown);
   control->SpeedDialog();
   EXPECT_EQ(host.speedShown.back(), 7);  // 0.79999995 x 10
-  control->RunFunction(15);
-  control->RunFunction(15);
+  control->RunFunction(F::SpeedDown);
+  control->RunFunction(F::SpeedDown);
   EXPECT_EQ(control->Speed(), 0.6f);
-  control->RunFunction(15);
+  control->RunFunction(F::SpeedDown);
   EXPECT_EQ(control->Speed(), 0.6f);
   EXPECT_EQ(LastMessage(), " SPEED : x0.6");
 
@@ -642,12 +644,12 @@ TEST_F(PlaybackControlTest, SpeedStepsStayBetweenTheBoundsInSinglePrecision) {
 TEST_F(PlaybackControlTest, TheABLoopSetsALoopsBackOnceTheDisplayPassesBAndReleases) {
   ASSERT_TRUE(control->PlayPath("/m/a.tst"));
   HoldAt(12300);
-  control->RunFunction(13);
+  control->RunFunction(F::ABLoop);
   EXPECT_EQ(control->LoopA(), 12300);
   EXPECT_EQ(host.messages.back(), (RecordingHost::Message{" A<->B : Set A", false}));
 
   plugins.SeekToMs(20000);
-  control->RunFunction(13);
+  control->RunFunction(F::ABLoop);
   EXPECT_EQ(control->LoopB(), 20000);
   EXPECT_EQ(host.messages.back(), (RecordingHost::Message{" A<->B : Loop", false}));
 
@@ -670,7 +672,7 @@ TEST_F(PlaybackControlTest, TheABLoopSetsALoopsBackOnceTheDisplayPassesBAndRelea
   control->OnTimer(TIMER_AB_LOOP);
   EXPECT_EQ(Log(), QStringList({"seekToMs 12300"}));
 
-  control->RunFunction(13);
+  control->RunFunction(F::ABLoop);
   EXPECT_EQ(control->LoopA(), -1);
   EXPECT_EQ(control->LoopB(), -1);
   EXPECT_EQ(host.messages.back(), (RecordingHost::Message{" A<->B : Release", true}));
@@ -679,8 +681,8 @@ TEST_F(PlaybackControlTest, TheABLoopSetsALoopsBackOnceTheDisplayPassesBAndRelea
   EXPECT_TRUE(Log().isEmpty());
 
   // A new track does not inherit loop points.
-  control->RunFunction(13);
-  control->RunFunction(13);
+  control->RunFunction(F::ABLoop);
+  control->RunFunction(F::ABLoop);
   control->PlayPath("/m/b.tst");
   EXPECT_EQ(control->LoopA(), -1);
   EXPECT_EQ(control->LoopB(), -1);
@@ -688,27 +690,27 @@ TEST_F(PlaybackControlTest, TheABLoopSetsALoopsBackOnceTheDisplayPassesBAndRelea
 
 TEST_F(PlaybackControlTest, ABPointsAtZeroOrWithoutAPluginNeverLoopAndBBeforeAIsOrdered) {
   // Without a plug-in the position is -1: A stays unset.
-  control->RunFunction(13);
-  control->RunFunction(13);
+  control->RunFunction(F::ABLoop);
+  control->RunFunction(F::ABLoop);
   EXPECT_EQ(control->LoopA(), -1);
   EXPECT_EQ(LastMessage(), " A<->B : Set A");
 
   ASSERT_TRUE(control->PlayPath("/m/a.tst"));
   HoldAt(0);
-  control->RunFunction(13);
+  control->RunFunction(F::ABLoop);
   plugins.SeekToMs(5000);
-  control->RunFunction(13);
+  control->RunFunction(F::ABLoop);
   state.ShowTime(9000);
   ClearLog();
   control->OnTimer(TIMER_AB_LOOP);
   EXPECT_TRUE(Log().isEmpty());
 
   // B set before A after seeking back: the loop runs from the earlier point.
-  control->RunFunction(13);
+  control->RunFunction(F::ABLoop);
   plugins.SeekToMs(30000);
-  control->RunFunction(13);
+  control->RunFunction(F::ABLoop);
   plugins.SeekToMs(10000);
-  control->RunFunction(13);
+  control->RunFunction(F::ABLoop);
   EXPECT_EQ(control->LoopA(), 10000);
   EXPECT_EQ(control->LoopB(), 30000);
   state.ShowTime(11000);
@@ -776,20 +778,20 @@ TEST_F(PlaybackControlTest, TimersAndFunctionsSeekShowTheTimeAndReachTheWindow) 
   control->OnTimer(TIMER_IDLE_RESET);
   EXPECT_EQ(host.idleResets, 1);
   ClearLog();
-  control->RunFunction(6);
-  control->RunFunction(6);
-  control->RunFunction(6);  // not clamped
-  control->RunFunction(7);
+  control->RunFunction(F::Rewind);
+  control->RunFunction(F::Rewind);
+  control->RunFunction(F::Rewind);  // not clamped
+  control->RunFunction(F::FastForward);
   EXPECT_EQ(Log(), QStringList({"seekToMs 5000", "seekToMs 0", "seekToMs -5000", "seekToMs 0"}));
 
-  EXPECT_EQ(control->RunFunction(10), 0);
-  control->RunFunction(11);
-  control->RunFunction(12);
+  EXPECT_EQ(control->RunFunction(F::ScreenToggle), 0);
+  control->RunFunction(F::Exit);
+  control->RunFunction(F::ExitAndPowerOff);
   EXPECT_EQ(host.events, QStringList({"screen", "close", "close", "power"}));
 
   ClearLog();
-  EXPECT_EQ(control->RunFunction(17), 0);
-  control->RunFunction(-1);
+  EXPECT_EQ(control->RunFunction(PlayerFunction(17)), 0);
+  control->RunFunction(PlayerFunction(-1));
   control->OnTimer(TIMER_MESSAGE);
   EXPECT_TRUE(Log(true).isEmpty());
   EXPECT_EQ(host.events.size(), 4);
