@@ -31,8 +31,9 @@ struct VolumeOptions {
   int volumeDownStep = 10;
 };
 
-// What playback control needs of the window that shows it (the main window);
-// what it shows of the state (time, sliders) it learns from the PlayerState.
+// What playback control needs of the window that shows it (the main window).
+// The time and the sliders are not here: the window shows them as the
+// PlayerState tells it.
 // Tests implement it with a recorder.
 class PlaybackHost {
  public:
