@@ -82,7 +82,6 @@ void MainWindow::PowerOff() {
   Platform::Suspend();
 }
 
-EqualizerState MainWindow::GetEqualizer() { return equalizerWindow_->GetEqualizer(); }
 
 bool MainWindow::AskOpenFile(const QString& filter, QString& path) {
   return ShowOpenFileDialog(this, OpenFilterToNameFilters(filter), path);
