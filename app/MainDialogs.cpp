@@ -85,7 +85,7 @@ void MainWindow::PowerOff() {
 EqualizerState MainWindow::GetEqualizer() { return equalizerWindow_->GetEqualizer(); }
 
 bool MainWindow::AskOpenFile(const QString& filter, QString& path) {
-  return ShowOpenFileDialog(this, OpenFilterToNameFilters(filter), path);
+  return ShowOpenFileDialog(this, OpenFilter(filter).NameFilters(), path);
 }
 
 void MainWindow::CloseMainWindow() { Close(); }

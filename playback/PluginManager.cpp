@@ -1,8 +1,7 @@
 #include "playback/PluginManager.h"
 
-#include <QStringList>
-
 #include "playback/HostCallbacks.h"
+#include "playback/OpenFilter.h"
 #include "platform/Log.h"
 #include "platform/MessageBox.h"
 
@@ -15,13 +14,6 @@ qsizetype BoundedLength(const char16_t* text, qsizetype limit) {
   for (qsizetype n = 0; n <= limit; ++n)
     if (text[n] == 0) return n;
   return -1;
-}
-
-// Removes white space at both ends and, if anything is left, keeps the pattern.
-void FinishPattern(QString& pattern, QStringList& patterns) {
-  const QString trimmed = pattern.trimmed();
-  if (!trimmed.isEmpty()) patterns.append(trimmed);
-  pattern.clear();
 }
 
 void LogRefused(const QString& path, const QString& why) {
@@ -177,23 +169,5 @@ QString PluginManager::BuildOpenFilter() const {
     buffer.append(QStringView(types, length));
   }
   buffer.append(u'|');
-
-  QStringList patterns;
-  QString pattern;
-  bool inPatterns = false;
-  for (QChar c : buffer) {
-    if (c == u'|') {
-      if (inPatterns) FinishPattern(pattern, patterns);
-      inPatterns = !inPatterns;
-    } else if (inPatterns) {
-      if (c == u';') FinishPattern(pattern, patterns);
-      else pattern.append(c);
-    }
-  }
-
-  QString result = QStringLiteral("All supported types|");
-  for (const QString& p : patterns) result += p + u';';
-  result += u'|';
-  result += buffer;
-  return result;
+  return OpenFilter::ForTypes(buffer).Text();
 }

@@ -218,10 +218,10 @@ TEST_F(PluginManagerTest, OpenFilterTrimsPatternsAndSkipsEmptyOnes) {
   EXPECT_EQ(filter, "All supported types|*.ogg;*.oga;*.x;*.y;|Ogg| *.ogg ; *.oga |None||X|*.x;;*.y||");
 
   // The dialog gets the same groups in Qt's form, the first one selected.
-  const QStringList nameFilters = OpenFilterToNameFilters(filter);
+  const QStringList nameFilters = OpenFilter(filter).NameFilters();
   EXPECT_EQ(nameFilters, QStringList({"All supported types (*.ogg *.oga *.x *.y)", "Ogg (*.ogg *.oga)"}));
   QFileDialog dialog;
-  dialog.setNameFilters(OpenFilterToNameFilters("All supported types|*.wma;|Windows Media Audio Files (*.wma)|*.wma||"));
+  dialog.setNameFilters(OpenFilter("All supported types|*.wma;|Windows Media Audio Files (*.wma)|*.wma||").NameFilters());
   EXPECT_EQ(dialog.nameFilters().size(), 2);
   EXPECT_EQ(dialog.selectedNameFilter(), "All supported types (*.wma)");
 }
