@@ -58,7 +58,7 @@ bool ReplaceFileSafely(const QString& path, const QByteArray& bytes) {
   // A link keeps pointing at the file it names; that file is the one replaced.
   const QFileInfo info(path);
   const QByteArray target = QFile::encodeName(info.isSymLink() ? info.symLinkTarget() : path);
-  if (target.isEmpty()) return LogSaveFailure(path, "the link leads nowhere", 0);
+  if (target.isEmpty()) return LogSaveFailure(path, "no file name to write", 0);
   QByteArray temporary = target + ".XXXXXX";
   const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
   if (fd < 0) return LogSaveFailure(path, "cannot create a file beside it", errno);
