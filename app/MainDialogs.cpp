@@ -84,7 +84,7 @@ void MainWindow::PowerOff() {
 
 
 bool MainWindow::AskOpenFile(const QString& filter, QString& path) {
-  return ShowOpenFileDialog(this, OpenFilterToNameFilters(filter), path);
+  return ShowOpenFileDialog(this, OpenFilter(filter).NameFilters(), path);
 }
 
 void MainWindow::CloseMainWindow() { Close(); }

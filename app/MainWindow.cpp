@@ -12,6 +12,7 @@
 #include "app/PlayerOptions.h"
 #include "buttons/ButtonMapping.h"
 #include "playback/HostCallbacks.h"
+#include "playback/OpenFilter.h"
 #include "platform/DesktopDensity.h"
 #include "platform/MessageBox.h"
 #include "platform/SleepInhibit.h"
@@ -182,10 +183,13 @@ void MainWindow::CreateButtonWindow() {
 }
 
 void MainWindow::CreateSecondaryWindows() {
-  equalizerWindow_->Create(*skin_, *pluginManager_, *settings_, this);
+  PluginManager* plugins = pluginManager_.get();
+  equalizerWindow_->Create(
+      *skin_, [plugins](int enabled, const int16_t* bands, int preamp) { plugins->ApplyEqualizer(enabled, bands, preamp); },
+      *settings_, this);
   equalizerWindow_->ShareState(state_);
   // The editor fills the playlist from the command line or "tarnello.m3u".
-  if (playlistWindow_->Create(*skin_, *pluginManager_, *settings_, this, commandLine_))
+  if (playlistWindow_->Create(*skin_, OpenFilter(pluginManager_->BuildOpenFilter()), *settings_, this, commandLine_))
     playback_->SetPlaylist(&playlistWindow_->GetPlaylist());
   PlayerWindows::Publish(this, equalizerWindow_.get(), playlistWindow_.get());
 }

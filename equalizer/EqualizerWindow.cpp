@@ -3,7 +3,6 @@
 #include "equalizer/EqPresets.h"
 #include "equalizer/EqualizerDock.h"
 #include "equalizer/PresetDialog.h"
-#include "playback/PluginManager.h"
 #include "platform/Canvas.h"
 #include "platform/System.h"
 #include "settings/Options.h"
@@ -29,9 +28,9 @@ EqualizerWindow::EqualizerWindow() : MovableWindow(true, false, false, false) {}
 
 EqualizerWindow::~EqualizerWindow() = default;
 
-bool EqualizerWindow::Create(SkinSet& skin, PluginManager& plugins, SettingsFile& settings, Window* owner) {
+bool EqualizerWindow::Create(SkinSet& skin, EqualizerApply apply, SettingsFile& settings, Window* owner) {
   skin_ = &skin;
-  plugins_ = &plugins;
+  apply_ = std::move(apply);
   settings_ = &settings;
   if (!CreateTopLevel(QStringLiteral("Equalizer"), Rect{}, kWindowId, owner, false)) return false;
   CreateControls();
@@ -177,7 +176,7 @@ void EqualizerWindow::Publish() {
 
 void EqualizerWindow::Apply(int enabled) {
   const EqualizerState state = GetEqualizer();
-  plugins_->ApplyEqualizer(enabled, state.bands.data(), state.preamp);
+  if (apply_) apply_(enabled, state.bands.data(), state.preamp);
 }
 
 void EqualizerWindow::LoadPreset() {
@@ -186,7 +185,7 @@ void EqualizerWindow::LoadPreset() {
   const EqPreset& preset = EqPresets()[size_t(index)];
   for (int k = 0; k < 10; ++k) bands_[size_t(k)].SetPosition(preset.bands[size_t(k)]);
   Publish();
-  plugins_->ApplyEqualizer(onSwitch_.GetState(), preset.bands.data(), preamp_.GetPosition());
+  if (apply_) apply_(onSwitch_.GetState(), preset.bands.data(), preamp_.GetPosition());
 }
 
 void EqualizerWindow::OnCommand(int commandId) {

@@ -9,12 +9,6 @@
 #include "playlist/Playlist.h"
 
 namespace {
-void FinishPattern(QString& pattern, QStringList& patterns) {
-  const QString trimmed = pattern.trimmed();
-  if (!trimmed.isEmpty() && !patterns.contains(trimmed, Qt::CaseSensitive)) patterns.append(trimmed);
-  pattern.clear();
-}
-
 QStringView FromLastDot(const QString& text) {
   const qsizetype dot = text.lastIndexOf(u'.');
   return dot < 0 ? QStringView(text) : QStringView(text).mid(dot);
@@ -56,22 +50,6 @@ struct FolderWalk {
   }
 };
 }  // namespace
-
-QStringList ExtensionPatterns(const QString& filter) {
-  QStringList patterns;
-  QString pattern;
-  bool inPatterns = false;
-  for (QChar c : filter) {
-    if (c == u'|') {
-      if (inPatterns) FinishPattern(pattern, patterns);
-      inPatterns = !inPatterns;
-    } else if (inPatterns) {
-      if (c == u';') FinishPattern(pattern, patterns);
-      else pattern.append(c);
-    }
-  }
-  return patterns;
-}
 
 bool MatchesPattern(const QString& name, const QString& pattern) {
   return FromLastDot(name).compare(FromLastDot(pattern), Qt::CaseInsensitive) == 0;

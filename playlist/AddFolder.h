@@ -4,12 +4,6 @@
 
 class Playlist;
 
-// The file patterns of an open filter text: fields separated by '|', alternately a
-// description and a list of patterns separated by ';'. Each pattern is trimmed of
-// white space and kept once (exact comparison, so "*.mp3" and "*.MP3" are both
-// kept); a pattern still open when the text ends is dropped.
-QStringList ExtensionPatterns(const QString& filter);
-
 // True when the part of name from its last '.' on equals the part of pattern from
 // its last '.' on, ignoring case; a text without '.' is compared whole.
 bool MatchesPattern(const QString& name, const QString& pattern);

@@ -5,7 +5,6 @@
 #include <QWidget>
 
 #include "playback/OpenFilter.h"
-#include "playback/PluginManager.h"
 #include "platform/FileDialog.h"
 #include "platform/OutlineWindow.h"
 #include "platform/System.h"
@@ -60,10 +59,10 @@ PlaylistEditorWindow::~PlaylistEditorWindow() {
   session_.reset();
 }
 
-bool PlaylistEditorWindow::Create(SkinSet& skin, PluginManager& plugins, SettingsFile& settings, Window* owner,
+bool PlaylistEditorWindow::Create(SkinSet& skin, OpenFilter openFilter, SettingsFile& settings, Window* owner,
                                   const QString& commandLine) {
   skin_ = &skin;
-  plugins_ = &plugins;
+  openFilter_ = std::move(openFilter);
   settings_ = &settings;
   PlayOrder* order = ThePlayOrder();
   if (!order) return false;
@@ -240,7 +239,7 @@ void PlaylistEditorWindow::SubButtonPressed(int id) {
   Playlist& playlist = GetPlaylist();
   switch (id) {
     case ID_ADD_FOLDER:
-      AddFolderCommand(this, playlist, *settings_, plugins_->BuildOpenFilter());
+      AddFolderCommand(this, playlist, *settings_, openFilter_);
       break;
     case ID_ADD_URL:
       AddUrlCommand(this, playlist, *settings_);
@@ -294,7 +293,7 @@ void PlaylistEditorWindow::ShowMenu(EditorMenu which) {
 
 void PlaylistEditorWindow::AddFileCommand() {
   QString path;
-  if (ShowOpenFileDialog(this, OpenFilterToNameFilters(plugins_->BuildOpenFilter()), path))
+  if (ShowOpenFileDialog(this, openFilter_.NameFilters(), path))
     GetPlaylist().AddFile(path);
 }
 

@@ -2,7 +2,6 @@
 // files, folders and URLs it takes from the desktop.
 #include <QFileInfo>
 
-#include "playback/PluginManager.h"
 #include "platform/DesktopServices.h"
 #include "platform/MessageBox.h"
 #include "platform/System.h"
@@ -100,7 +99,7 @@ void PlaylistEditorWindow::HtmlPlaylistCommand() {
 int PlaylistEditorWindow::AddItems(const QStringList& items) {
   Playlist& playlist = GetPlaylist();
   const int first = playlist.GetCount();
-  const QStringList patterns = ExtensionPatterns(plugins_->BuildOpenFilter());
+  const QStringList patterns = openFilter_.DistinctPatterns();
   for (const QString& item : items) {
     // A "file:" URI is a local path (its bytes exactly, also when not UTF-8).
     const QString local = FileUriToPath(item);

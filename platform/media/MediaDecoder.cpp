@@ -1,5 +1,7 @@
 #include "platform/media/MediaDecoder.h"
 
+#include "platform/Log.h"
+
 #include <dlfcn.h>
 #include <mutex>
 #include <string>
@@ -34,7 +36,16 @@ std::string LibraryPath(const char* name) {
 
 void* OpenLibrary(const char* name) {
   const std::string path = LibraryPath(name);
-  return path.empty() ? nullptr : dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+  if (path.empty()) {
+    Platform::Log("media", std::string("cannot find ") + name + " beside the plug-ins");
+    return nullptr;
+  }
+  void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+  if (!library) {
+    const char* error = dlerror();
+    Platform::Log("media", "cannot load " + path + ": " + (error ? error : "unknown error"));
+  }
+  return library;
 }
 }  // namespace
 

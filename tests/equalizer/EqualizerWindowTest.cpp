@@ -48,7 +48,9 @@ class EqualizerTest : public ::testing::Test {
 
   EqualizerWindow& Create() {
     window_ = std::make_unique<EqualizerWindow>();
-    EXPECT_TRUE(window_->Create(skin_, *plugins_, settings_, nullptr));
+    EXPECT_TRUE(window_->Create(
+        skin_, [this](int enabled, const int16_t* bands, int preamp) { plugins_->ApplyEqualizer(enabled, bands, preamp); },
+        settings_, nullptr));
     window_->Show();
     QCoreApplication::processEvents();
     QFile::remove(control_ + "/log.txt");
