@@ -85,7 +85,9 @@ void MainWindow::PowerOff() {
 EqualizerState MainWindow::GetEqualizer() { return equalizerWindow_->GetEqualizer(); }
 
 bool MainWindow::AskOpenFile(const QString& filter, QString& path) {
-  return ShowOpenFileDialog(this, OpenFilterToNameFilters(filter), path);
+  // A cue sheet opens too: it brings its tracks.
+  return ShowOpenFileDialog(this, OpenFilterToNameFilters(filter) << QStringLiteral("Cue sheets (*.[cC][uU][eE])"),
+                            path);
 }
 
 void MainWindow::CloseMainWindow() { Close(); }

@@ -10,6 +10,7 @@
 #include "platform/OutlineWindow.h"
 #include "platform/System.h"
 #include "playlist/AddCommands.h"
+#include "playlist/CueSheet.h"
 #include "playlist/PlayOrder.h"
 #include "playlist/PlaylistDock.h"
 #include "playlist/PlaylistMenus.h"
@@ -28,7 +29,9 @@ namespace {
 const QStringList kPlaylistFilters{QStringLiteral("M3U Playlist (*.[mM]3[uU])")};
 // Loading also takes the other lists people have.
 const QStringList kLoadFilters{kPlaylistFilters[0],
-                               QStringLiteral("Playlists (*.[mM]3[uU] *.[mM]3[uU]8 *.[pP][lL][sS])")};
+                               QStringLiteral("Playlists (*.[mM]3[uU] *.[mM]3[uU]8 *.[pP][lL][sS] *.[cC][uU][eE])")};
+// Adding a file also takes a cue sheet, which brings its tracks.
+const QString kCueSheetFilter = QStringLiteral("Cue sheets (*.[cC][uU][eE])");
 
 
 // Where each button's two images are in the skin's playlist image (22 x 18 each).
@@ -294,8 +297,11 @@ void PlaylistEditorWindow::ShowMenu(int index) {
 
 void PlaylistEditorWindow::AddFileCommand() {
   QString path;
-  if (ShowOpenFileDialog(this, OpenFilterToNameFilters(plugins_->BuildOpenFilter()), path))
-    GetPlaylist().AddFile(path);
+  if (!ShowOpenFileDialog(this, OpenFilterToNameFilters(plugins_->BuildOpenFilter()) << kCueSheetFilter, path))
+    return;
+  // A cue sheet brings its tracks, not itself.
+  if (CueSheet::IsCueSheet(path)) CueSheet::AddToPlaylist(GetPlaylist(), path);
+  else GetPlaylist().AddFile(path);
 }
 
 void PlaylistEditorWindow::LoadListCommand() {
