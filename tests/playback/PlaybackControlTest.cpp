@@ -462,6 +462,30 @@ TEST_F(PlaybackControlTest, PlayOnAnEmptyPlaylistOpensTheFileDialogAndPlaysTheCh
   EXPECT_TRUE(Played().isEmpty());
 }
 
+TEST_F(PlaybackControlTest, OpeningACueSheetPlaysItsFirstTrackAndOneWithoutItsAudioNothing) {
+  QFile(root.path() + "/album.tst").open(QIODevice::WriteOnly);
+  QFile sheet(root.path() + "/album.cue");
+  ASSERT_TRUE(sheet.open(QIODevice::WriteOnly));
+  sheet.write("FILE \"album.tst\" WAVE\nTRACK 01 AUDIO\nTITLE A\nINDEX 01 00:00:00\n"
+              "TRACK 02 AUDIO\nTITLE B\nINDEX 01 00:10:00\n");
+  sheet.close();
+  AddRows({"/m/old.tst"});
+  host.openAnswer = true;
+  host.openPath = sheet.fileName();
+  control->OpenCommand();
+  ASSERT_EQ(playlist.GetCount(), 2);
+  const QString first = root.path() + "/album.tst#t=0,10";
+  EXPECT_EQ(playlist.GetPath(0), first);
+  // The test plug-in claims ".tst" names only; it is asked for the first track.
+  EXPECT_TRUE(Log().contains("claimsFile " + first + " -> 0"));
+
+  QFile::remove(root.path() + "/album.tst");
+  ClearLog();
+  control->OpenCommand();
+  EXPECT_EQ(playlist.GetCount(), 0);
+  EXPECT_TRUE(Played().isEmpty());
+}
+
 TEST_F(PlaybackControlTest, PlayAndPauseResumeAPausedTrackAndPlayPauseAtZeroStartsTheRow) {
   AddRows({"/m/a.tst", "/m/b.tst"});
   ASSERT_TRUE(control->RowRequest(1));
