@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringList>
 #include <cmath>
 
@@ -174,6 +175,13 @@ QString SpanPath(const QString& path, double startSeconds, double endSeconds) {
   QString text = path + QStringLiteral("#t=") + SecondsText(startSeconds);
   if (endSeconds >= 0) text += u',' + SecondsText(endSeconds);
   return text;
+}
+
+QString FileOfPath(const QString& path) {
+  static const QRegularExpression span(QStringLiteral("^#t=[0-9]+(\\.[0-9]+)?(,[0-9]+(\\.[0-9]+)?)?\\z"));
+  const qsizetype mark = path.lastIndexOf(u"#t=");
+  if (mark <= 0 || path.contains(u"://") || !span.match(QStringView(path).mid(mark)).hasMatch()) return path;
+  return path.left(mark);
 }
 
 int AddToPlaylist(Playlist& playlist, const QString& path) {

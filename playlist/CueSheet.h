@@ -59,6 +59,10 @@ bool IsCueSheet(const QString& path);
 // leaves ",END" out.
 QString SpanPath(const QString& path, double startSeconds, double endSeconds);
 
+// The file a row's path names: the part before "#t=" of a span path, else the
+// whole path.
+QString FileOfPath(const QString& path);
+
 // Appends the rows of the sheet at path, with the lengths of the audio files read
 // by the decoder. Returns the number of rows added, or -1 (nothing added) when the
 // sheet cannot be read (missing, no regular file, too large).

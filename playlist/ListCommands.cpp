@@ -7,6 +7,7 @@
 
 #include "platform/System.h"
 #include "platform/TrackInfo.h"
+#include "playlist/CueSheet.h"
 #include "playlist/Playlist.h"
 #include "playlist/UrlDownload.h"
 
@@ -66,7 +67,8 @@ int RemoveDeadFiles(Playlist& playlist) {
   // From the end, so the rows still to check keep their numbers.
   for (int row = playlist.GetCount() - 1; row >= 0; --row) {
     const QString path = playlist.GetPath(row);
-    if (path.isEmpty() || IsUrl(path) || QFileInfo::exists(path)) continue;
+    // A cue sheet's track lives as long as its audio file.
+    if (path.isEmpty() || IsUrl(path) || QFileInfo::exists(CueSheet::FileOfPath(path))) continue;
     if (playlist.RemoveRow(row)) ++removed;
   }
   return removed;

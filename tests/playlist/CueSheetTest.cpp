@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "playlist/CueSheet.h"
+#include "playlist/ListCommands.h"
 #include "playlist/PlayOrder.h"
 #include "playlist/Playlist.h"
 #include "playlist/PlaylistFile.h"
@@ -150,7 +151,25 @@ TEST_F(CueSheetTest, RowsSurviveTheOwnListAndAnOpenedOne) {
   }
 }
 
+TEST_F(CueSheetTest, TracksAreDeadOnlyWithTheirAudioFile) {
+  Write("kept.flac", "x");
+  const QString gone = Write("gone.flac", "x");
+  const QString sheet = Write("two.cue", "FILE kept.flac WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n"
+                                         "FILE gone.flac WAVE\nTRACK 02 AUDIO\nINDEX 01 00:00:00\n");
+  PlayOrder order;
+  Playlist playlist(order);
+  ASSERT_EQ(CueSheet::AddToPlaylist(playlist, sheet), 2);
+  QFile::remove(gone);
+  EXPECT_EQ(ListCommands::RemoveDeadFiles(playlist), 1);
+  ASSERT_EQ(playlist.GetCount(), 1);
+  EXPECT_EQ(playlist.GetPath(0), dir_.filePath("kept.flac") + "#t=0");
+}
+
 TEST_F(CueSheetTest, SpanPathsAndSheetNames) {
+  EXPECT_EQ(CueSheet::FileOfPath("/m/a.flac#t=1.5,20"), "/m/a.flac");
+  EXPECT_EQ(CueSheet::FileOfPath("/m/a#t=1/b.flac#t=0"), "/m/a#t=1/b.flac");
+  for (const char* whole : {"/m/a.flac", "/m/a.flac#t=1,x", "/m/a.flac#t=", "#t=1", "http://h/a.mp3#t=1"})
+    EXPECT_EQ(CueSheet::FileOfPath(whole), whole);
   EXPECT_EQ(CueSheet::SpanPath("/m/a.flac", 0, 2.4), "/m/a.flac#t=0,2.4");
   EXPECT_EQ(CueSheet::SpanPath("/m/a.flac", 1.0 / 75, -1), "/m/a.flac#t=0.013333");
   EXPECT_TRUE(CueSheet::IsCueSheet("/m/Album.CUE"));
