@@ -5,11 +5,7 @@
 #include <string>
 
 namespace {
-constexpr double kBandWidthOctaves = 1.0;
-
 float DbToGain(float db) { return std::pow(10.0f, db / 20.0f); }
-
-std::string BandName(int band) { return "equalizer@b" + std::to_string(band); }
 }  // namespace
 
 FilterProcessor::FilterProcessor(SoundFormat format) : format_(format) {
@@ -44,21 +40,14 @@ void FilterProcessor::SetSettings(const SoundSettings& s) {
 
 bool FilterProcessor::StartEqualizer() {
   // The filters start at the current gains; the cross-fade from the dry signal
-  // hides their start. The state-variable form takes new coefficients without a
-  // jump in its output (measured: FFmpeg's zero-delay and lattice forms click at
-  // each gain step, the state-variable and direct forms do not).
-  std::string description;
+  // hides their start.
+  equalizer_ = std::make_unique<PeakingCascade>(format_.rate, format_.channels);
   for (int i = 0; i < SoundSettings::kBands; ++i) {
     if (!BandUsable(i)) continue;
     bands_[size_t(i)].Jump(bands_[size_t(i)].target);
-    if (!description.empty()) description += ',';
-    description += BandName(i) + "=f=" + FilterChain::Number(SoundSettings::kBandHz[size_t(i)]) +
-                   ":t=o:w=" + FilterChain::Number(kBandWidthOctaves) +
-                   ":g=" + FilterChain::Number(bands_[size_t(i)].current) + ":r=f32:a=svf";
+    equalizer_->SetBand(i, SoundSettings::kBandHz[size_t(i)], bands_[size_t(i)].current);
   }
-  if (description.empty()) description = "anull";
-  equalizer_ = FilterChain::Create(format_, description, true);
-  return equalizer_ != nullptr;
+  return true;
 }
 
 void FilterProcessor::EqualizeChunk(float* samples, size_t frames) {
@@ -68,17 +57,13 @@ void FilterProcessor::EqualizeChunk(float* samples, size_t frames) {
     Ramp& band = bands_[size_t(i)];
     if (!band.Moving()) continue;
     const float db = band.Advance();
-    if (BandUsable(i)) equalizer_->Command(BandName(i).c_str(), "g", db);
+    if (BandUsable(i)) equalizer_->SetBand(i, SoundSettings::kBandHz[size_t(i)], db);
   }
   const float pre0 = preamp_.current, pre1 = preamp_.Advance();
   const float wet0 = wet_.current, wet1 = wet_.Advance();
   dry_.assign(samples, samples + count);
-  wetSamples_.clear();
-  if (!equalizer_->Push(samples, frames) || !equalizer_->Pull(wetSamples_) || wetSamples_.size() != count) {
-    // The filters failed: the chunk stays dry, and the equalizer is given up.
-    equalizer_.reset();
-    return;
-  }
+  wetSamples_.assign(samples, samples + count);
+  equalizer_->Process(wetSamples_.data(), frames);
   // Gain and cross-fade move linearly across the chunk.
   const float invFrames = 1.0f / float(frames);
   for (size_t f = 0; f < frames; ++f) {

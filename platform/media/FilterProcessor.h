@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/media/FilterChain.h"
+#include "platform/media/PeakingCascade.h"
 #include "platform/media/SoundProcessor.h"
 
 // A value that moves to its target in kRampSteps steps, one per chunk of
@@ -33,8 +34,9 @@ struct Ramp {
   }
 };
 
-// The sound processing on libavfilter: the equalizer as ten peaking biquads with
-// the preamplifier and a soft limiter, the balance, and the speed through atempo.
+// The sound processing: the equalizer as ten peaking biquads in float with the
+// preamplifier and a soft limiter, the balance, and the speed through libavfilter's
+// atempo.
 // Built into libtarnello-decoder.so only.
 class FilterProcessor : public SoundProcessor {
  public:
@@ -62,7 +64,7 @@ class FilterProcessor : public SoundProcessor {
 
   SoundFormat format_;
   SoundSettings settings_;
-  std::unique_ptr<FilterChain> equalizer_;
+  std::unique_ptr<PeakingCascade> equalizer_;
   std::unique_ptr<FilterChain> tempo_;
   float tempoSpeed_ = 1.0f;
   bool started_ = false;  // a block was processed: later changes ramp

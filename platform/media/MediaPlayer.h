@@ -35,6 +35,13 @@ class MediaEventSink {
 // The output's stream lives with playback: it opens when a source starts to play,
 // is corked while paused, and closes kCloseDelay after playback stopped or ended,
 // so gapless joins keep it and an idle player holds none.
+//
+// The output holds a long queue (about a second) so that both sides sleep; changes
+// are heard at once all the same: a pause corks, a seek or stop flushes, and a new
+// volume or sound setting renders the queued frames again from a few tens of
+// milliseconds ahead of the device and writes them over the queue. The worker keeps
+// what that needs (the decoded frames and the rendered ones before the volume) for
+// the frames not yet heard.
 class MediaPlayer {
  public:
   enum State : int32_t { kStopped = 0, kPaused = 1, kPlaying = 2, kWaiting = 3 };
@@ -42,13 +49,17 @@ class MediaPlayer {
   static constexpr std::chrono::milliseconds kCloseDelay{1500};
 
   // Null when there is no sound output (TARNELLO_AUDIO, else PulseAudio) or the
-  // decoding library is not installed. The decoder itself is loaded when a source
-  // is first opened; a source it cannot decode ends with OpenFailed.
+  // decoding library is not installed. Nothing is loaded or connected yet: the
+  // decoder and the output open when a source is first played (an output that then
+  // cannot open ends that source with OpenFailed); a source the decoder cannot
+  // decode ends with OpenFailed.
   static std::unique_ptr<MediaPlayer> Create(MediaEventSink* sink);
+  // The same with the decoder's layout (MediaDecoder::Layout::kNative: the track's
+  // own rate and channels, with the sound processing of SetSoundSettings).
+  static std::unique_ptr<MediaPlayer> Create(MediaEventSink* sink, MediaDecoder::Layout layout);
   // The same with a given output (tests).
   static std::unique_ptr<MediaPlayer> Create(MediaEventSink* sink, std::unique_ptr<SoundOutput> output);
-  // With the decoder's layout (MediaDecoder::Layout::kNative: the track's own rate
-  // and channels, with the sound processing of SetSoundSettings).
+  // The same with a given output and layout (tests).
   static std::unique_ptr<MediaPlayer> Create(MediaEventSink* sink, std::unique_ptr<SoundOutput> output,
                                              MediaDecoder::Layout layout);
   ~MediaPlayer();
@@ -57,9 +68,9 @@ class MediaPlayer {
 
   // A path or an http(s) URL. Stops what plays; the position goes back to 0.
   bool SetSource(const std::string& source);
-  // Hundredths of a dB, -10000 ... 0; above 0 is taken as 0.
+  // Hundredths of a dB, -10000 ... 0; above 0 is taken as 0. Heard within some 60 ms.
   bool SetVolume(int32_t hundredthsOfDb);
-  // Equalizer, balance and speed for the native layout; from the next block on.
+  // Equalizer, balance and speed for the native layout; heard within some 60 ms.
   void SetSoundSettings(const SoundSettings& settings);
   // The stream as decoded; zeros until the source has opened.
   StreamInfo Info() const;

@@ -3,7 +3,8 @@
 #include <algorithm>
 
 namespace {
-constexpr int64_t kBufferMs = 400;  // the device buffer
+constexpr int64_t kBufferMs = 1000;  // the device queue
+constexpr int64_t kWriteMs = 250;    // the writer's pieces
 }
 
 NullOutput::NullOutput(bool timed) : timed_(timed), anchor_(Clock::now()) {}
@@ -19,34 +20,69 @@ NullOutput::Clock::time_point NullOutput::TimeOfFrameLocked(int64_t frame) const
   return anchor_ + std::chrono::microseconds((frame - playedBase_) * 1000000 / Rate() + 1);
 }
 
+// Hands what has been heard by now to Consume.
+void NullOutput::ConsumePlayedLocked(Clock::time_point now) {
+  if (!timed_) return;
+  const size_t channels = size_t(Format().channels);
+  const int64_t played = PlayedLocked(now);
+  if (played > consumed_) {
+    const size_t frames = size_t(played - consumed_);
+    Consume(queue_.data() + queueHead_, frames);
+    queueHead_ += frames * channels;
+    consumed_ = played;
+  }
+  if (queueHead_ > queue_.size() / 2) {
+    queue_.erase(queue_.begin(), queue_.begin() + std::ptrdiff_t(queueHead_));
+    queueHead_ = 0;
+  }
+}
+
+size_t NullOutput::PreferredWriteFrames() const { return size_t(Format().rate * kWriteMs / 1000); }
+
 size_t NullOutput::Write(const float* samples, size_t frames, uint64_t epoch) {
   std::unique_lock lock(mutex_);
   const int64_t capacity = Rate() * kBufferMs / 1000;
+  const size_t channels = size_t(Format().channels);
   for (;;) {
-    if (Interrupted(epoch)) return 0;
+    if (WriteCancelled(epoch)) return 0;
     if (paused_) {
       wake_.wait(lock);
       continue;
     }
     const auto now = Clock::now();
+    ConsumePlayedLocked(now);
     const int64_t played = PlayedLocked(now);
     if (timed_ && played == written_) {
       // The device ran dry: it starts consuming again from now.
       playedBase_ = written_;
       anchor_ = now;
     }
-    // A block that fits is taken at once; otherwise the writer sleeps until half the
-    // device buffer is free, so it wakes a few times a second, not once per block.
+    // A block that fits is taken at once; otherwise the writer sleeps until a
+    // writer's piece is free, so it wakes a few times a second, not once per block.
     const int64_t room = timed_ ? capacity - (written_ - played) : int64_t(frames);
-    const int64_t half = capacity / 2;
-    if (room >= std::min<int64_t>(int64_t(frames), half)) {
+    const int64_t piece = std::min<int64_t>(int64_t(PreferredWriteFrames()), capacity / 2);
+    if (room > 0 && room >= std::min<int64_t>(int64_t(frames), piece)) {
       const size_t n = std::min(frames, size_t(room));
       written_ += int64_t(n);
-      Consume(samples, n);
+      if (timed_) queue_.insert(queue_.end(), samples, samples + n * channels);
+      else Consume(samples, n);
       return n;
     }
-    wake_.wait_until(lock, TimeOfFrameLocked(written_ - capacity + half));
+    wake_.wait_until(lock, TimeOfFrameLocked(written_ - capacity + piece));
   }
+}
+
+bool NullOutput::Rewrite(int64_t from, const float* samples, size_t frames) {
+  std::lock_guard lock(mutex_);
+  if (!timed_ || from + int64_t(frames) != written_) return false;
+  ConsumePlayedLocked(Clock::now());
+  // What was heard meanwhile stays; the rest is replaced in place.
+  const size_t channels = size_t(Format().channels);
+  const int64_t skip = std::max<int64_t>(0, consumed_ - from);
+  if (skip >= int64_t(frames)) return true;
+  std::copy(samples + size_t(skip) * channels, samples + frames * channels,
+            queue_.begin() + std::ptrdiff_t(queueHead_ + size_t(from + skip - consumed_) * channels));
+  return true;
 }
 
 bool NullOutput::Drain(uint64_t epoch) {
@@ -57,13 +93,19 @@ bool NullOutput::Drain(uint64_t epoch) {
       wake_.wait(lock);
       continue;
     }
-    if (PlayedLocked(Clock::now()) >= written_) return true;
+    const auto now = Clock::now();
+    ConsumePlayedLocked(now);
+    if (PlayedLocked(now) >= written_) return true;
     wake_.wait_until(lock, TimeOfFrameLocked(written_));
   }
 }
 
 void NullOutput::Flush() {
   std::lock_guard lock(mutex_);
+  ConsumePlayedLocked(Clock::now());
+  queue_.clear();
+  queueHead_ = 0;
+  consumed_ = written_;
   playedBase_ = written_;
   anchor_ = Clock::now();
   wake_.notify_all();
@@ -73,6 +115,7 @@ void NullOutput::SetPaused(bool paused) {
   std::lock_guard lock(mutex_);
   if (paused == paused_) return;
   const auto now = Clock::now();
+  ConsumePlayedLocked(now);
   if (paused) playedBase_ = PlayedLocked(now);
   anchor_ = now;
   paused_ = paused;

@@ -31,6 +31,10 @@ class PlayTimeline {
     if (frame < piece->frame) return piece->seconds;
     return piece->seconds + double(frame - piece->frame) * piece->secondsPerFrame;
   }
+  // Forgets what was said about frames after `frame` (they are being rendered again).
+  void Cut(int64_t frame) {
+    while (pieces_.size() > 1 && pieces_.back().frame > frame) pieces_.pop_back();
+  }
   // Drops the pieces wholly behind `frame`.
   void Forget(int64_t frame) {
     while (pieces_.size() > 1 && pieces_[1].frame <= frame) pieces_.pop_front();

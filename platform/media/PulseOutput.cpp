@@ -2,11 +2,18 @@
 
 #include <algorithm>
 #include <thread>
-#include <vector>
 
 namespace {
 constexpr pa_usec_t kConnectTimeoutUs = 3 * PA_USEC_PER_SEC;
-constexpr int kTargetLatencyMs = 100;
+// The server's queue: it asks for more when a third of it has played, so both
+// sides wake about twice a second. A changed setting is not held up by it: the
+// queued frames are rewritten.
+constexpr int kQueueMs = 1500;
+constexpr int kRequestMs = 500;
+constexpr int kWriteMs = 250;  // the writer's pieces; playback starts with the first
+// Timing is asked of the server at most this often while positions are read;
+// between two measurements the library interpolates.
+constexpr auto kTimingInterval = std::chrono::milliseconds(1000);
 
 struct LoopLock {
   explicit LoopLock(pa_threaded_mainloop* l) : loop(l) { pa_threaded_mainloop_lock(loop); }
@@ -14,11 +21,10 @@ struct LoopLock {
   pa_threaded_mainloop* loop;
 };
 
-// A quarter of a second of the format.
-size_t RingFrames(SoundFormat f) { return size_t(f.rate) / 4; }
+uint32_t Bytes(int ms, const pa_sample_spec& spec) {
+  return uint32_t(pa_usec_to_bytes(pa_usec_t(ms) * PA_USEC_PER_MSEC, &spec));
+}
 }  // namespace
-
-PulseOutput::PulseOutput() : ring_(RingFrames(SoundFormat{}) * kChannels), ringFrames_(RingFrames(SoundFormat{})) {}
 
 std::unique_ptr<PulseOutput> PulseOutput::Open() {
   auto output = std::unique_ptr<PulseOutput>(new PulseOutput());
@@ -77,14 +83,14 @@ bool PulseOutput::OpenStreamLocked() {
   if (!stream_) return false;
   pa_stream_set_state_callback(stream_, OnStreamState, this);
   pa_stream_set_write_callback(stream_, OnStreamWrite, this);
+  // A large queue and no low-latency request: the device runs at its relaxed pace.
   pa_buffer_attr attr;
   attr.maxlength = uint32_t(-1);
-  attr.tlength = uint32_t(pa_usec_to_bytes(kTargetLatencyMs * PA_USEC_PER_MSEC, &spec));
-  attr.prebuf = uint32_t(-1);
-  attr.minreq = uint32_t(-1);
+  attr.tlength = Bytes(kQueueMs, spec);
+  attr.prebuf = Bytes(kWriteMs, spec);
+  attr.minreq = Bytes(kRequestMs, spec);
   attr.fragsize = uint32_t(-1);
-  const auto flags = pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE |
-                                       PA_STREAM_ADJUST_LATENCY | (paused_ ? PA_STREAM_START_CORKED : 0));
+  const auto flags = pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING | (paused_ ? PA_STREAM_START_CORKED : 0));
   timedOut_ = false;
   pa_time_event* timer = pa_context_rttime_new(context_, pa_rtclock_now() + kConnectTimeoutUs, OnTimeout, this);
   bool ok = pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) >= 0;
@@ -95,18 +101,24 @@ bool PulseOutput::OpenStreamLocked() {
     else pa_threaded_mainloop_wait(loop_);
   }
   if (timer) pa_threaded_mainloop_get_api(loop_)->time_free(timer);
-  if (!ok) CloseStreamLocked();
-  return ok;
+  if (!ok) {
+    CloseStreamLocked();
+    return false;
+  }
+  streamBase_ = written_;
+  startFrames_ = 0;
+  UpdateTimingLocked(false);
+  return true;
 }
 
 void PulseOutput::CloseStreamLocked() {
-  ring_.Clear();
   if (!stream_) return;
   pa_stream_set_state_callback(stream_, nullptr, nullptr);
   pa_stream_set_write_callback(stream_, nullptr, nullptr);
   pa_stream_disconnect(stream_);
   pa_stream_unref(stream_);
   stream_ = nullptr;
+  timingPending_ = false;
 }
 
 void PulseOutput::DisconnectLocked() {
@@ -125,83 +137,91 @@ bool PulseOutput::ReadyLocked() const {
   return ContextReadyLocked() && stream_ && pa_stream_get_state(stream_) == PA_STREAM_READY;
 }
 
-// Hands the server as much of the ring as it asked for.
-void PulseOutput::FeedLocked(size_t bytes) {
-  if (!ReadyLocked()) return;
-  const size_t channels = size_t(Format().channels);
-  std::vector<float> chunk(std::min(bytes, ring_.Size() * sizeof(float)) / sizeof(float));
-  chunk.resize(chunk.size() - chunk.size() % channels);
-  if (chunk.empty()) return;
-  ring_.Pop(chunk.data(), chunk.size());
-  pa_stream_write(stream_, chunk.data(), chunk.size() * sizeof(float), nullptr, 0, PA_SEEK_RELATIVE);
-  // The writer waits for half the ring (see Write); waking it earlier is wasted.
-  if (ring_.Room() >= ringFrames_ / 2 * channels) pa_threaded_mainloop_signal(loop_, 0);
+// The server went away: try again at most once a second, and meanwhile take the
+// frames at real-time pace so playback goes on silently instead of racing ahead.
+size_t PulseOutput::WriteOfflineLocked(size_t frames) {
+  const int rate = Format().rate;
+  const size_t n = std::min(frames, size_t(rate / 20));
+  pa_threaded_mainloop_unlock(loop_);
+  std::this_thread::sleep_for(std::chrono::microseconds(int64_t(n) * 1000000 / rate));
+  pa_threaded_mainloop_lock(loop_);
+  written_ += int64_t(n);
+  return n;
 }
 
 size_t PulseOutput::Write(const float* samples, size_t frames, uint64_t epoch) {
   LoopLock lock(loop_);
-  const SoundFormat format = Format();
-  const size_t channels = size_t(format.channels);
+  const size_t frameBytes = size_t(Format().channels) * sizeof(float);
   // A stream closed while idle opens again in the current format.
   if (ContextReadyLocked() && !stream_) OpenStreamLocked();
-  while (!ReadyLocked()) {
-    // The server went away: try again at most once a second, and meanwhile take the
-    // frames at real-time pace so playback goes on silently instead of racing ahead.
-    if (Interrupted(epoch)) return 0;
+  if (!ReadyLocked()) {
+    if (WriteCancelled(epoch)) return 0;
     const auto now = std::chrono::steady_clock::now();
-    if (now >= nextReconnect_) {
-      nextReconnect_ = now + std::chrono::seconds(1);
-      ring_.Clear();
-      if (ConnectLocked() && OpenStreamLocked()) break;
-    }
-    const size_t n = std::min(frames, size_t(format.rate / 20));
-    pa_threaded_mainloop_unlock(loop_);
-    std::this_thread::sleep_for(std::chrono::microseconds(int64_t(n) * 1000000 / format.rate));
-    pa_threaded_mainloop_lock(loop_);
-    written_ += int64_t(n);
-    return n;
+    if (now < nextReconnect_) return WriteOfflineLocked(frames);
+    nextReconnect_ = now + std::chrono::seconds(1);
+    if (!ConnectLocked() || !OpenStreamLocked()) return WriteOfflineLocked(frames);
   }
   for (;;) {
-    if (Interrupted(epoch)) return 0;
-    if (!ReadyLocked()) return 0;
-    // A block that fits is taken at once; otherwise the writer sleeps until half the
-    // ring is free, so it wakes a few times a second, not once per block.
-    const size_t room = ring_.Room() / channels;
-    if (room >= std::min(frames, ringFrames_ / 2)) {
+    if (WriteCancelled(epoch) || !ReadyLocked()) return 0;
+    const size_t writable = pa_stream_writable_size(stream_);
+    if (writable == size_t(-1)) return 0;
+    // The server asks in large steps; the writer sleeps until one is due.
+    const size_t room = writable / frameBytes;
+    if (room > 0 && room >= std::min(frames, PreferredWriteFrames())) {
       const size_t n = std::min(frames, room);
-      ring_.Push(samples, n * channels);
+      if (pa_stream_write(stream_, samples, n * frameBytes, nullptr, 0, PA_SEEK_RELATIVE) < 0) return 0;
       written_ += int64_t(n);
-      const size_t wanted = pa_stream_writable_size(stream_);
-      if (wanted != size_t(-1) && wanted > 0) FeedLocked(wanted);
+      // The write that starts playback makes the last timing stale: the clock the
+      // library interpolates with stood still until now.
+      if (startFrames_ >= 0 && (startFrames_ += int64_t(n)) >= int64_t(PreferredWriteFrames())) {
+        startFrames_ = -1;
+        lastTiming_ = {};
+      }
       return n;
     }
     pa_threaded_mainloop_wait(loop_);
   }
 }
 
+bool PulseOutput::Rewrite(int64_t from, const float* samples, size_t frames) {
+  LoopLock lock(loop_);
+  if (!ReadyLocked() || frames == 0 || from + int64_t(frames) != written_ || from < streamBase_) return false;
+  const int64_t frameBytes = int64_t(Format().channels) * int64_t(sizeof(float));
+  const pa_timing_info* timing = pa_stream_get_timing_info(stream_);
+  if (!timing || timing->write_index_corrupt) {
+    if (!UpdateTimingLocked(true)) return false;
+    timing = pa_stream_get_timing_info(stream_);
+    if (!timing || timing->write_index_corrupt) return false;
+  }
+  // The server's write index is where written_ ends; the frames go in before it, at
+  // absolute places, so a late arrival loses only what was already heard.
+  const int64_t start = timing->write_index - int64_t(frames) * frameBytes;
+  if (start < 0) return false;
+  return pa_stream_write(stream_, samples, frames * size_t(frameBytes), nullptr, start, PA_SEEK_ABSOLUTE) >= 0;
+}
+
+size_t PulseOutput::PreferredWriteFrames() const { return size_t(Format().rate) * kWriteMs / 1000; }
+
 bool PulseOutput::Drain(uint64_t epoch) {
   LoopLock lock(loop_);
-  if (!stream_) return !Interrupted(epoch);
-  while (ring_.Size() > 0) {
-    if (Interrupted(epoch) || !ReadyLocked()) return !ReadyLocked() && !Interrupted(epoch);
-    // Start playback even if less than the server's start threshold was written.
-    if (pa_operation* op = pa_stream_trigger(stream_, nullptr, nullptr)) pa_operation_unref(op);
-    pa_threaded_mainloop_wait(loop_);
-  }
   if (!ReadyLocked()) return !Interrupted(epoch);
+  // Start playback even if less than the server's start threshold was written.
+  if (pa_operation* op = pa_stream_trigger(stream_, nullptr, nullptr)) pa_operation_unref(op);
+  lastTiming_ = {};
   const int target = drainsDone_ + 1;
   pa_operation* op = pa_stream_drain(stream_, OnSuccess, this);
   if (!op) return false;
   while (drainsDone_ < target && !Interrupted(epoch) && ReadyLocked()) pa_threaded_mainloop_wait(loop_);
   pa_operation_unref(op);
-  return drainsDone_ >= target;
+  return drainsDone_ >= target || (!ReadyLocked() && !Interrupted(epoch));
 }
 
 void PulseOutput::Flush() {
   LoopLock lock(loop_);
-  ring_.Clear();
   if (ReadyLocked()) {
     if (pa_operation* op = pa_stream_flush(stream_, nullptr, nullptr)) pa_operation_unref(op);
+    lastTiming_ = {};
+    startFrames_ = 0;
   }
   pa_threaded_mainloop_signal(loop_, 0);
 }
@@ -211,6 +231,7 @@ void PulseOutput::SetPaused(bool paused) {
   paused_ = paused;
   if (ReadyLocked()) {
     if (pa_operation* op = pa_stream_cork(stream_, paused ? 1 : 0, nullptr, nullptr)) pa_operation_unref(op);
+    lastTiming_ = {};
   }
   pa_threaded_mainloop_signal(loop_, 0);
 }
@@ -221,22 +242,40 @@ void PulseOutput::CloseStream() {
   pa_threaded_mainloop_signal(loop_, 0);
 }
 
-void PulseOutput::FormatChanging(SoundFormat format) {
-  LoopLock lock(loop_);
-  CloseStreamLocked();
-  ringFrames_ = RingFrames(format);
-  ring_ = SampleRing(ringFrames_ * size_t(format.channels));
+// Asks the server for its timing; with wait, returns once the answer is in.
+bool PulseOutput::UpdateTimingLocked(bool wait) {
+  if (!ReadyLocked()) return false;
+  lastTiming_ = std::chrono::steady_clock::now();
+  if (timingPending_ && !wait) return true;
+  pa_operation* op = pa_stream_update_timing_info(stream_, OnTiming, this);
+  if (!op) return false;
+  timingPending_ = true;
+  const int target = timingsDone_ + 1;
+  while (wait && timingsDone_ < target && ReadyLocked()) pa_threaded_mainloop_wait(loop_);
+  pa_operation_unref(op);
+  return !wait || timingsDone_ >= target;
+}
+
+int64_t PulseOutput::PlayedLocked() {
+  if (!ReadyLocked()) return written_;
+  const int rate = Format().rate;
+  pa_usec_t usec = 0;
+  int negative = 0;
+  if (pa_stream_get_latency(stream_, &usec, &negative) != 0) return streamBase_;
+  const int64_t pending = negative ? 0 : int64_t(usec * pa_usec_t(rate) / PA_USEC_PER_SEC);
+  return std::max<int64_t>(streamBase_, written_ - pending);
 }
 
 int64_t PulseOutput::PlayedFrames() {
   LoopLock lock(loop_);
-  const int rate = Format().rate;
-  int64_t pending = int64_t(ring_.Size() / size_t(Format().channels));
-  pa_usec_t usec = 0;
-  int negative = 0;
-  if (ReadyLocked() && pa_stream_get_latency(stream_, &usec, &negative) == 0 && !negative)
-    pending += int64_t(usec * pa_usec_t(rate) / PA_USEC_PER_SEC);
-  return std::max<int64_t>(0, written_ - pending);
+  if (ReadyLocked() && std::chrono::steady_clock::now() - lastTiming_ >= kTimingInterval) UpdateTimingLocked(false);
+  return PlayedLocked();
+}
+
+int64_t PulseOutput::MeasurePlayedFrames() {
+  LoopLock lock(loop_);
+  UpdateTimingLocked(true);
+  return PlayedLocked();
 }
 
 int64_t PulseOutput::WrittenFrames() {
@@ -257,13 +296,20 @@ void PulseOutput::OnStreamState(pa_stream*, void* self) {
   pa_threaded_mainloop_signal(static_cast<PulseOutput*>(self)->loop_, 0);
 }
 
-void PulseOutput::OnStreamWrite(pa_stream*, size_t bytes, void* self) {
-  static_cast<PulseOutput*>(self)->FeedLocked(bytes);
+void PulseOutput::OnStreamWrite(pa_stream*, size_t, void* self) {
+  pa_threaded_mainloop_signal(static_cast<PulseOutput*>(self)->loop_, 0);
 }
 
 void PulseOutput::OnSuccess(pa_stream*, int, void* self) {
   auto* output = static_cast<PulseOutput*>(self);
   ++output->drainsDone_;
+  pa_threaded_mainloop_signal(output->loop_, 0);
+}
+
+void PulseOutput::OnTiming(pa_stream*, int, void* self) {
+  auto* output = static_cast<PulseOutput*>(self);
+  ++output->timingsDone_;
+  output->timingPending_ = false;
   pa_threaded_mainloop_signal(output->loop_, 0);
 }
 

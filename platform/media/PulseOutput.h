@@ -3,15 +3,20 @@
 
 #include <chrono>
 
-#include "platform/media/SampleRing.h"
 #include "platform/media/SoundOutput.h"
 
 // Plays to the PulseAudio server (or PipeWire's PulseAudio service): a threaded main
-// loop and a playback stream fed from a ring buffer by the server's write requests.
+// loop and a playback stream written straight from Write. The server holds a large
+// queue (well over a second), so the server and the player both sleep most of the
+// time; what must be heard at once gets there anyway: a pause corks the stream, a
+// seek flushes it, and a changed setting rewrites the queued frames in place
+// (Rewrite, at absolute positions of the server's queue).
+//
 // The playback stream exists only while there is something to play: it opens at
 // the first write, corks while paused and closes on CloseStream, so an idle player
 // holds no stream and the sink may suspend. When the server goes away it
-// reconnects on the next write.
+// reconnects on the next write. Timing comes from the server only when a position
+// is asked for and the last measurement is old; in between it is interpolated.
 class PulseOutput : public SoundOutput {
  public:
   // Null when no server answers within a few seconds.
@@ -25,36 +30,43 @@ class PulseOutput : public SoundOutput {
   void CloseStream() override;
   int64_t PlayedFrames() override;
   int64_t WrittenFrames() override;
+  int64_t MeasurePlayedFrames() override;
+  bool Rewrite(int64_t from, const float* samples, size_t frames) override;
+  size_t PreferredWriteFrames() const override;
 
  protected:
   void Wake() override;
-  void FormatChanging(SoundFormat format) override;
 
  private:
-  PulseOutput();
+  PulseOutput() = default;
   bool ConnectLocked();
   bool OpenStreamLocked();
   void CloseStreamLocked();
   void DisconnectLocked();
-  bool WaitReadyLocked();
   bool ReadyLocked() const;
   bool ContextReadyLocked() const;
-  void FeedLocked(size_t bytes);
+  bool UpdateTimingLocked(bool wait);
+  int64_t PlayedLocked();
+  size_t WriteOfflineLocked(size_t frames);
 
   static void OnContextState(pa_context* c, void* self);
   static void OnStreamState(pa_stream* s, void* self);
   static void OnStreamWrite(pa_stream* s, size_t bytes, void* self);
   static void OnSuccess(pa_stream* s, int success, void* self);
+  static void OnTiming(pa_stream* s, int success, void* self);
   static void OnTimeout(pa_mainloop_api* api, pa_time_event* e, const struct timeval* tv, void* self);
 
   pa_threaded_mainloop* loop_ = nullptr;
   pa_context* context_ = nullptr;
   pa_stream* stream_ = nullptr;
-  SampleRing ring_;
-  size_t ringFrames_ = 0;
   bool paused_ = false;
   int64_t written_ = 0;  // frames taken by Write since the output opened
+  int64_t streamBase_ = 0;  // written_ when the current stream opened
+  int64_t startFrames_ = 0;  // frames written since the stream opened or flushed, until playback starts; then -1
   bool timedOut_ = false;
   int drainsDone_ = 0;
+  int timingsDone_ = 0;
+  bool timingPending_ = false;
+  std::chrono::steady_clock::time_point lastTiming_{};
   std::chrono::steady_clock::time_point nextReconnect_{};
 };

@@ -56,6 +56,18 @@ class SoundOutput {
   virtual int64_t PlayedFrames() = 0;
   // Frames taken by Write since the output opened.
   virtual int64_t WrittenFrames() = 0;
+  // PlayedFrames measured afresh at the device rather than interpolated since the
+  // last measurement: slower, for the moment a rewrite is planned.
+  virtual int64_t MeasurePlayedFrames() { return PlayedFrames(); }
+  // Replaces the frames written from output frame `from` on with `frames` others
+  // (exactly WrittenFrames() - from of them), so that a change is heard without
+  // waiting for the queue to play out. Frames the device has played meanwhile are
+  // skipped, so each frame is heard once and in its place. False when this output
+  // keeps nothing that could be replaced: the change then follows the queue.
+  virtual bool Rewrite(int64_t /*from*/, const float* /*samples*/, size_t /*frames*/) { return false; }
+  // Frames the writer is best given at once: the device takes them in pieces this
+  // large, so fewer, larger writes wake both sides less often.
+  virtual size_t PreferredWriteFrames() const { return size_t(Format().rate) / 10; }
 
   uint64_t Epoch() const { return epoch_.load(); }
   // Makes a blocked Write or Drain return at once, and every later one given an older epoch.
@@ -63,9 +75,17 @@ class SoundOutput {
     ++epoch_;
     Wake();
   }
+  // Makes a blocked Write return at once (with 0) so the writer can look at a change;
+  // unlike Interrupt, a Drain goes on and later writes are taken as before.
+  void Nudge() {
+    nudged_ = true;
+    Wake();
+  }
 
  protected:
   bool Interrupted(uint64_t epoch) const { return epoch_.load() != epoch; }
+  // For Write: interrupted, or nudged since the last look.
+  bool WriteCancelled(uint64_t epoch) { return Interrupted(epoch) || nudged_.exchange(false); }
   // Wakes a blocked writer; implementations take their own lock so no wake-up is lost.
   virtual void Wake() = 0;
   // Called by SetFormat once the old frames have played out and before the new
@@ -75,6 +95,7 @@ class SoundOutput {
  private:
   std::atomic<SoundFormat> format_{SoundFormat{}};
   std::atomic<uint64_t> epoch_{0};
+  std::atomic<bool> nudged_{false};
 };
 
 // The output named by spec: "pulse" (also for an empty spec), "null", "null-untimed",
@@ -82,3 +103,7 @@ class SoundOutput {
 std::unique_ptr<SoundOutput> OpenSoundOutput(const std::string& spec);
 // The output named by the environment variable TARNELLO_AUDIO.
 std::unique_ptr<SoundOutput> OpenDefaultSoundOutput();
+// Whether OpenDefaultSoundOutput is likely to succeed, found without loading the sound
+// library: a sound server's socket that accepts a connection, a null output, a wav
+// file's folder that can be written.
+bool DefaultSoundOutputAvailable();

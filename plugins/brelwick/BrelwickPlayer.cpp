@@ -6,7 +6,7 @@
 #include "platform/PlatformApi.h"
 
 bool BrelwickPlayer::Create() {
-  control_ = MediaPlayer::Create(this, OpenDefaultSoundOutput(), MediaDecoder::Layout::kNative);
+  control_ = MediaPlayer::Create(this, MediaDecoder::Layout::kNative);
   current_ = control_.get();
   if (control_) Apply();
   return control_ != nullptr;

@@ -6,12 +6,16 @@ Play is clicked and the user + system time of the player process (all its thread
 from /proc/PID/stat) is taken over 60 s of playback: a WMA through Dovrel with the
 main window (and the equalizer and playlist editor docked under it) shown and with
 them unmapped; an MP3 through Brelwick with the windows shown, once with the
-equalizer off at speed 1.0 and once with the equalizer on (bands set) at speed 1.2
+equalizer off at speed 1.0, and with the equalizer on (bands set) at speed 1.0 and at speed 1.2
 (two presses of the speed-up hot key F8). For reference: the X server's time over
 the same minute, and ffmpeg decoding the same files as fast as it can.
-Usage: python3 tests/bench/playback_cpu.py [seconds]   (takes about 2 x (seconds + 5))
+With --pulse the same runs play to a private PulseAudio server with a null sink
+(which consumes audio in real time like a sound card), and the server's CPU time is
+measured beside the player's.
+Usage: python3 tests/bench/playback_cpu.py [--pulse] [seconds]   (takes about 4 x (seconds + 8))
 """
 import os
+import contextlib
 import resource
 import subprocess
 import sys
@@ -56,13 +60,37 @@ def time_glyphs(player):
 PROCESSING = "EQOn=1\nEQ0=20\nEQ1=25\nEQ4=40\nEQ8=10\n[buttons]\nHotkey0=14/1/119\n"
 
 
-def measure(track, seconds, hidden, processing=False):
+@contextlib.contextmanager
+def private_pulse(env):
+    """A PulseAudio server of our own with a null sink, in the player's runtime folder."""
+    log = open(os.path.join(env["XDG_RUNTIME_DIR"], "pulse.log"), "w")
+    server = subprocess.Popen(["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit",
+                               "--use-pid-file=no", "-L", "module-native-protocol-unix", "-L",
+                               "module-null-sink sink_name=null rate=44100 channels=2 format=s16le"],
+                              env=env, stdout=log, stderr=log)
+    try:
+        deadline = time.monotonic() + 10
+        while subprocess.run(["pactl", "info"], env=env, capture_output=True).returncode != 0:
+            if time.monotonic() > deadline:
+                raise RuntimeError("pulseaudio did not start")
+            time.sleep(0.1)
+        subprocess.run(["pactl", "set-default-sink", "null"], env=env, check=True, capture_output=True)
+        yield server
+    finally:
+        server.terminate()
+        server.wait()
+        log.close()
+
+
+def measure(track, seconds, hidden, processing=False, pulse=False):
     playlist = "#EXTM3U\n#EXTINF:%d,Sine\n%s\n" % (seconds, track)
     # The three windows docked under each other, as the first-start options have them.
     options = "[tarnello]\nResume=0\nEQ_x=0\nEQ_y=142\nPL_x=0\nPL_y=258\nPL_height=232\n"
     if processing:
         options += PROCESSING
-    with Player(files={"tarnello.txt": options, "tarnello.m3u": playlist}) as p:
+    with Player(files={"tarnello.txt": options, "tarnello.m3u": playlist},
+                audio="pulse" if pulse else "null") as p, \
+            (private_pulse(p.env) if pulse else contextlib.nullcontext()) as server:
         p.start()
         time.sleep(0.5)
         still = time_glyphs(p)
@@ -72,7 +100,7 @@ def measure(track, seconds, hidden, processing=False):
             if time.monotonic() > deadline:
                 raise RuntimeError("the time display never moved: nothing plays")
             time.sleep(0.1)
-        if processing:
+        if processing == "speed":
             for _ in range(2):
                 p.key("F8")
                 time.sleep(1.2)
@@ -81,30 +109,38 @@ def measure(track, seconds, hidden, processing=False):
                 p.xdotool("windowunmap", "--sync", window)
         time.sleep(LEAD_IN)
         xvfb = p.xvfb.process.pid
+        server_start = cpu_seconds(server.pid) if server else 0
         player_start, xvfb_start, wall_start = cpu_seconds(p.process.pid), cpu_seconds(xvfb), time.monotonic()
         time.sleep(seconds)
         player_cpu, xvfb_cpu = cpu_seconds(p.process.pid) - player_start, cpu_seconds(xvfb) - xvfb_start
+        server_cpu = cpu_seconds(server.pid) - server_start if server else 0
         wall = time.monotonic() - wall_start
         with open("/proc/%d/status" % p.process.pid) as f:
             rss = [int(line.split()[1]) for line in f if line.startswith("VmRSS")][0] / 1024
-        return player_cpu, xvfb_cpu, wall, rss
+        return player_cpu, xvfb_cpu, server_cpu, wall, rss
 
 
 def main():
-    seconds = int(sys.argv[1]) if len(sys.argv) > 1 else 60
+    args = sys.argv[1:]
+    pulse = "--pulse" in args
+    args = [a for a in args if a != "--pulse"]
+    seconds = int(args[0]) if args else 60
     runs = [("WMA (Dovrel), window shown", "wma", False, False), ("WMA (Dovrel), window hidden", "wma", True, False),
             ("MP3 (Brelwick), EQ off, speed 1.0", "mp3", False, False),
-            ("MP3 (Brelwick), EQ on, speed 1.2", "mp3", False, True)]
+            ("MP3 (Brelwick), EQ on, speed 1.0", "mp3", False, "eq"),
+            ("MP3 (Brelwick), EQ on, speed 1.2", "mp3", False, "speed")]
     with Player() as scratch:
         # Tracks long enough for the lead-in and the measured span.
         tracks = {"wma": os.path.join(scratch.home, "sine.wma"), "mp3": os.path.join(scratch.home, "sine.mp3")}
         make_track(tracks["wma"], seconds + 10, "wmav2")
         make_track(tracks["mp3"], seconds + 10, "libmp3lame")
         reference = {kind: decode_only(path) for kind, path in tracks.items()}
-        results = [measure(tracks[kind], seconds, hidden, processing) for _, kind, hidden, processing in runs]
-    for (label, _, _, _), (cpu, xvfb, wall, rss) in zip(runs, results):
+        results = [measure(tracks[kind], seconds, hidden, processing, pulse) for _, kind, hidden, processing in runs]
+    print("output: %s" % ("private PulseAudio, null sink" if pulse else "TARNELLO_AUDIO=null"))
+    for (label, _, _, _), (cpu, xvfb, server, wall, rss) in zip(runs, results):
         print("player, %-34s: %.3f s CPU over %.1f s of playback = %.3f s per minute "
-              "(X server %.3f s per minute; RSS %.1f MB)" % (label, cpu, wall, cpu * 60.0 / wall, xvfb * 60.0 / wall, rss))
+              "(sound server %.3f s, X server %.3f s per minute; RSS %.1f MB)"
+              % (label, cpu, wall, cpu * 60.0 / wall, server * 60.0 / wall, xvfb * 60.0 / wall, rss))
     for kind, cpu in reference.items():
         print("ffmpeg -i same.%s -f null - (%d s of audio): %.3f s CPU = %.3f s per minute of audio"
               % (kind, seconds + 10, cpu, cpu * 60.0 / (seconds + 10)))

@@ -3,6 +3,7 @@
 #include <QStandardPaths>
 #include <QStringList>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -215,4 +216,97 @@ TEST_F(MediaPlayerTest, StopReturnsAtOnceAndReportsNoEnd) {
   EXPECT_FALSE(sink.WaitForEvents(1, 300ms));
 }
 
+}  // namespace
+
+namespace {
+// A volume change while a tone plays to the timed wav backend, whose queue (like a
+// sound server's) holds a second: heard within 60 ms of the position shown at the
+// change, and the tone runs on without a frame lost or repeated.
+TEST_F(MediaPlayerTest, AVolumeChangeRewritesTheQueueAndKeepsEveryFrame) {
+  const std::string source = dir + "/tone.wav";
+  ASSERT_TRUE(TestMedia::MakeFile(source, "sine=frequency=441:duration=3:sample_rate=44100", "-ac 2 -c:a pcm_s16le"));
+  TestMedia::Wav tone;
+  ASSERT_TRUE(TestMedia::ReadWav(source, tone));
+  // As Brelwick hosts the control (the track's own format) and as Dovrel does.
+  for (auto layout : {MediaDecoder::Layout::kNative, MediaDecoder::Layout::kFixed}) {
+    SCOPED_TRACE(int(layout));
+    const std::string wavPath = dir + "/rewritten" + std::to_string(int(layout)) + ".wav";
+    RecordingSink sink;
+    double changedAt = 0;
+    {
+      auto player = MediaPlayer::Create(&sink, OpenSoundOutput("wav-timed:" + wavPath), layout);
+      ASSERT_TRUE(player);
+      player->SetSource(source);
+      player->Play();
+      std::this_thread::sleep_for(1200ms);
+      changedAt = player->Position();
+      player->SetVolume(-2000);  // -20 dB
+      ASSERT_TRUE(sink.WaitForEvents(1, 10s));
+    }
+    TestMedia::Wav wav;
+    ASSERT_TRUE(TestMedia::ReadWav(wavPath, wav));
+    ASSERT_EQ(wav.Frames(), tone.Frames());  // nothing lost, nothing twice
+    // Frame for frame the tone, at full level up to the change and a tenth after it.
+    size_t departed = 0;
+    for (size_t f = 0; f < wav.Frames() && !departed; ++f)
+      if (std::fabs(wav.values[2 * f] - tone.values[2 * f]) > 1e-6f) departed = f;
+    ASSERT_GT(departed, 0u);
+    const double latency = double(departed) / 44100.0 - changedAt;
+    EXPECT_GE(latency, 0.0);
+    EXPECT_LE(latency, 0.060);
+    for (size_t f = departed + 441; f < wav.Frames(); ++f)
+      ASSERT_NEAR(wav.values[2 * f], 0.1f * tone.values[2 * f], 1e-6f) << f;
+  }
+}
+}  // namespace
+
+namespace {
+// Whether a sound output can be had is told without loading the sound library: a
+// server's socket that accepts, the null outputs, a wav file's folder that can be written.
+TEST(SoundOutputAvailable, IsToldFromTheSocketTheNullOutputsAndTheWavFolder) {
+  const std::string dir = TestMedia::MakeTempDir();
+  const char* saved = std::getenv("XDG_RUNTIME_DIR");
+  const std::string savedRuntime = saved ? saved : "";
+  unsetenv("TARNELLO_AUDIO");
+  unsetenv("PULSE_SERVER");
+  setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+  // A machine with a system-wide or session server of its own cannot show "none".
+  const bool otherServer = access("/var/run/pulse/native", F_OK) == 0 ||
+                           access(("/run/user/" + std::to_string(getuid()) + "/pulse/native").c_str(), F_OK) == 0;
+  if (!otherServer) {
+    EXPECT_FALSE(DefaultSoundOutputAvailable());
+  }
+
+  ASSERT_EQ(mkdir((dir + "/pulse").c_str(), 0700), 0);
+  const int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::snprintf(address.sun_path, sizeof address.sun_path, "%s/pulse/native", dir.c_str());
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(listener, 4), 0);
+  EXPECT_TRUE(DefaultSoundOutputAvailable());
+  // PULSE_SERVER names the one server to use.
+  setenv("PULSE_SERVER", "unix:/nonexistent/native", 1);
+  EXPECT_FALSE(DefaultSoundOutputAvailable());
+  setenv("PULSE_SERVER", address.sun_path, 1);
+  EXPECT_TRUE(DefaultSoundOutputAvailable());
+  unsetenv("PULSE_SERVER");
+  close(listener);
+  unlink(address.sun_path);
+  if (!otherServer) {
+    EXPECT_FALSE(DefaultSoundOutputAvailable());  // a socket nobody listens on
+  }
+
+  setenv("TARNELLO_AUDIO", "null", 1);
+  EXPECT_TRUE(DefaultSoundOutputAvailable());
+  setenv("TARNELLO_AUDIO", ("wav:" + dir + "/out.wav").c_str(), 1);
+  EXPECT_TRUE(DefaultSoundOutputAvailable());
+  setenv("TARNELLO_AUDIO", "wav:/nonexistent-folder/out.wav", 1);
+  EXPECT_FALSE(DefaultSoundOutputAvailable());
+  setenv("TARNELLO_AUDIO", "no-such-backend", 1);
+  EXPECT_FALSE(DefaultSoundOutputAvailable());
+  unsetenv("TARNELLO_AUDIO");
+  if (saved) setenv("XDG_RUNTIME_DIR", savedRuntime.c_str(), 1);
+  else unsetenv("XDG_RUNTIME_DIR");
+}
 }  // namespace
