@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <cmath>
 
+#include "platform/FileNames.h"
 #include "platform/LegacyText.h"
 #include "platform/System.h"
 #include "platform/TrackInfo.h"
@@ -115,6 +116,18 @@ QString ResolveAudio(const QString& name, const QDir& folder) {
   return KindOfPath(beside) == PathKind::File ? beside : QString();
 }
 
+// A sheet in a legacy code page names its audio file in the same bytes the file
+// may have on disk: where the decoded name finds nothing, those bytes are tried.
+void KeepNamesOnDisk(std::vector<File>& files, const QByteArray& bytes, const QDir& folder) {
+  QString raw = Platform::PathFromBytes(bytes);
+  raw.remove(u'\r');
+  const std::vector<File> onDisk = Parse(raw);
+  if (onDisk.size() != files.size()) return;
+  for (size_t i = 0; i < files.size(); ++i)
+    if (ResolveAudio(files[i].name, folder).isEmpty() && !ResolveAudio(onDisk[i].name, folder).isEmpty())
+      files[i].name = onDisk[i].name;
+}
+
 QString RowTitle(const Track& track) {
   const QString title = track.title.isEmpty() ? QStringLiteral("Track %1").arg(track.number, 2, 10, QChar(u'0'))
                                               : track.title;
@@ -190,8 +203,10 @@ int AddToPlaylist(Playlist& playlist, const QString& path) {
   const QByteArray bytes = file.read(kMaxSheetBytes);
   QString text = Decode(bytes);
   text.remove(u'\r');
+  std::vector<File> files = Parse(text);
+  if (!Platform::IsValidUtf8(bytes)) KeepNamesOnDisk(files, bytes, QFileInfo(path).absoluteDir());
   int added = 0;
-  for (const Row& row : Rows(Parse(text), path, FileLengthMs)) {
+  for (const Row& row : Rows(files, path, FileLengthMs)) {
     playlist.AddEntry(row.length, row.title, row.path);
     ++added;
   }

@@ -5,7 +5,10 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <fcntl.h>
+#include <unistd.h>
 
+#include "platform/FileNames.h"
 #include "playlist/CueSheet.h"
 #include "playlist/ListCommands.h"
 #include "playlist/PlayOrder.h"
@@ -125,6 +128,27 @@ TEST_F(CueSheetTest, SheetsInOtherEncodingsReadAsTheirWords) {
     EXPECT_EQ(playlist.GetPath(1), dir_.filePath("Café.flac") + "#t=30");
     EXPECT_EQ(playlist.GetLengthText(0), "30");
   }
+}
+
+TEST_F(CueSheetTest, ALegacySheetFindsAnAudioFileNamedInItsBytes) {
+  // Copied from an old system: the file's name is in Latin-1 bytes, as in the sheet.
+  const QByteArray name = QFile::encodeName(dir_.path()) + "/Caf\xE9.flac";
+  const int fd = ::open(name.constData(), O_CREAT | O_WRONLY, 0644);
+  ASSERT_GE(fd, 0);
+  ::close(fd);
+  PlayOrder order;
+  Playlist playlist(order);
+  ASSERT_EQ(CueSheet::AddToPlaylist(playlist, Write("old.cue", "FILE \"Caf\xE9.flac\" WAVE\r\nTRACK 01 AUDIO\r\n"
+                                                               "TITLE \"Th\xE9\"\r\nINDEX 01 00:00:00\r\n")),
+            1);
+  EXPECT_EQ(playlist.GetTitle(0), "Th\u00E9");
+  EXPECT_EQ(playlist.GetPath(0), Platform::PathFromBytes(name) + "#t=0");
+  // Such a path goes to a list as a "file:" URI, and comes back whole.
+  ASSERT_TRUE(SavePlaylist(playlist, dir_.filePath("raw.m3u")));
+  Playlist again(order);
+  ASSERT_TRUE(LoadPlaylist(again, dir_.filePath("raw.m3u")));
+  ASSERT_EQ(again.GetCount(), 1);
+  EXPECT_EQ(again.GetPath(0), playlist.GetPath(0));
 }
 
 TEST_F(CueSheetTest, RowsSurviveTheOwnListAndAnOpenedOne) {
