@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <unistd.h>
 
 namespace {
 // Digits with an optional '.' and more digits; false for anything else.
@@ -23,7 +24,8 @@ class SpanDecoder : public MediaDecoder {
   explicit SpanDecoder(std::unique_ptr<MediaDecoder> inner) : inner_(std::move(inner)) {}
 
   bool Open(const std::string& source) override {
-    spanned_ = ParseSourceSpan(source, span_);
+    // A file whose own name ends so is played whole.
+    spanned_ = ParseSourceSpan(source, span_) && access(source.c_str(), F_OK) != 0;
     if (!spanned_) return inner_->Open(source);
     if (!inner_->Open(span_.path)) return false;
     rate_ = inner_->Format().rate;

@@ -19,5 +19,6 @@ bool ParseSourceSpan(const std::string& source, SourceSpan& span);
 
 // Wraps decoder so that a span source plays as a track of its own: it starts at
 // START exactly to the sample, ends at END, and its duration and seeks are
-// relative to START. Any other source passes through unchanged.
+// relative to START. Any other source (a file whose own name looks like a span
+// included) passes through unchanged.
 std::unique_ptr<MediaDecoder> WrapSpanDecoder(std::unique_ptr<MediaDecoder> decoder);

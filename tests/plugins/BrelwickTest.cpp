@@ -434,6 +434,14 @@ TEST_F(BrelwickCueTest, EachTrackPlaysExactlyItsSpan) {
   }
 }
 
+TEST_F(BrelwickCueTest, AFileNamedLikeASpanPlaysWhole) {
+  const std::string named = dir + "/ramp.flac#t=1,2";
+  ASSERT_EQ(::link((dir + "/ramp.flac").c_str(), named.c_str()), 0);
+  const TestMedia::Wav wav = PlayToWav(named);
+  ::unlink(named.c_str());
+  EXPECT_EQ(int64_t(wav.Frames()), 6 * kRate);
+}
+
 TEST_F(BrelwickCueTest, PositionLengthAndSeeksAreTheTracksOwn) {
   auto manager = Load("null");
   const int ended = host.tracksEnded;
