@@ -82,7 +82,6 @@ void MainWindow::PowerOff() {
   Platform::Suspend();
 }
 
-EqualizerState MainWindow::GetEqualizer() { return equalizerWindow_->GetEqualizer(); }
 
 bool MainWindow::AskOpenFile(const QString& filter, QString& path) {
   // A cue sheet opens too: it brings its tracks.

@@ -166,6 +166,15 @@ EqualizerState EqualizerWindow::GetEqualizer() const {
   return state;
 }
 
+void EqualizerWindow::ShareState(PlayerState& state) {
+  state_ = &state;
+  Publish();
+}
+
+void EqualizerWindow::Publish() {
+  if (state_) state_->SetEqualizer(GetEqualizer());
+}
+
 void EqualizerWindow::Apply(int enabled) {
   const EqualizerState state = GetEqualizer();
   plugins_->ApplyEqualizer(enabled, state.bands.data(), state.preamp);
@@ -176,12 +185,14 @@ void EqualizerWindow::LoadPreset() {
   if (index < 0 || index >= int(EqPresets().size())) return;
   const EqPreset& preset = EqPresets()[size_t(index)];
   for (int k = 0; k < 10; ++k) bands_[size_t(k)].SetPosition(preset.bands[size_t(k)]);
+  Publish();
   plugins_->ApplyEqualizer(onSwitch_.GetState(), preset.bands.data(), preamp_.GetPosition());
 }
 
 void EqualizerWindow::OnCommand(int commandId) {
   switch (commandId) {
     case ID_ON:
+      Publish();
       Apply(onSwitch_.GetState());
       break;
     case ID_PRESETS:
@@ -195,7 +206,11 @@ void EqualizerWindow::OnCommand(int commandId) {
 
 intptr_t EqualizerWindow::OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
   switch (message) {
+    case MSG_SLIDER_TRACK:
+      Publish();
+      return MovableWindow::OnMessage(message, wParam, lParam);
     case MSG_SLIDER_SET:
+      Publish();
       if (lParam >= ID_PREAMP && lParam <= ID_FIRST_BAND + 9 && onSwitch_.GetState()) Apply(1);
       return 0;
     case MSG_DRAG_BEGIN:

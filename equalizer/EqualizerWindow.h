@@ -34,6 +34,9 @@ class EqualizerWindow : public MovableWindow {
   void ApplySkin();
   // The settings a new track starts with.
   EqualizerState GetEqualizer() const;
+  // The player's state this window writes its settings into, now and on every
+  // change of the switch, a preset or a slider.
+  void ShareState(PlayerState& state);
 
   SkinToggle& OnSwitch() { return onSwitch_; }
   SkinToggle& AutoSwitch() { return autoSwitch_; }
@@ -58,6 +61,7 @@ class EqualizerWindow : public MovableWindow {
   void WriteOptions();
   void PlaceControls();
   void Apply(int enabled);
+  void Publish();
   void LoadPreset();
   void Drop();
   Rect PaintRect(int x, int y, int width, int height) const;
@@ -66,6 +70,7 @@ class EqualizerWindow : public MovableWindow {
   SkinSet* skin_ = nullptr;
   PluginManager* plugins_ = nullptr;
   SettingsFile* settings_ = nullptr;
+  PlayerState* state_ = nullptr;
   int scale_ = 100;
   Rect dragStartRect_;
   SkinToggle onSwitch_;

@@ -227,7 +227,7 @@ void PlaylistEditorWindow::SecondPress(int groupId) {
       playlist.RemoveSelected();
       break;
     case ID_MISC:
-      ShowMenu(5);
+      ShowMenu(EditorMenu::Misc);
       break;
     case ID_LIST:
       LoadListCommand();
@@ -256,13 +256,13 @@ void PlaylistEditorWindow::SubButtonPressed(int id) {
       playlist.ClearPlaylist();
       break;
     case ID_REMOVE_MENU:
-      ShowMenu(2);
+      ShowMenu(EditorMenu::Remove);
       break;
     case ID_INFO_MENU:
-      ShowMenu(4);
+      ShowMenu(EditorMenu::FileInfo);
       break;
     case ID_SORT_MENU:
-      ShowMenu(3);
+      ShowMenu(EditorMenu::Sort);
       break;
     case ID_SAVE_LIST:
       SaveListCommand();
@@ -287,8 +287,8 @@ void PlaylistEditorWindow::OnCommand(int commandId) {
   RunListCommand(commandId);
 }
 
-void PlaylistEditorWindow::ShowMenu(int index) {
-  std::unique_ptr<QMenu> menu = BuildPlaylistMenu(index);
+void PlaylistEditorWindow::ShowMenu(EditorMenu which) {
+  std::unique_ptr<QMenu> menu = BuildPlaylistMenu(which);
   if (!menu) return;
   const QAction* chosen = menu->exec(QCursor::pos());
   // The entry's command runs once the menu has gone, as a menu's command message does.

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "playlist/PlaylistListControl.h"
+#include "playlist/PlaylistMenus.h"
 #include "playlist/PlaylistSession.h"
 #include "skin/MovableWindow.h"
 #include "skin/SkinButton.h"
@@ -92,7 +93,7 @@ class PlaylistEditorWindow : public MovableWindow {
   void GroupPressed(int groupId);
   void SubButtonPressed(int id);
   void SecondPress(int groupId);
-  void ShowMenu(int index);
+  void ShowMenu(EditorMenu which);
   void AddFileCommand();
   void LoadListCommand();
   void SaveListCommand();
