@@ -10,6 +10,7 @@
 #include "platform/SessionPower.h"
 #include "platform/SleepInhibit.h"
 #include "platform/System.h"
+#include "playlist/CueSheet.h"
 #include "playlist/PlayOrder.h"
 #include "playlist/Playlist.h"
 
@@ -82,10 +83,11 @@ void MainWindow::PowerOff() {
   Platform::Suspend();
 }
 
-EqualizerState MainWindow::GetEqualizer() { return equalizerWindow_->GetEqualizer(); }
 
 bool MainWindow::AskOpenFile(const QString& filter, QString& path) {
-  return ShowOpenFileDialog(this, OpenFilterToNameFilters(filter), path);
+  // A cue sheet opens too: it brings its tracks.
+  return ShowOpenFileDialog(this, OpenFilter(filter).NameFilters() << CueSheet::kOpenFilter,
+                            path);
 }
 
 void MainWindow::CloseMainWindow() { Close(); }

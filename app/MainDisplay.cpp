@@ -2,6 +2,7 @@
 // pieces it paints itself, the skin it hands its controls, and the display
 // operations playback uses.
 #include <algorithm>
+#include <climits>
 
 #include "app/MainLayout.h"
 #include "app/MainWindow.h"
@@ -211,7 +212,6 @@ void MainWindow::ClearStreamDetails() {
 }
 
 void MainWindow::SetTimeMs(int ms) {
-  elapsedMs_ = ms / 1000 * 1000;
   if (timeRemaining_ && playback_ && playback_->IsPlaying() && pluginManager_) {
     // The rest of the track, counted down to 0:00 at its end.
     const int length = pluginManager_->TrackLengthMs();
@@ -227,14 +227,9 @@ void MainWindow::SetTimeMs(int ms) {
   ShowTime(minutes, seconds);
 }
 
-void MainWindow::SetTime(int minutes, int seconds) {
-  elapsedMs_ = (minutes * 60 + seconds) * 1000;
-  ShowTime(minutes, seconds);
-}
-
 void MainWindow::SetTimeRemaining(bool remaining) {
   timeRemaining_ = remaining;
-  if (playback_ && playback_->IsPlaying() && pluginManager_) SetTimeMs(pluginManager_->PlayPositionMs());
+  if (playback_ && playback_->IsPlaying() && pluginManager_) state_.ShowTime(pluginManager_->PlayPositionMs());
 }
 
 void MainWindow::ShowTime(int minutes, int seconds) {
@@ -249,7 +244,12 @@ void MainWindow::ShowTime(int minutes, int seconds) {
   }
 }
 
-int MainWindow::DisplayedTimeMs() const { return elapsedMs_; }
+void MainWindow::PositionFollowed(int positionMs, int lengthMs) {
+  // A negative length lands below the minimum, which the slider clamps.
+  const int64_t value =
+      PositionBarValue(positionSlider_.GetMinimum(), positionSlider_.GetMaximum(), positionMs, lengthMs);
+  positionSlider_.SetPosition(int(std::clamp<int64_t>(value, INT_MIN, INT_MAX)));
+}
 
 void MainWindow::SetBitRate(int kbps) { bitRateText_.SetText(kbps < 0 ? QString() : QString::asprintf("%d", kbps)); }
 
@@ -261,13 +261,13 @@ void MainWindow::SetTitle(const QString& text) { titleText_.SetText(text); }
 
 void MainWindow::ShowMessage(const QString& text, bool armed) {
   titleText_.ShowMessage(text);
-  if (armed) osdShown_ = 1;
+  if (armed) osdShown_ = true;
 }
 
 void MainWindow::RestoreTitle() { titleText_.RestoreText(); }
 
 void MainWindow::TimerMessageTick() {
-  if (osdShown_ != 1) return;
+  if (!osdShown_) return;
   titleText_.RestoreText();
-  osdShown_ = 0;
+  osdShown_ = false;
 }

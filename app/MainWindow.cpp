@@ -12,6 +12,7 @@
 #include "app/PlayerOptions.h"
 #include "buttons/ButtonMapping.h"
 #include "playback/HostCallbacks.h"
+#include "playback/OpenFilter.h"
 #include "platform/DesktopDensity.h"
 #include "platform/MessageBox.h"
 #include "platform/SleepInhibit.h"
@@ -91,8 +92,8 @@ bool MainWindow::Create(const QString& title) {
 
   // 6. The skinned child controls and text panels.
   CreateControls();
-  playback_ = std::make_unique<PlaybackControl>(*pluginManager_, *this, volumeSlider_, balanceSlider_,
-                                                positionSlider_);
+  playback_ = std::make_unique<PlaybackControl>(*pluginManager_, *this, state_);
+  state_.AddObserver(this);
 
   // 7. Placement.
   ReadPlacement();
@@ -129,7 +130,7 @@ bool MainWindow::Create(const QString& title) {
   AddJumpKeys();
   // A skin dropped on any of the player's windows is applied.
   Window::SetDropFilter([this](const QStringList& items) { return TakeDroppedSkins(items); });
-  media_ = std::make_unique<MediaBridge>(*this);
+  media_ = std::make_unique<MediaBridge>(state_, GetPlaylist(), MediaCommandsOf());
   media_->Start();
   return true;
 }
@@ -182,9 +183,13 @@ void MainWindow::CreateButtonWindow() {
 }
 
 void MainWindow::CreateSecondaryWindows() {
-  equalizerWindow_->Create(*skin_, *pluginManager_, *settings_, this);
+  PluginManager* plugins = pluginManager_.get();
+  equalizerWindow_->Create(
+      *skin_, [plugins](int enabled, const int16_t* bands, int preamp) { plugins->ApplyEqualizer(enabled, bands, preamp); },
+      *settings_, this);
+  equalizerWindow_->ShareState(state_);
   // The editor fills the playlist from the command line or "tarnello.m3u".
-  if (playlistWindow_->Create(*skin_, *pluginManager_, *settings_, this, commandLine_))
+  if (playlistWindow_->Create(*skin_, OpenFilter(pluginManager_->BuildOpenFilter()), *settings_, this, commandLine_))
     playback_->SetPlaylist(&playlistWindow_->GetPlaylist());
   PlayerWindows::Publish(this, equalizerWindow_.get(), playlistWindow_.get());
 }
@@ -220,9 +225,9 @@ void MainWindow::ReadOptions() {
   v.endVolume = ReadInt(*settings_, "EndVolume", 0);
   v.volumeUpStep = ReadInt(*settings_, "VolUpStep", 10);
   v.volumeDownStep = ReadInt(*settings_, "VolDownStep", 10);
-  // The sliders clamp what they are given to their ranges.
-  volumeSlider_.SetPosition(ReadInt(*settings_, "Volume", 128));
-  balanceSlider_.SetPosition(ReadInt(*settings_, "Pan", 0));
+  // Kept within the sliders' ranges.
+  state_.SetVolume(ReadInt(*settings_, "Volume", 128));
+  state_.SetBalance(ReadInt(*settings_, "Pan", 0));
 }
 
 void MainWindow::WriteOptions() {
@@ -254,8 +259,8 @@ void MainWindow::WriteOptions() {
   ButtonMapping::WriteBindings(s, *buttonWindow_);
   buttonWindow_->ReleaseButtons();
   WriteInt(s, "UnMap", unmap_);
-  WriteInt(s, "Volume", volumeSlider_.GetPosition());
-  WriteInt(s, "Pan", balanceSlider_.GetPosition());
+  WriteInt(s, "Volume", state_.Volume());
+  WriteInt(s, "Pan", state_.Balance());
 }
 
 void MainWindow::OnClose() {
@@ -352,9 +357,9 @@ intptr_t MainWindow::OnMessage(uint32_t message, uintptr_t wParam, intptr_t lPar
       if (unmap_) ReleaseButtons();
       return 0;
     case MSG_SLIDER_TRACK:
-      return playback_->SliderTrack(int(lParam));
+      return SliderMoved(int(lParam), false);
     case MSG_SLIDER_SET:
-      return playback_->SliderSet(int(lParam));
+      return SliderMoved(int(lParam), true);
     case MSG_DRAG_BEGIN:
       dragStartRect_ = GetWindowRect();
       return 0;
@@ -362,7 +367,7 @@ intptr_t MainWindow::OnMessage(uint32_t message, uintptr_t wParam, intptr_t lPar
       SnapAndCarryAfterDrag();
       return 0;
     case MSG_BUTTON_EVENT:
-      return playback_->RunFunction(int(intptr_t(wParam)));
+      return playback_->RunFunction(PlayerFunction(int(intptr_t(wParam))));
     default:
       return MovableWindow::OnMessage(message, wParam, lParam);
   }
@@ -394,11 +399,30 @@ void MainWindow::OpenItems(const QStringList& items) {
   if (first >= 0) playback_->RowRequest(first);
 }
 
-// Media controllers hear of every change of playback at once.
-void MainWindow::PlaybackChanged() {
-  if (media_) media_->Refresh();
+MediaCommands MainWindow::MediaCommandsOf() {
+  MediaCommands c;
+  c.send = [this](int command) { SendCommand(command); };
+  c.seek = [this](int ms) { playback_->SeekToMs(ms); };
+  c.setVolume = [this](int volume) { playback_->SetVolume(volume); };
+  c.open = [this](const QStringList& items) { OpenItems(items); };
+  c.raise = [this] {
+    Show();
+    SetFocus();
+  };
+  c.quit = [this] { Post(MSG_CLOSE); };
+  return c;
 }
 
-void MainWindow::PlaybackSeeked() {
-  if (media_) media_->Seeked();
+int MainWindow::SliderMoved(int sliderId, bool released) {
+  // The value the slider holds now: it may have moved on since it posted.
+  if (sliderId == SLIDER_VOLUME) state_.SetVolume(volumeSlider_.GetPosition());
+  if (sliderId == SLIDER_BALANCE) state_.SetBalance(balanceSlider_.GetPosition());
+  if (sliderId == SLIDER_POSITION) {
+    // The position slider seeks only when it is released.
+    if (!released) return 0;
+    const int64_t minimum = positionSlider_.GetMinimum();
+    return playback_->SeekToFraction(positionSlider_.GetPosition() - minimum,
+                                     positionSlider_.GetMaximum() - minimum);
+  }
+  return released ? playback_->SliderSet(sliderId) : playback_->SliderTrack(sliderId);
 }

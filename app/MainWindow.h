@@ -18,14 +18,16 @@
 #include "skin/SkinToggle.h"
 
 class MediaBridge;
+struct MediaCommands;
 class Playlist;
 
 // The main player window. Creating it builds every long-lived object of the
 // player in a fixed order; closing it lets each save its state, writes the
 // settings file once and ends the program. Its buttons, menu, timers and the
-// messages of plug-ins and other windows drive the playback control it owns,
-// which shows its state through this window.
-class MainWindow : public MovableWindow, public PlaybackHost {
+// messages of plug-ins and other windows drive the playback control it owns;
+// the player's state lives in its PlayerState, which its sliders and time
+// display show.
+class MainWindow : public MovableWindow, public PlaybackHost, private PlayerStateObserver {
  public:
   static constexpr int kWindowId = 0;
 
@@ -44,6 +46,7 @@ class MainWindow : public MovableWindow, public PlaybackHost {
   void SetCommandLine(const QString& text) { commandLine_ = text; }
   SkinSet& Skin() { return *skin_; }
   PlaybackControl* Playback() { return playback_.get(); }
+  PlayerState& State() { return state_; }
   Playlist* GetPlaylist() const;
   EqualizerWindow& Equalizer() { return *equalizerWindow_; }
   PlaylistEditorWindow& PlaylistEditor() { return *playlistWindow_; }
@@ -73,7 +76,7 @@ class MainWindow : public MovableWindow, public PlaybackHost {
   int GetChannels() const { return channels_; }
   int GetMinutes() const { return minutes_; }
   int GetSeconds() const { return seconds_; }
-  int IsMessageArmed() const { return osdShown_; }
+  bool IsMessageArmed() const { return osdShown_; }
   // The time display counts down the rest of the track instead of the time played.
   void SetTimeRemaining(bool remaining);
   bool IsTimeRemaining() const { return timeRemaining_; }
@@ -94,10 +97,15 @@ class MainWindow : public MovableWindow, public PlaybackHost {
   TextPanel& BitRatePanel() { return bitRateText_; }
   TextPanel& SampleRatePanel() { return sampleRateText_; }
 
+  // The time display: elapsed ms, or the rest of the track when chosen. What the
+  // state puts on display comes through here.
+  void SetTimeMs(int ms);
+  // The elapsed time the state last put on display, in whole seconds.
+  int DisplayedTimeMs() const { return state_.DisplayedTimeMs(); }
+  // The settings a new track starts with, as the equalizer window last set them.
+  EqualizerState GetEqualizer() const { return state_.Equalizer(); }
+
   // PlaybackHost: what playback control shows and asks through this window.
-  void SetTimeMs(int ms) override;
-  void SetTime(int minutes, int seconds) override;
-  int DisplayedTimeMs() const override;
   void SetTitle(const QString& text) override;
   void ShowMessage(const QString& text, bool armed) override;
   void RestoreTitle() override;
@@ -105,15 +113,13 @@ class MainWindow : public MovableWindow, public PlaybackHost {
   void StopTimer(int id) override;
   bool AskOpenFile(const QString& filter, QString& path) override;
   bool AskSpeed(int& position) override;
-  EqualizerState GetEqualizer() override;
+  bool IsPositionDragged() const override { return positionSlider_.IsDragging(); }
   void ClearStreamDetails() override;
   void CloseMainWindow() override;
   void ToggleScreen() override;
   void PowerOff() override;
   void ResetIdleTimer() override;
   void SetSleepInhibited(bool inhibited) override;
-  void PlaybackChanged() override;
-  void PlaybackSeeked() override;
 
  protected:
   intptr_t OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
@@ -154,6 +160,17 @@ class MainWindow : public MovableWindow, public PlaybackHost {
   void SkinButtons();
   void SkinSliders();
 
+  // PlayerStateObserver: the sliders and the time display show the state.
+  void VolumeChanged(int volume) override { volumeSlider_.SetPosition(volume); }
+  void BalanceChanged(int balance) override { balanceSlider_.SetPosition(balance); }
+  void TimeShown(int positionMs) override { SetTimeMs(positionMs); }
+  void PositionFollowed(int positionMs, int lengthMs) override;
+  void PositionCleared() override { positionSlider_.SetPosition(0); }
+  // What the desktop's media controllers may ask, as this window runs it.
+  MediaCommands MediaCommandsOf();
+  // A slider moved by the user: its value becomes the state's.
+  int SliderMoved(int sliderId, bool released);
+
   // Commands and menu (MainCommands.cpp).
   bool RouteSpecialCommand(int commandId);
   void ShowPopupMenu();
@@ -173,6 +190,8 @@ class MainWindow : public MovableWindow, public PlaybackHost {
   void RegisterButtons();
   void ReleaseButtons();
 
+  // Outlives every view and writer of it.
+  PlayerState state_;
   // Creation order of the owned objects; the destructor releases them in this order:
   // plug-in manager, button window, settings, skin, equalizer, playlist.
   std::unique_ptr<PluginManager> pluginManager_;
@@ -207,10 +226,9 @@ class MainWindow : public MovableWindow, public PlaybackHost {
   bool sessionEnding_ = false;       // closed by a signal: nobody may be there to answer a box
   int scale_ = 100;
   int unmap_ = 1;
-  int osdShown_ = 0;
+  bool osdShown_ = false;  // an armed message ends at the next tick of timer 104
   int channels_ = 0;
   int minutes_ = 0;
   int seconds_ = 0;
-  int elapsedMs_ = 0;  // the time played, in whole seconds, whichever way it is shown
   bool timeRemaining_ = false;
 };

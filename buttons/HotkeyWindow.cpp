@@ -4,13 +4,9 @@
 
 #include "platform/Hotkeys.h"
 #include "platform/Sound.h"
+#include "playback/PlayerFunction.h"
 
 namespace {
-const char* const kFunctionNames[] = {
-    "Play",        "Play / Pause", "Stop", "Pause",         "Prev",    "Next",       "Rew",        "FF",
-    "Volume Up",   "Volume Down",  "Screen Toggle", "Exit", "Exit & Power off", "A<->B", "Speed Up", "Speed Down",
-    "Speed Reset",
-};
 
 HotkeyWindow::ClickPlayer& Player() {
   static HotkeyWindow::ClickPlayer player;
@@ -19,7 +15,7 @@ HotkeyWindow::ClickPlayer& Player() {
 }  // namespace
 
 HotkeyWindow::HotkeyWindow(Window* target, int id) : target_(target) {
-  for (const char* name : kFunctionNames) functions_.push_back(QString::fromUtf8(name));
+  for (const char* name : kPlayerFunctionNames) functions_.push_back(QString::fromUtf8(name));
   if (target_) CreateChild(target_, Rect{}, id, false);
 }
 

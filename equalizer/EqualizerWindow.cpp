@@ -3,7 +3,6 @@
 #include "equalizer/EqPresets.h"
 #include "equalizer/EqualizerDock.h"
 #include "equalizer/PresetDialog.h"
-#include "playback/PluginManager.h"
 #include "platform/Canvas.h"
 #include "platform/System.h"
 #include "settings/Options.h"
@@ -29,9 +28,9 @@ EqualizerWindow::EqualizerWindow() : MovableWindow(true, false, false, false) {}
 
 EqualizerWindow::~EqualizerWindow() = default;
 
-bool EqualizerWindow::Create(SkinSet& skin, PluginManager& plugins, SettingsFile& settings, Window* owner) {
+bool EqualizerWindow::Create(SkinSet& skin, EqualizerApply apply, SettingsFile& settings, Window* owner) {
   skin_ = &skin;
-  plugins_ = &plugins;
+  apply_ = std::move(apply);
   settings_ = &settings;
   if (!CreateTopLevel(QStringLiteral("Equalizer"), Rect{}, kWindowId, owner, false)) return false;
   CreateControls();
@@ -166,9 +165,18 @@ EqualizerState EqualizerWindow::GetEqualizer() const {
   return state;
 }
 
+void EqualizerWindow::ShareState(PlayerState& state) {
+  state_ = &state;
+  Publish();
+}
+
+void EqualizerWindow::Publish() {
+  if (state_) state_->SetEqualizer(GetEqualizer());
+}
+
 void EqualizerWindow::Apply(int enabled) {
   const EqualizerState state = GetEqualizer();
-  plugins_->ApplyEqualizer(enabled, state.bands.data(), state.preamp);
+  if (apply_) apply_(enabled, state.bands.data(), state.preamp);
 }
 
 void EqualizerWindow::LoadPreset() {
@@ -176,12 +184,14 @@ void EqualizerWindow::LoadPreset() {
   if (index < 0 || index >= int(EqPresets().size())) return;
   const EqPreset& preset = EqPresets()[size_t(index)];
   for (int k = 0; k < 10; ++k) bands_[size_t(k)].SetPosition(preset.bands[size_t(k)]);
-  plugins_->ApplyEqualizer(onSwitch_.GetState(), preset.bands.data(), preamp_.GetPosition());
+  Publish();
+  if (apply_) apply_(onSwitch_.GetState(), preset.bands.data(), preamp_.GetPosition());
 }
 
 void EqualizerWindow::OnCommand(int commandId) {
   switch (commandId) {
     case ID_ON:
+      Publish();
       Apply(onSwitch_.GetState());
       break;
     case ID_PRESETS:
@@ -195,7 +205,11 @@ void EqualizerWindow::OnCommand(int commandId) {
 
 intptr_t EqualizerWindow::OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
   switch (message) {
+    case MSG_SLIDER_TRACK:
+      Publish();
+      return MovableWindow::OnMessage(message, wParam, lParam);
     case MSG_SLIDER_SET:
+      Publish();
       if (lParam >= ID_PREAMP && lParam <= ID_FIRST_BAND + 9 && onSwitch_.GetState()) Apply(1);
       return 0;
     case MSG_DRAG_BEGIN:

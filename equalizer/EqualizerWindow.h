@@ -1,5 +1,7 @@
 #pragma once
 #include <array>
+#include <cstdint>
+#include <functional>
 
 #include "playback/PlaybackControl.h"
 #include "skin/MovableWindow.h"
@@ -7,9 +9,12 @@
 #include "skin/SkinSlider.h"
 #include "skin/SkinToggle.h"
 
-class PluginManager;
 class SettingsFile;
 class SkinSet;
+
+// Hands equalizer settings to the current plug-in: on (1) or off (0), the ten
+// bands lowest first, the preamplifier.
+using EqualizerApply = std::function<void(int enabled, const int16_t* bands, int preamp)>;
 
 // The equalizer: a preamplifier and ten band sliders, an on switch, an auto switch
 // and the presets button. It processes no sound: when its settings take effect it
@@ -27,13 +32,16 @@ class EqualizerWindow : public MovableWindow {
   ~EqualizerWindow() override;
 
   // Creates the window hidden, as a pop-up owned by owner, and reads its options.
-  bool Create(SkinSet& skin, PluginManager& plugins, SettingsFile& settings, Window* owner);
+  bool Create(SkinSet& skin, EqualizerApply apply, SettingsFile& settings, Window* owner);
 
   void SetScale(int scale);
   int GetScale() const { return scale_; }
   void ApplySkin();
   // The settings a new track starts with.
   EqualizerState GetEqualizer() const;
+  // The player's state this window writes its settings into, now and on every
+  // change of the switch, a preset or a slider.
+  void ShareState(PlayerState& state);
 
   SkinToggle& OnSwitch() { return onSwitch_; }
   SkinToggle& AutoSwitch() { return autoSwitch_; }
@@ -58,14 +66,16 @@ class EqualizerWindow : public MovableWindow {
   void WriteOptions();
   void PlaceControls();
   void Apply(int enabled);
+  void Publish();
   void LoadPreset();
   void Drop();
   Rect PaintRect(int x, int y, int width, int height) const;
   void RedrawTitleStrip();
 
   SkinSet* skin_ = nullptr;
-  PluginManager* plugins_ = nullptr;
+  EqualizerApply apply_;
   SettingsFile* settings_ = nullptr;
+  PlayerState* state_ = nullptr;
   int scale_ = 100;
   Rect dragStartRect_;
   SkinToggle onSwitch_;

@@ -1,6 +1,7 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/Log.h"
 #include "platform/MediaControl.h"
 
 // The player on the session bus as an MPRIS 2 media player, plus one method of
@@ -320,11 +322,16 @@ class MprisControl : public MediaControl {
   }
 
   bool Register() {
-    if (!bus_.registerVirtualObject(kObjectPath, &object_, QDBusConnection::SingleNode)) return false;
+    if (!bus_.registerVirtualObject(kObjectPath, &object_, QDBusConnection::SingleNode)) {
+      Platform::Log("dbus", QStringLiteral("cannot register %1: %2").arg(kObjectPath, bus_.lastError().message()));
+      return false;
+    }
     if (!bus_.registerService(kServiceName)) {
+      Platform::Log("dbus", QStringLiteral("cannot own the name %1: %2").arg(kServiceName, bus_.lastError().message()));
       bus_.unregisterObject(kObjectPath);
       return false;
     }
+    Platform::Log("dbus", QStringLiteral("registered %1 on the session bus").arg(kServiceName));
     return true;
   }
 
@@ -340,7 +347,10 @@ class MprisControl : public MediaControl {
 
 std::unique_ptr<MediaControl> MediaControl::Start(MediaControlTarget& target) {
   QDBusConnection bus = QDBusConnection::sessionBus();
-  if (!bus.isConnected()) return nullptr;
+  if (!bus.isConnected()) {
+    Platform::Log("dbus", QStringLiteral("no session bus: ") + bus.lastError().message());
+    return nullptr;
+  }
   auto control = std::make_unique<MprisControl>(target, bus);
   if (!control->Register()) return nullptr;
   return control;

@@ -105,6 +105,11 @@ std::vector<FolderEntry> ListFolder(const QString& folder) {
 
 LibraryHandle LoadLibrary(const QString& path) { return dlopen(path.toUtf8().constData(), RTLD_NOW | RTLD_LOCAL); }
 
+QString LastLibraryError() {
+  const char* error = dlerror();
+  return error ? QString::fromLocal8Bit(error) : QString();
+}
+
 void* GetProcAddress(LibraryHandle library, const char* name) { return library ? dlsym(library, name) : nullptr; }
 
 void FreeLibrary(LibraryHandle library) {

@@ -41,6 +41,8 @@ std::vector<FolderEntry> ListFolder(const QString& folder);
 
 using LibraryHandle = void*;
 LibraryHandle LoadLibrary(const QString& path);  // null on failure
+// Why the last LoadLibrary on this thread failed (the loader's text).
+QString LastLibraryError();
 void* GetProcAddress(LibraryHandle library, const char* name);
 void FreeLibrary(LibraryHandle library);
 

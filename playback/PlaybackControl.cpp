@@ -3,14 +3,13 @@
 #include <algorithm>
 #include <climits>
 
-#include "playback/PluginManager.h"
+#include "playlist/CueSheet.h"
 #include "playlist/PlayOrder.h"
 #include "playlist/Playlist.h"
-#include "skin/SkinSlider.h"
 
 namespace {
 
-constexpr int kVolumeMax = 255;
+constexpr int kVolumeMax = PlayerState::kVolumeMax;
 constexpr int kSeekStepMs = 5000;
 // Just above 100 / 255, so that 255 shows 100 and 128 shows 50.
 constexpr double kVolumePercent = 0.3921568627450981;
@@ -37,13 +36,12 @@ int ClampToInt(int64_t value) { return int(std::clamp<int64_t>(value, INT_MIN, I
 
 }  // namespace
 
-PlaybackControl::PlaybackControl(PluginManager& plugins, PlaybackHost& host, SkinSlider& volume,
-                                 SkinSlider& balance, SkinSlider& position)
-    : plugins_(plugins), host_(host), volumeSlider_(volume), balanceSlider_(balance), positionSlider_(position) {}
+PlaybackControl::PlaybackControl(PlaybackPlugins& plugins, PlaybackHost& host, PlayerState& state)
+    : plugins_(plugins), host_(host), state_(state) {}
 
 PlaybackControl::AwakeScope::~AwakeScope() {
   if (--control_.awakeDepth_ > 0) return;
-  const bool awake = control_.playing_ && !control_.paused_ && !control_.ended_;
+  const bool awake = control_.state_.IsPlaying() && !control_.state_.IsPaused() && !control_.ended_;
   if (awake == control_.awake_) return;
   control_.awake_ = awake;
   control_.host_.SetSleepInhibited(awake);
@@ -57,18 +55,15 @@ bool PlaybackControl::PlayPath(const QString& path) {
     host_.ClearStreamDetails();
     return false;
   }
-  const EqualizerState eq = host_.GetEqualizer();
+  const EqualizerState& eq = state_.Equalizer();
   plugins_.ApplyEqualizer(eq.enabled, eq.bands.data(), eq.preamp);
-  plugins_.ApplyVolume(volumeSlider_.GetPosition());
-  plugins_.ApplySpeed(speed_);
-  playing_ = true;
-  paused_ = ended_ = false;
-  knownPositionMs_ = 0;
-  knownLengthMs_ = -1;
+  plugins_.ApplyVolume(state_.Volume());
+  plugins_.ApplySpeed(state_.Speed());
+  ended_ = false;
   RestartTimer(host_, TIMER_TIME_DISPLAY, 200);
   RestartTimer(host_, TIMER_POSITION, 500);
   RestartTimer(host_, TIMER_AB_LOOP, 300);
-  host_.PlaybackChanged();
+  state_.TrackStarted();
   return true;
 }
 
@@ -84,22 +79,15 @@ bool PlaybackControl::PlayRow(int row) {
 
 void PlaybackControl::StopPlay() {
   const AwakeScope awake(*this);
-  paused_ = false;
-  if (playing_) {
-    // The plug-in may still report the end of the track just stopped.
-    stoppedByUser_ = true;
-    playing_ = false;
-  }
+  // The plug-in may still report the end of the track just stopped.
+  if (state_.IsPlaying()) stoppedByUser_ = true;
   // Timer 102 keeps running: without loop points it does nothing.
   host_.StopTimer(TIMER_TIME_DISPLAY);
   host_.StopTimer(TIMER_POSITION);
-  host_.SetTime(0, 0);
-  positionSlider_.SetPosition(0);
+  // Not playing first: the time display shows 0:00, not the rest of a track.
+  state_.TrackStopped();
+  state_.ShowTime(0);
   plugins_.StopPlayback();
-  loopA_ = loopB_ = -1;
-  paused_ = false;
-  knownPositionMs_ = 0;
-  host_.PlaybackChanged();
 }
 
 void PlaybackControl::PlayCommand() {
@@ -134,14 +122,12 @@ void PlaybackControl::PauseCommand() {
 
 void PlaybackControl::Pause() {
   plugins_.PausePlayback();
-  paused_ = playing_;
-  host_.PlaybackChanged();
+  state_.SetPaused(state_.IsPlaying());
 }
 
 void PlaybackControl::Resume() {
   plugins_.ResumePlayback();
-  paused_ = false;
-  host_.PlaybackChanged();
+  state_.SetPaused(false);
 }
 
 void PlaybackControl::PreviousCommand() {
@@ -151,7 +137,7 @@ void PlaybackControl::PreviousCommand() {
   const int row = order->Previous();
   if (row == -1) return;
   playlist_->SetCurrentRow(row);
-  if (playing_) PlayRow(row);
+  if (state_.IsPlaying()) PlayRow(row);
 }
 
 void PlaybackControl::NextCommand() {
@@ -162,7 +148,7 @@ void PlaybackControl::NextCommand() {
   // At the end without repeat nothing happens: playing stays true until the user stops.
   if (row == -1) return;
   playlist_->SetCurrentRow(row);
-  if (playing_) PlayRow(row);
+  if (state_.IsPlaying()) PlayRow(row);
 }
 
 void PlaybackControl::OpenCommand() {
@@ -172,7 +158,10 @@ void PlaybackControl::OpenCommand() {
   QString path;
   if (!host_.AskOpenFile(plugins_.BuildOpenFilter(), path)) return;
   playlist_->ClearPlaylist();
-  playlist_->AddFile(path);
+  // A cue sheet opens as its tracks, the first of them playing; one whose audio
+  // file is missing opens nothing.
+  if (!CueSheet::IsCueSheet(path) || CueSheet::AddToPlaylist(*playlist_, path) < 0) playlist_->AddFile(path);
+  if (playlist_->GetCount() == 0) return;
   // The cleared play order has no current row; without this the end of the
   // track would make row 0 "next" and play the file a second time.
   if (PlayOrder* order = ThePlayOrder()) order->SetCurrent(0);
@@ -199,12 +188,11 @@ int PlaybackControl::RowRequest(int row) {
 
 int PlaybackControl::SliderTrack(int sliderId) {
   if (sliderId == SLIDER_VOLUME) {
-    const int v = volumeSlider_.GetPosition();
+    const int v = state_.Volume();
     plugins_.ApplyVolume(v);
     host_.ShowMessage(VolumeText(v), false);
-    host_.PlaybackChanged();
   } else if (sliderId == SLIDER_BALANCE) {
-    const int b = balanceSlider_.GetPosition();
+    const int b = state_.Balance();
     plugins_.ApplyBalance(b);
     host_.ShowMessage(BalanceText(b), false);
   }
@@ -214,31 +202,32 @@ int PlaybackControl::SliderTrack(int sliderId) {
 
 int PlaybackControl::SliderSet(int sliderId) {
   if (sliderId == SLIDER_VOLUME) {
-    plugins_.ApplyVolume(volumeSlider_.GetPosition());
+    plugins_.ApplyVolume(state_.Volume());
     host_.RestoreTitle();
-    host_.PlaybackChanged();
   } else if (sliderId == SLIDER_BALANCE) {
-    plugins_.ApplyBalance(balanceSlider_.GetPosition());
+    plugins_.ApplyBalance(state_.Balance());
     host_.RestoreTitle();
-  } else if (sliderId == SLIDER_POSITION) {
-    const int64_t minimum = positionSlider_.GetMinimum();
-    const int64_t range = positionSlider_.GetMaximum() - minimum;
-    // An empty range says nothing about where to go.
-    if (range == 0) return 0;
-    // 64-bit: range x length overflows 32 bits on long tracks. A length of 0
-    // (or a failed read) seeks to 0; the plug-in gets the result as it is.
-    const int64_t target = (positionSlider_.GetPosition() - minimum) * plugins_.TrackLengthMs() / range;
-    plugins_.SeekToMs(ClampToInt(target));
-    Seeked(ClampToInt(target));
   }
   return 0;
 }
 
-int PlaybackControl::RunFunction(int number) {
+int PlaybackControl::SeekToFraction(int64_t offset, int64_t range) {
+  // An empty range says nothing about where to go.
+  if (range == 0) return 0;
+  // 64-bit: range x length overflows 32 bits on long tracks. A length of 0
+  // (or a failed read) seeks to 0; the plug-in gets the result as it is.
+  const int target = ClampToInt(offset * plugins_.TrackLengthMs() / range);
+  plugins_.SeekToMs(target);
+  state_.Seek(target);
+  return 0;
+}
+
+int PlaybackControl::RunFunction(PlayerFunction function) {
   const AwakeScope awake(*this);
-  switch (number) {
-    case 0: PlayCommand(); break;
-    case 1:
+  using F = PlayerFunction;
+  switch (function) {
+    case F::Play: PlayCommand(); break;
+    case F::PlayPause:
       if (plugins_.IsPlaybackPaused() != 0) {
         Resume();
       } else if (plugins_.PlayPositionMs() <= 0) {
@@ -247,29 +236,29 @@ int PlaybackControl::RunFunction(int number) {
         Pause();
       }
       break;
-    case 2: StopPlay(); break;
-    case 3: PauseCommand(); break;
-    case 4: PreviousCommand(); break;
-    case 5: NextCommand(); break;
-    case 6:
-    case 7: {
-      const int target = plugins_.PlayPositionMs() + (number == 6 ? -kSeekStepMs : kSeekStepMs);
+    case F::Stop: StopPlay(); break;
+    case F::Pause: PauseCommand(); break;
+    case F::Previous: PreviousCommand(); break;
+    case F::Next: NextCommand(); break;
+    case F::Rewind:
+    case F::FastForward: {
+      const int target = plugins_.PlayPositionMs() + (function == F::Rewind ? -kSeekStepMs : kSeekStepMs);
       plugins_.SeekToMs(target);
-      Seeked(target);
+      state_.Seek(target);
       break;
     }
-    case 8: VolumeStep(true); break;
-    case 9: VolumeStep(false); break;
-    case 10: host_.ToggleScreen(); break;
-    case 11: host_.CloseMainWindow(); break;
-    case 12:
+    case F::VolumeUp: VolumeStep(true); break;
+    case F::VolumeDown: VolumeStep(false); break;
+    case F::ScreenToggle: host_.ToggleScreen(); break;
+    case F::Exit: host_.CloseMainWindow(); break;
+    case F::ExitAndPowerOff:
       host_.CloseMainWindow();
       host_.PowerOff();
       break;
-    case 13: LoopStep(); break;
-    case 14:
-    case 15:
-    case 16: SpeedStep(number); break;
+    case F::ABLoop: LoopStep(); break;
+    case F::SpeedUp:
+    case F::SpeedDown:
+    case F::SpeedReset: SpeedStep(function); break;
     default: break;
   }
   return 0;
@@ -277,39 +266,39 @@ int PlaybackControl::RunFunction(int number) {
 
 void PlaybackControl::SpeedDialog() {
   // Single precision on purpose: 0.79999995 x 10 opens the dialog at 7.
-  int position = int(speed_ * 10.0f);
+  int position = int(state_.Speed() * 10.0f);
   if (!host_.AskSpeed(position)) return;
-  speed_ = float(position) * 0.1f;
-  plugins_.ApplySpeed(speed_);
+  state_.SetSpeed(float(position) * 0.1f);
+  plugins_.ApplySpeed(state_.Speed());
 }
 
 void PlaybackControl::SeekToMs(int ms) {
-  if (!playing_) return;
+  if (!state_.IsPlaying()) return;
   plugins_.SeekToMs(std::max(0, ms));
-  knownPositionMs_ = plugins_.PlayPositionMs();
-  host_.SetTimeMs(knownPositionMs_);
+  state_.SetKnownPosition(plugins_.PlayPositionMs());
+  state_.ShowTime(state_.KnownPositionMs());
   FollowPosition();
 }
 
-void PlaybackControl::SetVolume(int volume) {
-  const int v = std::clamp(volume, 0, kVolumeMax);
-  volumeSlider_.SetPosition(v);
-  plugins_.ApplyVolume(v);
-  host_.ShowMessage(VolumeText(v), true);
-  host_.PlaybackChanged();
+void PlaybackControl::SetVolume(int volume) { ApplyVolume(std::clamp(volume, 0, kVolumeMax), true); }
+
+void PlaybackControl::ApplyVolume(int volume, bool armed) {
+  state_.SetVolume(volume);
+  plugins_.ApplyVolume(volume);
+  host_.ShowMessage(VolumeText(volume), armed);
 }
 
 void PlaybackControl::OnTimer(int timerId) {
   switch (timerId) {
     case TIMER_TIME_DISPLAY:
-      knownPositionMs_ = plugins_.PlayPositionMs();
-      host_.SetTimeMs(knownPositionMs_);
+      state_.SetKnownPosition(plugins_.PlayPositionMs());
+      state_.ShowTime(state_.KnownPositionMs());
       break;
     case TIMER_POSITION: FollowPosition(); break;
     case TIMER_AB_LOOP: CheckLoop(); break;
     case TIMER_IDLE_RESET:
       // Also once the last track has ended by itself: playing is still true then.
-      if (playing_) host_.ResetIdleTimer();
+      if (state_.IsPlaying()) host_.ResetIdleTimer();
       break;
     default: break;
   }
@@ -318,7 +307,7 @@ void PlaybackControl::OnTimer(int timerId) {
 void PlaybackControl::VolumeStep(bool up) {
   // Summed wide: a step near the integer limit saturates instead of wrapping
   // round to the other end of the range.
-  const long long position = volumeSlider_.GetPosition();
+  const long long position = state_.Volume();
   long long v = 0;
   if (up) {
     v = position + volume_.volumeUpStep;
@@ -327,75 +316,61 @@ void PlaybackControl::VolumeStep(bool up) {
     v = position - volume_.volumeDownStep;
     if (v <= 0) v = 0;
   }
-  const int volume = int(std::clamp<long long>(v, INT_MIN, INT_MAX));
-  volumeSlider_.SetPosition(volume);
-  plugins_.ApplyVolume(volume);
-  host_.ShowMessage(VolumeText(volume), true);
-  host_.PlaybackChanged();
+  ApplyVolume(int(std::clamp<long long>(v, INT_MIN, INT_MAX)), true);
 }
 
-void PlaybackControl::SpeedStep(int function) {
+void PlaybackControl::SpeedStep(PlayerFunction function) {
   // Compared widened to double, so the accumulated 1.4000001 is clamped while 1.3000001 is not.
-  if (function == 14) {
-    speed_ = speed_ + kSpeedStep;
-    if (double(speed_) > 1.4) speed_ = kSpeedMax;
-  } else if (function == 15) {
-    speed_ = speed_ - kSpeedStep;
-    if (double(speed_) < 0.6) speed_ = kSpeedMin;
+  float speed = state_.Speed();
+  if (function == PlayerFunction::SpeedUp) {
+    speed = speed + kSpeedStep;
+    if (double(speed) > 1.4) speed = kSpeedMax;
+  } else if (function == PlayerFunction::SpeedDown) {
+    speed = speed - kSpeedStep;
+    if (double(speed) < 0.6) speed = kSpeedMin;
   } else {
-    speed_ = 1.0f;
+    speed = 1.0f;
   }
-  plugins_.ApplySpeed(speed_);
-  host_.ShowMessage(QString::asprintf(" SPEED : x%1.1f", double(speed_)), true);
+  state_.SetSpeed(speed);
+  plugins_.ApplySpeed(speed);
+  host_.ShowMessage(QString::asprintf(" SPEED : x%1.1f", double(speed)), true);
 }
 
 void PlaybackControl::LoopStep() {
   // Without a plug-in the position is -1, which leaves A unset.
   const int t = plugins_.PlayPositionMs();
-  if (loopA_ < 0) {
-    loopA_ = t;
+  const int a = state_.LoopA();
+  if (a < 0) {
+    state_.SetLoop(t, -1);
     host_.ShowMessage(" A<->B : Set A", false);
-  } else if (loopB_ < 0) {
-    loopB_ = t;
+  } else if (state_.LoopB() < 0) {
     // A B point before A (after seeking back between the presses) would seek to A
     // on every check and stall there; the earlier point starts the loop instead.
-    if (loopB_ >= 0 && loopB_ < loopA_) std::swap(loopA_, loopB_);
+    if (t >= 0 && t < a) {
+      state_.SetLoop(t, a);
+    } else {
+      state_.SetLoop(a, t);
+    }
     host_.ShowMessage(" A<->B : Loop", false);
   } else {
-    loopA_ = loopB_ = -1;
+    state_.SetLoop(-1, -1);
     host_.ShowMessage(" A<->B : Release", true);
   }
 }
 
 void PlaybackControl::FollowPosition() {
-  if (positionSlider_.IsDragging()) return;
+  if (host_.IsPositionDragged()) return;
   const int length = plugins_.TrackLengthMs();
-  KnowLength(length);
+  state_.SetKnownLength(length);
   // A length of 0 gives no fraction: the slider stays where it is (at the start,
   // since every new track begins with a stop that puts it there).
   if (length == 0) return;
-  const int64_t minimum = positionSlider_.GetMinimum();
-  const int64_t maximum = positionSlider_.GetMaximum();
-  // 64-bit, as range x position overflows 32 bits on long tracks. A negative
-  // length lands below the minimum, which the slider clamps.
-  knownPositionMs_ = plugins_.PlayPositionMs();
-  const int64_t value = minimum + (maximum - minimum) * knownPositionMs_ / length;
-  positionSlider_.SetPosition(ClampToInt(value));
-}
-
-void PlaybackControl::KnowLength(int lengthMs) {
-  if (lengthMs == knownLengthMs_) return;
-  knownLengthMs_ = lengthMs;
-  host_.PlaybackChanged();
-}
-
-void PlaybackControl::Seeked(int targetMs) {
-  // What was asked for; the next tick of the time display polls where it landed.
-  knownPositionMs_ = std::max(0, targetMs);
-  if (playing_) host_.PlaybackSeeked();
+  state_.FollowPosition(plugins_.PlayPositionMs(), length);
 }
 
 void PlaybackControl::CheckLoop() {
   // The display shows whole seconds, so the jump comes up to a second after B.
-  if (loopA_ > 0 && loopB_ > 0 && loopB_ < host_.DisplayedTimeMs()) plugins_.SeekToMs(loopA_);
+  const int a = state_.LoopA();
+  const int b = state_.LoopB();
+  if (a > 0 && b > 0 && b < state_.DisplayedTimeMs()) plugins_.SeekToMs(a);
 }

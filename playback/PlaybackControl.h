@@ -1,11 +1,12 @@
 #pragma once
 #include <QString>
-#include <array>
 #include <cstdint>
 
-class PluginManager;
+#include "playback/PlaybackPlugins.h"
+#include "playback/PlayerFunction.h"
+#include "playback/PlayerState.h"
+
 class Playlist;
-class SkinSlider;
 
 // Timers of the main window, by id.
 constexpr int TIMER_TIME_DISPLAY = 10;  // 200 ms while a track plays: the time display
@@ -19,13 +20,6 @@ constexpr int SLIDER_VOLUME = 10;
 constexpr int SLIDER_BALANCE = 11;
 constexpr int SLIDER_POSITION = 12;
 
-// What the equalizer window hands a new track: its switch, ten bands and the preamp.
-struct EqualizerState {
-  int enabled = 0;
-  std::array<int16_t, 10> bands{31, 31, 31, 31, 31, 31, 31, 31, 31, 31};
-  int preamp = 31;
-};
-
 // The volume behaviour options. Only the two steps act; the ramp options are
 // stored and edited, never played.
 struct VolumeOptions {
@@ -38,14 +32,12 @@ struct VolumeOptions {
 };
 
 // What playback control needs of the window that shows it (the main window).
+// The time and the sliders are not here: the window shows them as the
+// PlayerState tells it.
 // Tests implement it with a recorder.
 class PlaybackHost {
  public:
   virtual ~PlaybackHost() = default;
-  virtual void SetTimeMs(int ms) = 0;
-  virtual void SetTime(int minutes, int seconds) = 0;
-  // The time on display in milliseconds: (minutes * 60 + seconds) * 1000.
-  virtual int DisplayedTimeMs() const = 0;
   virtual void SetTitle(const QString& text) = 0;
   // A temporary text in the title panel; an armed one ends at the next tick of
   // timer 104, the others stay until the title changes.
@@ -57,7 +49,8 @@ class PlaybackHost {
   virtual bool AskOpenFile(const QString& filter, QString& path) = 0;
   // The speed dialog, opened at position (speed x 10); false when cancelled.
   virtual bool AskSpeed(int& position) = 0;
-  virtual EqualizerState GetEqualizer() = 0;
+  // The user holds the position slider: it does not follow the track meanwhile.
+  virtual bool IsPositionDragged() const = 0;
   // Blanks the bit rate, sample rate and channels shown for the track before.
   virtual void ClearStreamDetails() = 0;
   // Sends the close message to the main window (it saves everything and exits).
@@ -69,22 +62,17 @@ class PlaybackHost {
   // Holds (true) or lets go of (false) the session's idle-sleep inhibitor: held
   // while a track plays, never while paused, stopped or after the last track ended.
   virtual void SetSleepInhibited(bool inhibited) { (void)inhibited; }
-  // Playing, paused, the track, its known length or the volume changed: for
-  // observers such as the desktop's media controllers. Never asks the plug-in.
-  virtual void PlaybackChanged() {}
-  // The user moved the play position inside the track (slider, seek steps).
-  virtual void PlaybackSeeked() {}
 };
 
 // The transport of the player: starting rows and files, stop, pause, previous,
 // next, moving on at the end of a track, seeking, volume, balance, speed and the
-// A-B loop. Every request reaches the plug-in through the PluginManager; the
-// order of rows is the process-wide PlayOrder's. UI thread only.
+// A-B loop. Every request reaches the plug-in through the plug-in table; what
+// the player is doing is kept in the PlayerState; the order of rows is the
+// process-wide PlayOrder's. UI thread only.
 class PlaybackControl {
  public:
-  // The three sliders belong to the main window and must outlive this object.
-  PlaybackControl(PluginManager& plugins, PlaybackHost& host, SkinSlider& volume, SkinSlider& balance,
-                  SkinSlider& position);
+  // All three must outlive this object.
+  PlaybackControl(PlaybackPlugins& plugins, PlaybackHost& host, PlayerState& state);
 
   // The rows that are played; null plays nothing.
   void SetPlaylist(Playlist* playlist) { playlist_ = playlist; }
@@ -102,34 +90,38 @@ class PlaybackControl {
   int TrackEnded();
   // The playlist editor asks for a row (message 0x40E): 1 if it started, else 0.
   int RowRequest(int row);
-  // MSG_SLIDER_TRACK and MSG_SLIDER_SET, by slider id; return 0.
+  // MSG_SLIDER_TRACK and MSG_SLIDER_SET of the volume and balance sliders, by
+  // slider id, once the state holds the slider's value; return 0.
   int SliderTrack(int sliderId);
   int SliderSet(int sliderId);
-  // A player function of the button window (0 to 16); returns 0.
-  int RunFunction(int number);
+  // The position slider released at offset of range (its value and its maximum,
+  // both less its minimum): a jump to that fraction of the track. Returns 0.
+  int SeekToFraction(int64_t offset, int64_t range);
+  // A player function of the button window; other numbers do nothing. Returns 0.
+  int RunFunction(PlayerFunction function);
   // Command 32837.
   void SpeedDialog();
   // A jump inside the playing track, shown at once on the time display and the
   // position slider (a media controller's seek).
   void SeekToMs(int ms);
-  // The volume slider moved from outside the window, with the volume message.
+  // The volume set from outside the window, with the volume message.
   void SetVolume(int volume);
   // Paused as playback control last made the plug-in (the plug-in is not asked).
-  bool IsPaused() const { return playing_ && paused_; }
+  bool IsPaused() const { return state_.IsPaused(); }
   // The position and length the timers last polled (a seek sets the position it
   // asked for); 0 for the position and -1 for the length until known.
-  int KnownPositionMs() const { return knownPositionMs_; }
-  int KnownLengthMs() const { return knownLengthMs_; }
+  int KnownPositionMs() const { return state_.KnownPositionMs(); }
+  int KnownLengthMs() const { return state_.KnownLengthMs(); }
   // Timers 10, 101, 102 and 103; other ids are ignored.
   void OnTimer(int timerId);
 
-  bool IsPlaying() const { return playing_; }
+  bool IsPlaying() const { return state_.IsPlaying(); }
   // A track is playing, not paused and not ended: the session should stay awake.
   bool KeepsAwake() const { return awake_; }
   bool IsStoppedByUser() const { return stoppedByUser_; }
-  int LoopA() const { return loopA_; }
-  int LoopB() const { return loopB_; }
-  float Speed() const { return speed_; }
+  int LoopA() const { return state_.LoopA(); }
+  int LoopB() const { return state_.LoopB(); }
+  float Speed() const { return state_.Speed(); }
   VolumeOptions& Volume() { return volume_; }
   const VolumeOptions& Volume() const { return volume_; }
 
@@ -149,33 +141,22 @@ class PlaybackControl {
   };
 
   void VolumeStep(bool up);
-  void SpeedStep(int function);
+  void SpeedStep(PlayerFunction function);
   void LoopStep();
   void FollowPosition();
   void CheckLoop();
   void Pause();
   void Resume();
-  // Remembers a length the plug-in gave; a new one is announced.
-  void KnowLength(int lengthMs);
-  void Seeked(int targetMs);
+  void ApplyVolume(int volume, bool armed);
 
-  PluginManager& plugins_;
+  PlaybackPlugins& plugins_;
   PlaybackHost& host_;
-  SkinSlider& volumeSlider_;
-  SkinSlider& balanceSlider_;
-  SkinSlider& positionSlider_;
+  PlayerState& state_;
   Playlist* playlist_ = nullptr;
 
-  bool playing_ = false;
   bool stoppedByUser_ = false;
-  bool paused_ = false;  // paused by a command of ours, so no query of the plug-in is needed
-  bool ended_ = false;   // the last track ended by itself and nothing followed
-  bool awake_ = false;   // what the host was last told
+  bool ended_ = false;  // the last track ended by itself and nothing followed
+  bool awake_ = false;  // what the host was last told
   int awakeDepth_ = 0;
-  int knownPositionMs_ = 0;
-  int knownLengthMs_ = -1;
-  int loopA_ = -1;
-  int loopB_ = -1;
-  float speed_ = 1.0f;
   VolumeOptions volume_;
 };

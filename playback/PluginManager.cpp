@@ -1,8 +1,8 @@
 #include "playback/PluginManager.h"
 
-#include <QStringList>
-
 #include "playback/HostCallbacks.h"
+#include "playback/OpenFilter.h"
+#include "platform/Log.h"
 #include "platform/MessageBox.h"
 
 namespace {
@@ -16,11 +16,8 @@ qsizetype BoundedLength(const char16_t* text, qsizetype limit) {
   return -1;
 }
 
-// Removes white space at both ends and, if anything is left, keeps the pattern.
-void FinishPattern(QString& pattern, QStringList& patterns) {
-  const QString trimmed = pattern.trimmed();
-  if (!trimmed.isEmpty()) patterns.append(trimmed);
-  pattern.clear();
+void LogRefused(const QString& path, const QString& why) {
+  Platform::Log("plugins", QStringLiteral("refused %1: %2").arg(path, why));
 }
 }  // namespace
 
@@ -39,25 +36,40 @@ bool PluginManager::IsPluginFileName(const QString& name) {
 int PluginManager::LoadAll() {
   for (const Platform::FolderEntry& entry : Platform::ListFolder(folder_)) {
     if (entry.isFolder || !IsPluginFileName(entry.name)) continue;
+    const QString path = folder_ + u'/' + entry.name;
+    Platform::Log("plugins", QStringLiteral("found %1").arg(path));
     if (count_ >= kMaxPlugins) {
       // The table is full: the remaining files cannot be loaded in this run.
+      LogRefused(path, QStringLiteral("the table is full (%1 plug-ins)").arg(kMaxPlugins));
       ShowMessageBox(nullptr, QStringLiteral("LoadDll Fail!"));
       break;
     }
-    const QString path = folder_ + u'/' + entry.name;
     // The path must fit its buffer with the terminating 0; a longer one is never tried.
-    if (path.size() >= kMaxPath || !LoadPlugin(path)) ShowMessageBox(nullptr, QStringLiteral("LoadDll Fail!"));
+    if (path.size() >= kMaxPath) {
+      LogRefused(path, QStringLiteral("the path is %1 characters long, at most %2 fit").arg(path.size()).arg(kMaxPath - 1));
+      ShowMessageBox(nullptr, QStringLiteral("LoadDll Fail!"));
+    } else if (!LoadPlugin(path)) {
+      ShowMessageBox(nullptr, QStringLiteral("LoadDll Fail!"));
+    }
   }
   return 1;
 }
 
 bool PluginManager::LoadPlugin(const QString& path) {
-  if (count_ >= kMaxPlugins) return false;
+  if (count_ >= kMaxPlugins) {
+    LogRefused(path, QStringLiteral("the table is full (%1 plug-ins)").arg(kMaxPlugins));
+    return false;
+  }
   Platform::LibraryHandle library = Platform::LoadLibrary(path);
-  if (!library) return false;
+  if (!library) {
+    LogRefused(path, QStringLiteral("cannot be loaded: ") + Platform::LastLibraryError());
+    return false;
+  }
   auto entry = reinterpret_cast<GetInModuleFunction>(Platform::GetProcAddress(library, kEntryPoint));
   InputModule* module = entry ? entry() : nullptr;
   if (!module) {
+    LogRefused(path, entry ? QStringLiteral("%1 returned no record").arg(QLatin1String(kEntryPoint))
+                           : QStringLiteral("no entry point %1").arg(QLatin1String(kEntryPoint)));
     Platform::FreeLibrary(library);
     return false;
   }
@@ -69,6 +81,7 @@ bool PluginManager::LoadPlugin(const QString& path) {
   HostCallbacks::Install(*module);
   if (module->startup) module->startup();
   ++count_;
+  Platform::Log("plugins", QStringLiteral("loaded %1 as plug-in %2").arg(path).arg(count_));
   return true;
 }
 
@@ -156,23 +169,5 @@ QString PluginManager::BuildOpenFilter() const {
     buffer.append(QStringView(types, length));
   }
   buffer.append(u'|');
-
-  QStringList patterns;
-  QString pattern;
-  bool inPatterns = false;
-  for (QChar c : buffer) {
-    if (c == u'|') {
-      if (inPatterns) FinishPattern(pattern, patterns);
-      inPatterns = !inPatterns;
-    } else if (inPatterns) {
-      if (c == u';') FinishPattern(pattern, patterns);
-      else pattern.append(c);
-    }
-  }
-
-  QString result = QStringLiteral("All supported types|");
-  for (const QString& p : patterns) result += p + u';';
-  result += u'|';
-  result += buffer;
-  return result;
+  return OpenFilter::ForTypes(buffer).Text();
 }

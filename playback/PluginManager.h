@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "playback/InputModule.h"
+#include "playback/PlaybackPlugins.h"
 #include "platform/System.h"
 
 // One loaded plug-in: its library and the record its entry point returned.
@@ -15,7 +16,7 @@ struct PluginEntry {
 // Loads the input plug-ins of the plug-in folder, keeps them in load order, hands
 // each path to the first plug-in that claims it and forwards every playback request
 // to that (current) plug-in. UI thread only.
-class PluginManager {
+class PluginManager : public PlaybackPlugins {
  public:
   static constexpr int kMaxPlugins = 256;
   static constexpr int kMaxPath = 260;          // path buffer, terminating 0 included
@@ -23,7 +24,7 @@ class PluginManager {
 
   // folder: the plug-in folder without a trailing '/'.
   PluginManager(WindowHandle hostWindow, QString folder);
-  virtual ~PluginManager();
+  ~PluginManager() override;
   PluginManager(const PluginManager&) = delete;
   PluginManager& operator=(const PluginManager&) = delete;
 
@@ -36,21 +37,21 @@ class PluginManager {
   void UnloadAll();
 
   // -1 when no plug-in claims path, else the chosen plug-in's playFile result.
-  int PlayFile(const QString& path);
-  void PausePlayback();
-  void ResumePlayback();
-  int IsPlaybackPaused();
-  void StopPlayback();
-  int TrackLengthMs();
-  int PlayPositionMs();
-  void SeekToMs(int ms);
-  void ApplyVolume(int volume);
-  void ApplyBalance(int balance);
-  void ApplySpeed(float factor);
-  void ApplyEqualizer(int enabled, const int16_t* bands, int preamp);
+  int PlayFile(const QString& path) override;
+  void PausePlayback() override;
+  void ResumePlayback() override;
+  int IsPlaybackPaused() override;
+  void StopPlayback() override;
+  int TrackLengthMs() override;
+  int PlayPositionMs() override;
+  void SeekToMs(int ms) override;
+  void ApplyVolume(int volume) override;
+  void ApplyBalance(int balance) override;
+  void ApplySpeed(float factor) override;
+  void ApplyEqualizer(int enabled, const int16_t* bands, int preamp) override;
 
   // "All supported types|<patterns>;|" followed by every plug-in's file types and "|".
-  QString BuildOpenFilter() const;
+  QString BuildOpenFilter() const override;
 
   int Count() const { return count_; }
   const PluginEntry& Entry(int row) const { return table_[size_t(row)]; }

@@ -28,7 +28,7 @@ struct WaitCursor {
 };
 }  // namespace
 
-void AddFolderCommand(Window* owner, Playlist& playlist, SettingsFile& settings, const QString& filter) {
+void AddFolderCommand(Window* owner, Playlist& playlist, SettingsFile& settings, const OpenFilter& filter) {
   QString text;
   settings.GetString(kSection, kRecurseKey, QStringLiteral("0"), text);
   int recurse = ParseDecimal(text);
@@ -39,7 +39,7 @@ void AddFolderCommand(Window* owner, Playlist& playlist, SettingsFile& settings,
   {
     // A deep tree takes a while to walk.
     const WaitCursor wait;
-    AddFolderFiles(playlist, folder, ExtensionPatterns(filter), recurse != 0);
+    AddFolderFiles(playlist, folder, filter.DistinctPatterns(), recurse != 0);
   }
   settings.WriteString(kSection, kRecurseKey, QString::number(recurse));
   // The root is the empty path; the store refuses only a null text.

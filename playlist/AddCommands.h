@@ -2,6 +2,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "playback/OpenFilter.h"
 #include "playlist/UrlDownload.h"
 
 class Playlist;
@@ -12,7 +13,7 @@ class Window;
 // user's home folder), runs the folder dialog, adds every file of the chosen folder
 // that matches a pattern of filter (the plug-ins' open filter text), and writes both
 // keys back. Cancel changes nothing.
-void AddFolderCommand(Window* owner, Playlist& playlist, SettingsFile& settings, const QString& filter);
+void AddFolderCommand(Window* owner, Playlist& playlist, SettingsFile& settings, const OpenFilter& filter);
 
 // Add URL (command 103): offers the recent URLs in the URL dialog, adds the entered
 // URL (a PLS list is fetched into "temp.pls" of the program folder and expanded),

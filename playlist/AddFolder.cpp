@@ -1,20 +1,16 @@
 #include "playlist/AddFolder.h"
 
+#include <algorithm>
 #include <set>
 #include <sys/stat.h>
 #include <utility>
 
 #include "platform/FileNames.h"
 #include "platform/System.h"
+#include "playlist/CueSheet.h"
 #include "playlist/Playlist.h"
 
 namespace {
-void FinishPattern(QString& pattern, QStringList& patterns) {
-  const QString trimmed = pattern.trimmed();
-  if (!trimmed.isEmpty() && !patterns.contains(trimmed, Qt::CaseSensitive)) patterns.append(trimmed);
-  pattern.clear();
-}
-
 QStringView FromLastDot(const QString& text) {
   const qsizetype dot = text.lastIndexOf(u'.');
   return dot < 0 ? QStringView(text) : QStringView(text).mid(dot);
@@ -47,6 +43,8 @@ struct FolderWalk {
         if (recurse) Walk(path);
         continue;
       }
+      // A cue sheet brings its tracks; the audio file it cuts is added as any file.
+      if (CueSheet::IsCueSheet(entry.name)) added += std::max(0, CueSheet::AddToPlaylist(playlist, path));
       for (const QString& pattern : patterns) {
         if (!MatchesPattern(entry.name, pattern)) continue;
         playlist.AddFile(path);
@@ -56,22 +54,6 @@ struct FolderWalk {
   }
 };
 }  // namespace
-
-QStringList ExtensionPatterns(const QString& filter) {
-  QStringList patterns;
-  QString pattern;
-  bool inPatterns = false;
-  for (QChar c : filter) {
-    if (c == u'|') {
-      if (inPatterns) FinishPattern(pattern, patterns);
-      inPatterns = !inPatterns;
-    } else if (inPatterns) {
-      if (c == u';') FinishPattern(pattern, patterns);
-      else pattern.append(c);
-    }
-  }
-  return patterns;
-}
 
 bool MatchesPattern(const QString& name, const QString& pattern) {
   return FromLastDot(name).compare(FromLastDot(pattern), Qt::CaseInsensitive) == 0;

@@ -2,6 +2,7 @@
 
 #include <QSaveFile>
 
+#include "platform/Log.h"
 #include "playlist/Playlist.h"
 
 QString LengthText(int seconds) {
@@ -45,7 +46,10 @@ QByteArray HtmlPlaylistPage(const Playlist& playlist) {
 
 bool WriteHtmlPlaylist(const Playlist& playlist, const QString& path) {
   QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  file.write(HtmlPlaylistPage(playlist));
-  return file.commit();
+  if (file.open(QIODevice::WriteOnly)) {
+    file.write(HtmlPlaylistPage(playlist));
+    if (file.commit()) return true;
+  }
+  Platform::Log("save", QStringLiteral("cannot save %1: %2").arg(path, file.errorString()));
+  return false;
 }

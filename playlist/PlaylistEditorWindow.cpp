@@ -5,11 +5,11 @@
 #include <QWidget>
 
 #include "playback/OpenFilter.h"
-#include "playback/PluginManager.h"
 #include "platform/FileDialog.h"
 #include "platform/OutlineWindow.h"
 #include "platform/System.h"
 #include "playlist/AddCommands.h"
+#include "playlist/CueSheet.h"
 #include "playlist/PlayOrder.h"
 #include "playlist/PlaylistDock.h"
 #include "playlist/PlaylistMenus.h"
@@ -28,7 +28,8 @@ namespace {
 const QStringList kPlaylistFilters{QStringLiteral("M3U Playlist (*.[mM]3[uU])")};
 // Loading also takes the other lists people have.
 const QStringList kLoadFilters{kPlaylistFilters[0],
-                               QStringLiteral("Playlists (*.[mM]3[uU] *.[mM]3[uU]8 *.[pP][lL][sS])")};
+                               QStringLiteral("Playlists (*.[mM]3[uU] *.[mM]3[uU]8 *.[pP][lL][sS] *.[cC][uU][eE])")};
+// Adding a file also takes a cue sheet, which brings its tracks.
 
 
 // Where each button's two images are in the skin's playlist image (22 x 18 each).
@@ -60,10 +61,10 @@ PlaylistEditorWindow::~PlaylistEditorWindow() {
   session_.reset();
 }
 
-bool PlaylistEditorWindow::Create(SkinSet& skin, PluginManager& plugins, SettingsFile& settings, Window* owner,
+bool PlaylistEditorWindow::Create(SkinSet& skin, OpenFilter openFilter, SettingsFile& settings, Window* owner,
                                   const QString& commandLine) {
   skin_ = &skin;
-  plugins_ = &plugins;
+  openFilter_ = std::move(openFilter);
   settings_ = &settings;
   PlayOrder* order = ThePlayOrder();
   if (!order) return false;
@@ -224,7 +225,7 @@ void PlaylistEditorWindow::SecondPress(int groupId) {
       playlist.RemoveSelected();
       break;
     case ID_MISC:
-      ShowMenu(5);
+      ShowMenu(EditorMenu::Misc);
       break;
     case ID_LIST:
       LoadListCommand();
@@ -240,7 +241,7 @@ void PlaylistEditorWindow::SubButtonPressed(int id) {
   Playlist& playlist = GetPlaylist();
   switch (id) {
     case ID_ADD_FOLDER:
-      AddFolderCommand(this, playlist, *settings_, plugins_->BuildOpenFilter());
+      AddFolderCommand(this, playlist, *settings_, openFilter_);
       break;
     case ID_ADD_URL:
       AddUrlCommand(this, playlist, *settings_);
@@ -253,13 +254,13 @@ void PlaylistEditorWindow::SubButtonPressed(int id) {
       playlist.ClearPlaylist();
       break;
     case ID_REMOVE_MENU:
-      ShowMenu(2);
+      ShowMenu(EditorMenu::Remove);
       break;
     case ID_INFO_MENU:
-      ShowMenu(4);
+      ShowMenu(EditorMenu::FileInfo);
       break;
     case ID_SORT_MENU:
-      ShowMenu(3);
+      ShowMenu(EditorMenu::Sort);
       break;
     case ID_SAVE_LIST:
       SaveListCommand();
@@ -284,8 +285,8 @@ void PlaylistEditorWindow::OnCommand(int commandId) {
   RunListCommand(commandId);
 }
 
-void PlaylistEditorWindow::ShowMenu(int index) {
-  std::unique_ptr<QMenu> menu = BuildPlaylistMenu(index);
+void PlaylistEditorWindow::ShowMenu(EditorMenu which) {
+  std::unique_ptr<QMenu> menu = BuildPlaylistMenu(which);
   if (!menu) return;
   const QAction* chosen = menu->exec(QCursor::pos());
   // The entry's command runs once the menu has gone, as a menu's command message does.
@@ -294,8 +295,11 @@ void PlaylistEditorWindow::ShowMenu(int index) {
 
 void PlaylistEditorWindow::AddFileCommand() {
   QString path;
-  if (ShowOpenFileDialog(this, OpenFilterToNameFilters(plugins_->BuildOpenFilter()), path))
-    GetPlaylist().AddFile(path);
+  if (!ShowOpenFileDialog(this, openFilter_.NameFilters() << CueSheet::kOpenFilter, path))
+    return;
+  // A cue sheet brings its tracks, not itself.
+  if (CueSheet::IsCueSheet(path)) CueSheet::AddToPlaylist(GetPlaylist(), path);
+  else GetPlaylist().AddFile(path);
 }
 
 void PlaylistEditorWindow::LoadListCommand() {

@@ -3,14 +3,15 @@
 #include <array>
 #include <memory>
 
+#include "playback/OpenFilter.h"
 #include "playlist/PlaylistListControl.h"
+#include "playlist/PlaylistMenus.h"
 #include "playlist/PlaylistSession.h"
 #include "skin/MovableWindow.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinToggle.h"
 
 class OutlineWindow;
-class PluginManager;
 class SettingsFile;
 class SkinSet;
 
@@ -35,7 +36,7 @@ class PlaylistEditorWindow : public MovableWindow {
   // Creates the window hidden, as a pop-up owned by owner, reads its place and fills
   // the playlist from the command line or the saved playlist. mainWindow receives
   // the stop command when the playing row goes away.
-  bool Create(SkinSet& skin, PluginManager& plugins, SettingsFile& settings, Window* owner,
+  bool Create(SkinSet& skin, OpenFilter openFilter, SettingsFile& settings, Window* owner,
               const QString& commandLine);
 
   Playlist& GetPlaylist() { return session_->GetPlaylist(); }
@@ -92,7 +93,7 @@ class PlaylistEditorWindow : public MovableWindow {
   void GroupPressed(int groupId);
   void SubButtonPressed(int id);
   void SecondPress(int groupId);
-  void ShowMenu(int index);
+  void ShowMenu(EditorMenu which);
   void AddFileCommand();
   void LoadListCommand();
   void SaveListCommand();
@@ -111,7 +112,7 @@ class PlaylistEditorWindow : public MovableWindow {
   void Piece(Canvas& canvas, const QImage& pledit, int sx, int sy, int w, int h, int x, int y);
 
   SkinSet* skin_ = nullptr;
-  PluginManager* plugins_ = nullptr;
+  OpenFilter openFilter_;  // the plug-ins' types, for the add commands and the drop
   SettingsFile* settings_ = nullptr;
   std::unique_ptr<PlaylistSession> session_;
   std::array<SkinToggle, 5> groups_;

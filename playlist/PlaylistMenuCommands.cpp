@@ -2,13 +2,13 @@
 // files, folders and URLs it takes from the desktop.
 #include <QFileInfo>
 
-#include "playback/PluginManager.h"
 #include "platform/DesktopServices.h"
 #include "platform/MessageBox.h"
 #include "platform/System.h"
 #include "platform/TrackInfo.h"
 #include "playlist/AddCommands.h"
 #include "playlist/AddFolder.h"
+#include "playlist/CueSheet.h"
 #include "playlist/FileInfoDialog.h"
 #include "playlist/HtmlPlaylist.h"
 #include "playlist/JumpDialog.h"
@@ -65,7 +65,8 @@ void PlaylistEditorWindow::FileInfoOfSelected() {
   const Playlist& playlist = GetPlaylist();
   const int row = playlist.GetSelectionMark();
   if (row < 0) return;
-  const QString path = playlist.GetPath(row);
+  // A cue sheet's track shows its audio file.
+  const QString path = CueSheet::FileOfPath(playlist.GetPath(row));
   TrackInfo info;
   const bool readable = Platform::ReadTrackInfo(path, info);
   ShowFileInfo(Widget(), path, FileInfoText(path, info, readable));
@@ -100,7 +101,7 @@ void PlaylistEditorWindow::HtmlPlaylistCommand() {
 int PlaylistEditorWindow::AddItems(const QStringList& items) {
   Playlist& playlist = GetPlaylist();
   const int first = playlist.GetCount();
-  const QStringList patterns = ExtensionPatterns(plugins_->BuildOpenFilter());
+  const QStringList patterns = openFilter_.DistinctPatterns();
   for (const QString& item : items) {
     // A "file:" URI is a local path (its bytes exactly, also when not UTF-8).
     const QString local = FileUriToPath(item);

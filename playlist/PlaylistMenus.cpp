@@ -15,17 +15,17 @@ std::unique_ptr<QMenu> Menu(const char* title, int firstCommand, std::initialize
 }
 }  // namespace
 
-std::unique_ptr<QMenu> BuildPlaylistMenu(int index) {
-  switch (index) {
-    case 2:
+std::unique_ptr<QMenu> BuildPlaylistMenu(EditorMenu which) {
+  switch (which) {
+    case EditorMenu::Remove:
       return Menu("RemMisc", 32814, {"Remove all dead files", "Physically remove selected file(s)"});
-    case 3:
+    case EditorMenu::Sort:
       return Menu("SortList", 32816,
                   {"Sort list by title", "Sort list by filename", "Sort list by path and filename", "Reverse list",
                    "Randomize list"});
-    case 4:
+    case EditorMenu::FileInfo:
       return Menu("FileInf", 32821, {"File Info", "Playlist entry"});
-    case 5:
+    case EditorMenu::Misc:
     {
       auto menu = Menu("MiscOpts", 32823, {"Generate HTML playlist", "Read extended info on selection"});
       menu->addAction(QStringLiteral("Jump to file...\tJ"))->setData(kJumpToFileCommand);

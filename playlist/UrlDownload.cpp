@@ -1,7 +1,5 @@
 #include "playlist/UrlDownload.h"
 
-#include <dlfcn.h>
-
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
@@ -10,43 +8,16 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/HttpClient.h"
 #include "platform/ModalLoops.h"
 #include "platform/System.h"
-#include "playlist/HttpGet.h"
-
-namespace {
-constexpr const char* kLibraryName = "libtarnello-http.so";
-
-// The HTTP library lives in the program folder beside the platform library, which
-// every program of ours (the player, the tests) loads from there.
-QString LibraryFolder() {
-  Dl_info info{};
-  if (!dladdr(reinterpret_cast<void*>(&Platform::ProgramFolder), &info) || !info.dli_fname) return {};
-  return QFileInfo(QFile::decodeName(info.dli_fname)).absolutePath() + '/';
-}
-
-TarnelloHttpGetFunction LoadHttpGet() {
-  static std::once_flag loaded;
-  static TarnelloHttpGetFunction get = nullptr;
-  std::call_once(loaded, [] {
-    // Kept loaded: libcurl's global state must not be unmapped.
-    if (Platform::LibraryHandle library = Platform::LoadLibrary(LibraryFolder() + kLibraryName))
-      get = reinterpret_cast<TarnelloHttpGetFunction>(Platform::GetProcAddress(library, "TarnelloHttpGet"));
-  });
-  return get;
-}
-}  // namespace
 
 bool DownloadUrlToFile(const QString& url, const QString& localPath, const DownloadOptions& options) {
-  const TarnelloHttpGetFunction get = LoadHttpGet();
-  if (!get) return false;
   const QByteArray fullUrl = NormalizeUrl(url).toUtf8();
-  const QByteArray path = QFile::encodeName(localPath);
-  const QByteArray caBundle = QFile::encodeName(options.caBundle);
   int cancel = 0;
   const auto fetch = [&] {
-    return get(fullUrl.constData(), path.constData(), options.stallSeconds, options.totalSeconds, options.maxBytes,
-               caBundle.isEmpty() ? nullptr : caBundle.constData(), &cancel) != 0;
+    return Platform::HttpGetToFile(fullUrl, localPath, options.stallSeconds, options.totalSeconds, options.maxBytes,
+                                   options.caBundle, &cancel);
   };
   QCoreApplication* application = QCoreApplication::instance();
   if (!application || QThread::currentThread() != application->thread()) return fetch();

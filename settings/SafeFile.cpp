@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -10,6 +11,8 @@
 
 #include <QDir>
 #include <QDirIterator>
+
+#include "platform/Log.h"
 
 namespace {
 bool WriteAll(int fd, const char* data, qsizetype size) {
@@ -41,25 +44,41 @@ bool SyncFolder(const QByteArray& path) {
   ::close(fd);
   return synced;
 }
+
+// Logs why path could not be saved; false, for the caller to return.
+bool LogSaveFailure(const QString& path, const char* step, int error) {
+  QString line = QStringLiteral("cannot save %1: %2").arg(path, QLatin1String(step));
+  if (error != 0) line += QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error));
+  Platform::Log("save", line);
+  return false;
+}
 }  // namespace
 
 bool ReplaceFileSafely(const QString& path, const QByteArray& bytes) {
   // A link keeps pointing at the file it names; that file is the one replaced.
   const QFileInfo info(path);
   const QByteArray target = QFile::encodeName(info.isSymLink() ? info.symLinkTarget() : path);
-  if (target.isEmpty()) return false;
+  if (target.isEmpty()) return LogSaveFailure(path, "no file name to write", 0);
   QByteArray temporary = target + ".XXXXXX";
   const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-  if (fd < 0) return false;
+  if (fd < 0) return LogSaveFailure(path, "cannot create a file beside it", errno);
   // Locked while it is written, so a start-up tidying stale temporaries never
   // takes the one a running player is still writing.
   ::flock(fd, LOCK_EX | LOCK_NB);
   bool written = WriteAll(fd, bytes.constData(), bytes.size()) && ::fchmod(fd, TargetMode(target)) == 0 &&
                  ::fsync(fd) == 0;
-  written = ::close(fd) == 0 && written;
-  if (!written || ::rename(temporary.constData(), target.constData()) != 0) {
+  int error = written ? 0 : errno;
+  if (::close(fd) != 0 && written) {
+    written = false;
+    error = errno;
+  }
+  if (written && ::rename(temporary.constData(), target.constData()) != 0) {
+    written = false;
+    error = errno;
+  }
+  if (!written) {
     ::unlink(temporary.constData());
-    return false;
+    return LogSaveFailure(path, "cannot write it", error);
   }
   // The new file is in place; a folder that cannot be flushed (some file systems
   // refuse) leaves it there all the same.

@@ -6,12 +6,12 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <map>
-#include <minizip/unzip.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/MessageBox.h"
 #include "platform/System.h"
+#include "platform/ZipArchive.h"
 #include "skin/SkinPackages.h"
 #include "skin/SkinSet.h"
 #include "skin/SkinUnpacker.h"
@@ -27,7 +27,7 @@ constexpr int kMaxNameBytes = 255;  // longest file name the file system takes
 // An archive entry, split into its folder (lower case, '/'-separated, no trailing
 // '/') and its own name.
 struct Entry {
-  unz64_file_pos position{};
+  Platform::ZipPosition position{};
   QString folderKey;
   QString name;
   qint64 size = 0;
@@ -35,16 +35,16 @@ struct Entry {
 };
 
 // Links, devices and pipes recorded by Unix zips are never taken.
-bool IsPlainFile(const unz_file_info64& info) {
-  if ((info.version >> 8) != kUnixHost) return true;
-  const unsigned mode = (info.external_fa >> 16) & S_IFMT;
+bool IsPlainFile(const Platform::ZipEntryInfo& info) {
+  if ((info.versionMadeBy >> 8) != kUnixHost) return true;
+  const unsigned mode = (info.externalAttributes >> 16) & S_IFMT;
   return mode == 0 || mode == S_IFREG;
 }
 
-std::optional<Entry> DescribeEntry(unzFile zip, const unz_file_info64& info, const char* rawName) {
-  if (info.size_filename >= kNameBuffer || !IsPlainFile(info)) return std::nullopt;
-  const QByteArray bytes(rawName, qsizetype(info.size_filename));
-  QString path = (info.flag & kUtf8NameFlag) ? QString::fromUtf8(bytes) : Platform::DecodeText(bytes);
+std::optional<Entry> DescribeEntry(Platform::ZipArchive& zip, const Platform::ZipEntryInfo& info, const char* rawName) {
+  if (info.nameSize >= kNameBuffer || !IsPlainFile(info)) return std::nullopt;
+  const QByteArray bytes(rawName, qsizetype(info.nameSize));
+  QString path = (info.flags & kUtf8NameFlag) ? QString::fromUtf8(bytes) : Platform::DecodeText(bytes);
   path.replace('\\', '/');
   const qsizetype slash = path.lastIndexOf('/');
   Entry e;
@@ -57,18 +57,18 @@ std::optional<Entry> DescribeEntry(unzFile zip, const unz_file_info64& info, con
   if (!levels.isEmpty() && levels.front() == QLatin1String("__macosx")) return std::nullopt;
   e.folderKey = levels.join('/');
   e.depth = int(levels.size());
-  e.size = qint64(info.uncompressed_size);
-  if (unzGetFilePos64(zip, &e.position) != UNZ_OK) return std::nullopt;
+  e.size = qint64(info.uncompressedSize);
+  if (zip.CurrentPosition(e.position) != Platform::ZipArchive::kZipOk) return std::nullopt;
   return e;
 }
 
-std::vector<Entry> ListEntries(unzFile zip) {
+std::vector<Entry> ListEntries(Platform::ZipArchive& zip) {
   std::vector<Entry> entries;
   char name[kNameBuffer];
   unsigned long seen = 0;
-  for (int r = unzGoToFirstFile(zip); r == UNZ_OK && seen < SkinUnpacker::kMaxEntries; r = unzGoToNextFile(zip), ++seen) {
-    unz_file_info64 info;
-    if (unzGetCurrentFileInfo64(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK) break;
+  for (int r = zip.GoToFirst(); r == Platform::ZipArchive::kZipOk && seen < SkinUnpacker::kMaxEntries; r = zip.GoToNext(), ++seen) {
+    Platform::ZipEntryInfo info;
+    if (zip.CurrentInfo(info, name, sizeof name) != Platform::ZipArchive::kZipOk) break;
     if (std::optional<Entry> e = DescribeEntry(zip, info, name)) entries.push_back(std::move(*e));
   }
   return entries;
@@ -108,17 +108,17 @@ std::optional<QString> SkinFolder(const std::vector<Entry>& entries) {
 }
 
 // Reads an entry whole; nothing when it is damaged or larger than it claimed.
-std::optional<QByteArray> ReadEntry(unzFile zip, const Entry& e) {
-  if (unzGoToFilePos64(zip, &e.position) != UNZ_OK || unzOpenCurrentFile(zip) != UNZ_OK) return std::nullopt;
+std::optional<QByteArray> ReadEntry(Platform::ZipArchive& zip, const Entry& e) {
+  if (zip.GoTo(e.position) != Platform::ZipArchive::kZipOk || zip.OpenCurrent() != Platform::ZipArchive::kZipOk) return std::nullopt;
   QByteArray data(qsizetype(e.size), Qt::Uninitialized);
   qint64 done = 0;
   int r = 0;
-  while (done < e.size && (r = unzReadCurrentFile(zip, data.data() + done, unsigned(std::min<qint64>(e.size - done, 1 << 20)))) > 0)
+  while (done < e.size && (r = zip.ReadCurrent(data.data() + done, unsigned(std::min<qint64>(e.size - done, 1 << 20)))) > 0)
     done += r;
   char extra;
-  const bool whole = r >= 0 && done == e.size && unzReadCurrentFile(zip, &extra, 1) == 0;
+  const bool whole = r >= 0 && done == e.size && zip.ReadCurrent(&extra, 1) == 0;
   // The checksum is compared when the entry is closed.
-  const bool intact = unzCloseCurrentFile(zip) == UNZ_OK;
+  const bool intact = zip.CloseCurrent() == Platform::ZipArchive::kZipOk;
   if (!whole || !intact) return std::nullopt;
   return data;
 }
@@ -166,8 +166,8 @@ bool WriteNewFile(const QString& path, const QByteArray& data) {
 bool IsArchivePath(const QString& path) { return path.endsWith(QLatin1String(".wsz"), Qt::CaseInsensitive); }
 
 std::optional<std::vector<File>> ReadSkinFiles(const QString& archive) {
-  unzFile zip = unzOpen64(QFile::encodeName(archive).constData());
-  if (!zip) return std::nullopt;
+  Platform::ZipArchive zip;
+  if (!zip.Open(QFile::encodeName(archive))) return std::nullopt;
   const std::vector<Entry> entries = ListEntries(zip);
   std::optional<std::vector<File>> files;
   if (const std::optional<QString> folder = SkinFolder(entries)) {
@@ -181,7 +181,6 @@ std::optional<std::vector<File>> ReadSkinFiles(const QString& archive) {
       }
     }
   }
-  unzClose(zip);
   return files;
 }
 

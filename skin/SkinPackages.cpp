@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/Log.h"
 #include "platform/System.h"
 #include "skin/SkinArchive.h"
 
@@ -94,11 +95,17 @@ QString CopyIntoSkinsFolder(const QString& file, const QString& skinsFolder) {
   QFile in(file);
   // Written beside the target and renamed over it: a failed copy leaves the old file.
   QSaveFile out(target);
-  if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly)) return {};
+  const auto failed = [&](const QString& why) {
+    Platform::Log("skin", QStringLiteral("cannot copy %1 into %2: %3").arg(file, skinsFolder, why));
+    return QString();
+  };
+  if (!in.open(QIODevice::ReadOnly)) return failed(in.errorString());
+  if (!out.open(QIODevice::WriteOnly)) return failed(out.errorString());
   char buffer[65536];
   qint64 n;
   while ((n = in.read(buffer, sizeof buffer)) > 0) {
-    if (out.write(buffer, n) != n) return {};
+    if (out.write(buffer, n) != n) return failed(out.errorString());
   }
-  return n == 0 && out.commit() ? target : QString();
+  if (n != 0) return failed(in.errorString());
+  return out.commit() ? target : failed(out.errorString());
 }

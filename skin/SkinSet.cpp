@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Log.h"
 #include "platform/System.h"
 #include "skin/BmpReader.h"
 #include "skin/SkinArchive.h"
@@ -44,6 +45,7 @@ class FolderFiles {
     return {};
   }
   const std::vector<QString>& Names() const { return names_; }
+  const QString& Folder() const { return folder_; }
 
  private:
   QString folder_;
@@ -55,6 +57,8 @@ QImage LoadSlot(const FolderFiles& files, const char* name, const char* fallback
   const QString path = files.Find(QLatin1String(name));
   if (!path.isEmpty()) image = Bmp::LoadDIBitmap(path);
   if (image.isNull() && fallback) return LoadSlot(files, fallback);
+  if (image.isNull())
+    Platform::Log("skin", QStringLiteral("%1: no readable %2").arg(files.Folder(), QLatin1String(name)));
   return image;
 }
 
@@ -148,14 +152,22 @@ bool SkinSet::Load(const QString& source) {
   const bool package = IsPackagePath(source);
   const QString folder = package ? folder_ : source;
   // Paths that do not fit are refused before anything of the current skin is touched.
-  if (!SkinFolderFits(folder) || (package && !PackagePathFits(source))) return false;
-  if (!IsValidSource(source)) return false;
+  if (!SkinFolderFits(folder) || (package && !PackagePathFits(source))) {
+    Platform::Log("skin", QStringLiteral("cannot load %1: the path is too long").arg(source));
+    return false;
+  }
+  if (!IsValidSource(source)) {
+    Platform::Log("skin", QStringLiteral("cannot load %1: not a skin").arg(source));
+    return false;
+  }
   ReleaseBitmaps();
   if (package) {
     DeleteFolderFiles(folder_);
     WaitCursor wait;
     SkinUnpacker unpacker;
-    unpacker.Unpack(source, folder_);  // a package that fails still loads (empty)
+    // A package that fails still loads (empty).
+    if (!unpacker.Unpack(source, folder_))
+      Platform::Log("skin", QStringLiteral("%1 did not unpack whole").arg(source));
   }
   ReadColours(folder);
   LoadBitmaps(folder);
@@ -163,11 +175,17 @@ bool SkinSet::Load(const QString& source) {
 }
 
 bool SkinSet::LoadArchive(const QString& archive) {
-  if (!SkinFolderFits(folder_)) return false;
+  if (!SkinFolderFits(folder_)) {
+    Platform::Log("skin", QStringLiteral("cannot load %1: the skin folder path is too long").arg(archive));
+    return false;
+  }
   WaitCursor wait;
   // Read whole before anything is touched: an archive that holds no skin is refused.
   const std::optional<std::vector<SkinArchive::File>> files = SkinArchive::ReadSkinFiles(archive);
-  if (!files) return false;
+  if (!files) {
+    Platform::Log("skin", QStringLiteral("cannot load %1: it holds no skin").arg(archive));
+    return false;
+  }
   ReleaseBitmaps();
   SkinArchive::InstallSkinFiles(folder_, *files);
   colours_ = SkinColours();

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <memory>
-#include <minizip/unzip.h>
 #include <new>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -32,9 +31,9 @@ bool IsSafeEntryName(const QString& name) {
 }
 
 // Links, devices and pipes recorded by Unix zips are never extracted.
-bool IsPlainEntry(const unz_file_info& info) {
-  if ((info.version >> 8) != kUnixHost) return true;
-  const unsigned mode = (info.external_fa >> 16) & S_IFMT;
+bool IsPlainEntry(const Platform::ZipEntryInfo& info) {
+  if ((info.versionMadeBy >> 8) != kUnixHost) return true;
+  const unsigned mode = (info.externalAttributes >> 16) & S_IFMT;
   return mode == 0 || mode == S_IFREG || mode == S_IFDIR;
 }
 
@@ -67,41 +66,33 @@ FILE* OpenForWriting(const QString& path) {
 
 }  // namespace
 
-SkinUnpacker::~SkinUnpacker() {
-  if (archive_) unzClose(archive_);
-}
-
 bool SkinUnpacker::Unpack(const QString& package, const QString& destination) {
   const QByteArray path = QFile::encodeName(package);
-  if (path.size() < kMaxPackagePathBytes) archive_ = unzOpen(path.constData());
-  if (!archive_) {
+  if (path.size() >= kMaxPackagePathBytes || !archive_.Open(path)) {
     Say(QStringLiteral("Cannot open %1/%2").arg(package, package));
-    unzClose(archive_);
     return false;
   }
   destination_ = destination;
   extracted_ = 0;
   MakeFolderPath(destination_);
   ExtractAll();
-  unzCloseCurrentFile(archive_);
-  unzClose(archive_);
-  archive_ = nullptr;
+  archive_.Close();
   return true;
 }
 
 void SkinUnpacker::ExtractAll() {
-  unz_global_info global{};
-  int err = unzGetGlobalInfo(archive_, &global);
-  if (err != UNZ_OK) Say(QStringLiteral("error %1 with zipfile in unzGetGlobalInfo \n").arg(err));
-  if (global.number_entry > kMaxEntries) {
+  uint64_t entries = 0;
+  int err = archive_.EntryCount(entries);
+  if (err != Platform::ZipArchive::kZipOk) Say(QStringLiteral("error %1 with zipfile in unzGetGlobalInfo \n").arg(err));
+  if (entries > kMaxEntries) {
     Say(QStringLiteral("error: more than %1 entries in zipfile\n").arg(kMaxEntries));
-    global.number_entry = kMaxEntries;
+    entries = kMaxEntries;
   }
-  for (uLong i = 0; i < global.number_entry; ++i) {
-    if (ExtractEntry() != UNZ_OK) return;
-    if (i + 1 < global.number_entry) {
-      err = unzGoToNextFile(archive_);
-      if (err != UNZ_OK) {
+  for (uint64_t i = 0; i < entries; ++i) {
+    if (ExtractEntry() != Platform::ZipArchive::kZipOk) return;
+    if (i + 1 < entries) {
+      err = archive_.GoToNext();
+      if (err != Platform::ZipArchive::kZipOk) {
         Say(QStringLiteral("error %1 with zipfile in unzGoToNextFile\n").arg(err));
         return;
       }
@@ -111,20 +102,20 @@ void SkinUnpacker::ExtractAll() {
 
 int SkinUnpacker::ExtractEntry() {
   char rawName[kMaxEntryNameBytes];
-  unz_file_info info;
-  int err = unzGetCurrentFileInfo(archive_, &info, rawName, sizeof rawName, nullptr, 0, nullptr, 0);
-  if (err != UNZ_OK) {
+  Platform::ZipEntryInfo info;
+  int err = archive_.CurrentInfo(info, rawName, sizeof rawName);
+  if (err != Platform::ZipArchive::kZipOk) {
     Say(QStringLiteral("error %1 with zipfile in unzGetCurrentFileInfo").arg(err));
     return err;
   }
   std::unique_ptr<char[]> buffer(new (std::nothrow) char[kCopyBufferSize]);
   if (!buffer) {
     Say(QStringLiteral("Error allocating memory"));
-    return UNZ_INTERNALERROR;
+    return Platform::ZipArchive::kZipInternalError;
   }
   // A name that did not fit the buffer is refused below rather than cut short.
-  const bool nameFits = info.size_filename < sizeof rawName;
-  const QByteArray nameBytes(rawName, qsizetype(qstrnlen(rawName, nameFits ? info.size_filename : sizeof rawName)));
+  const bool nameFits = info.nameSize < sizeof rawName;
+  const QByteArray nameBytes(rawName, qsizetype(qstrnlen(rawName, nameFits ? info.nameSize : sizeof rawName)));
   const QString storedName = Platform::DecodeText(nameBytes);
   const QString name = QString(storedName).replace('\\', '/');
   const qsizetype slash = name.lastIndexOf('/');
@@ -133,19 +124,19 @@ int SkinUnpacker::ExtractEntry() {
 
   if (slash == name.size() - 1) {  // a folder entry
     if (safe) EntryFoldersSafe(destination_, name, true);
-    return UNZ_OK;
+    return Platform::ZipArchive::kZipOk;
   }
 
-  err = unzOpenCurrentFile(archive_);
-  if (err != UNZ_OK) {
+  err = archive_.OpenCurrent();
+  if (err != Platform::ZipArchive::kZipOk) {
     Say(QStringLiteral("error %1 with zipfile in unzOpenCurrentFile\n").arg(err));
-    unzCloseCurrentFile(archive_);
+    archive_.CloseCurrent();
     return err;
   }
 
   const QString path = destination_ + '/' + name;
-  const bool fitsLimits = info.uncompressed_size <= uLong(kMaxEntrySize) &&
-                          extracted_ + int64_t(info.uncompressed_size) <= kMaxPackageSize;
+  const bool fitsLimits = info.uncompressedSize <= uint64_t(kMaxEntrySize) &&
+                          extracted_ + int64_t(info.uncompressedSize) <= kMaxPackageSize;
   FILE* file = nullptr;
   if (safe && fitsLimits && EntryFoldersSafe(destination_, folders, false)) {
     file = OpenForWriting(path);
@@ -155,27 +146,27 @@ int SkinUnpacker::ExtractEntry() {
     Say(QStringLiteral("error opening %1\n").arg(storedName));
   } else {
     err = CopyEntryData(file, buffer.get());
-    if (err != UNZ_OK) {
-      unzCloseCurrentFile(archive_);
+    if (err != Platform::ZipArchive::kZipOk) {
+      archive_.CloseCurrent();
       return err;
     }
   }
 
-  err = unzCloseCurrentFile(archive_);
-  if (err != UNZ_OK) {
+  err = archive_.CloseCurrent();
+  if (err != Platform::ZipArchive::kZipOk) {
     std::printf("error %d with zipfile in unzCloseCurrentFile\n", err);
     std::fflush(stdout);
     return err;
   }
-  return UNZ_OK;
+  return Platform::ZipArchive::kZipOk;
 }
 
 int SkinUnpacker::CopyEntryData(FILE* file, char* buffer) {
   // minizip never yields more than the entry declares, and the declared size was
   // checked against the limits before the file was opened.
-  int err = UNZ_OK;
+  int err = Platform::ZipArchive::kZipOk;
   for (;;) {
-    const int count = unzReadCurrentFile(archive_, buffer, kCopyBufferSize);
+    const int count = archive_.ReadCurrent(buffer, kCopyBufferSize);
     if (count < 0) {
       Say(QStringLiteral("error %1 with zipfile in unzReadCurrentFile\n").arg(count));
       err = count;
@@ -190,7 +181,7 @@ int SkinUnpacker::CopyEntryData(FILE* file, char* buffer) {
     extracted_ += count;
   }
   // Buffered data reaches the disk only now; a full disk shows here.
-  if (std::fclose(file) != 0 && err == UNZ_OK) {
+  if (std::fclose(file) != 0 && err == Platform::ZipArchive::kZipOk) {
     Say(QStringLiteral("error in writing extracted file\n"));
     err = -1;
   }

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "platform/ZipArchive.h"
+
 // Unpacks a skin package (a zip archive) into a folder, entries with their paths,
 // overwriting files that exist. Every failure is shown in a message box.
 //
@@ -19,7 +21,7 @@ class SkinUnpacker {
   static constexpr unsigned long kMaxEntries = 1024;
 
   SkinUnpacker() = default;
-  ~SkinUnpacker();
+  ~SkinUnpacker() = default;
   SkinUnpacker(const SkinUnpacker&) = delete;
   SkinUnpacker& operator=(const SkinUnpacker&) = delete;
 
@@ -38,6 +40,6 @@ class SkinUnpacker {
   int CopyEntryData(std::FILE* file, char* buffer);
 
   QString destination_;
-  void* archive_ = nullptr;  // unzFile
+  Platform::ZipArchive archive_;
   int64_t extracted_ = 0;    // bytes written from this package so far
 };

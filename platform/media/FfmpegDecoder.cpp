@@ -10,10 +10,17 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
+#include "platform/Log.h"
 #include "platform/media/SoundOutput.h"
 
 namespace {
 constexpr int kMaxConsecutiveErrors = 64;
+
+std::string ErrorText(int error) {
+  char text[AV_ERROR_MAX_STRING_SIZE] = {};
+  av_strerror(error, text, sizeof text);
+  return text;
+}
 constexpr double kSeekPreroll = 0.5;  // seconds before the target to start decoding
 }  // namespace
 
@@ -50,8 +57,15 @@ int FfmpegDecoder::InterruptCallback(void* self) {
 void FfmpegDecoder::Touch() { deadline_ = std::chrono::steady_clock::now() + stallTimeout_; }
 
 bool FfmpegDecoder::Open(const std::string& source) {
+  const char* why = OpenSource(source);
+  if (why && !(cancelled_ && cancelled_())) Platform::Log("decoder", "cannot play " + source + ": " + why);
+  return why == nullptr;
+}
+
+// Null when source is open and ready to decode, else what failed.
+const char* FfmpegDecoder::OpenSource(const std::string& source) {
   format_ = avformat_alloc_context();
-  if (!format_) return false;
+  if (!format_) return "out of memory";
   format_->interrupt_callback = {InterruptCallback, this};
   AVDictionary* options = nullptr;
   const std::string timeout = std::to_string(int64_t(stallTimeout_.count()) * 1000);
@@ -66,19 +80,22 @@ bool FfmpegDecoder::Open(const std::string& source) {
   // On failure avformat_open_input frees the context itself.
   const int opened = avformat_open_input(&format_, source.c_str(), nullptr, &options);
   av_dict_free(&options);
-  if (opened < 0) return false;
+  if (opened < 0) {
+    openError_ = ErrorText(opened);
+    return openError_.c_str();
+  }
   Touch();
-  if (avformat_find_stream_info(format_, nullptr) < 0) return false;
+  if (avformat_find_stream_info(format_, nullptr) < 0) return "no stream information";
   const AVCodec* decoder = nullptr;
   stream_ = av_find_best_stream(format_, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
-  if (stream_ < 0 || !decoder) return false;
+  if (stream_ < 0 || !decoder) return "no audio stream with a decoder";
   AVStream* stream = format_->streams[stream_];
   codec_ = avcodec_alloc_context3(decoder);
-  if (!codec_ || avcodec_parameters_to_context(codec_, stream->codecpar) < 0) return false;
-  if (avcodec_open2(codec_, decoder, nullptr) < 0) return false;
+  if (!codec_ || avcodec_parameters_to_context(codec_, stream->codecpar) < 0) return "decoder set-up failed";
+  if (avcodec_open2(codec_, decoder, nullptr) < 0) return "the decoder refused the stream";
   frame_ = av_frame_alloc();
   packet_ = av_packet_alloc();
-  if (!frame_ || !packet_) return false;
+  if (!frame_ || !packet_) return "out of memory";
   for (unsigned i = 0; i < format_->nb_streams; ++i)
     if (int(i) != stream_) format_->streams[i]->discard = AVDISCARD_ALL;
 
@@ -89,11 +106,11 @@ bool FfmpegDecoder::Open(const std::string& source) {
   }
   nextSample_ = 0;
   const int channels = codec_->ch_layout.nb_channels;
-  if (codec_->sample_rate <= 0 || channels <= 0) return false;
+  if (codec_->sample_rate <= 0 || channels <= 0) return "no sample rate or channels";
   if (layout_ == Layout::kNative) outFormat_ = SoundFormat{codec_->sample_rate, channels == 1 ? 1 : 2};
   const int64_t bitRate = stream->codecpar->bit_rate > 0 ? stream->codecpar->bit_rate : format_->bit_rate;
   info_ = StreamInfo{int((std::max<int64_t>(bitRate, 0) + 500) / 1000), codec_->sample_rate, channels};
-  return true;
+  return nullptr;
 }
 
 bool FfmpegDecoder::ReadPacket() {
@@ -147,7 +164,10 @@ bool FfmpegDecoder::Next(std::vector<float>& out) {
     av_packet_unref(packet_);
     if (sent < 0 && sent != AVERROR(EAGAIN)) {
       // A damaged packet is skipped; a source made of nothing else is given up.
-      if (++errors_ > kMaxConsecutiveErrors) return false;
+      if (++errors_ > kMaxConsecutiveErrors) {
+        Platform::Log("decoder", "given up after " + std::to_string(errors_) + " damaged packets in a row: " + ErrorText(sent));
+        return false;
+      }
     } else {
       errors_ = 0;
     }

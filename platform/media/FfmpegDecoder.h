@@ -25,6 +25,7 @@ class FfmpegDecoder : public MediaDecoder {
   static void QuietLibraryLog();
 
  private:
+  const char* OpenSource(const std::string& source);
   static int InterruptCallback(void* self);
   void Touch();
   bool Decoded(std::vector<float>& out);
@@ -48,6 +49,7 @@ class FfmpegDecoder : public MediaDecoder {
   double duration_ = 0;
   bool inputEnded_ = false;    // the demuxer reported the end
   int errors_ = 0;             // consecutive decoding errors
+  std::string openError_;      // FFmpeg's text for a failed open
 
   // Sample-exact positions, counted in decoded input samples from the start.
   int64_t nextSample_ = -1;     // input sample of the next decoded frame, -1 = take from its timestamp

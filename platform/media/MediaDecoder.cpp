@@ -1,9 +1,13 @@
 #include "platform/media/MediaDecoder.h"
 
+#include "platform/Log.h"
+
 #include <dlfcn.h>
 #include <mutex>
 #include <string>
 #include <unistd.h>
+
+#include "platform/media/SpanDecoder.h"
 
 namespace {
 using CreateFunction = MediaDecoder* (*)(MediaDecoder::Cancelled*, int64_t, int32_t);
@@ -34,7 +38,16 @@ std::string LibraryPath(const char* name) {
 
 void* OpenLibrary(const char* name) {
   const std::string path = LibraryPath(name);
-  return path.empty() ? nullptr : dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+  if (path.empty()) {
+    Platform::Log("media", std::string("cannot find ") + name + " beside the plug-ins");
+    return nullptr;
+  }
+  void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+  if (!library) {
+    const char* error = dlerror();
+    Platform::Log("media", "cannot load " + path + ": " + (error ? error : "unknown error"));
+  }
+  return library;
 }
 }  // namespace
 
@@ -65,5 +78,7 @@ std::unique_ptr<MediaDecoder> MediaDecoder::Create(Cancelled cancelled, std::chr
                                                    Layout layout) {
   auto create = reinterpret_cast<CreateFunction>(DecoderLibrarySymbol("TarnelloCreateMediaDecoder"));
   if (!create) return nullptr;
-  return std::unique_ptr<MediaDecoder>(create(&cancelled, int64_t(stallTimeout.count()), int32_t(layout)));
+  // Every source may name a span of a file (a cue sheet's track).
+  return WrapSpanDecoder(
+      std::unique_ptr<MediaDecoder>(create(&cancelled, int64_t(stallTimeout.count()), int32_t(layout))));
 }

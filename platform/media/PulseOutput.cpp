@@ -1,7 +1,10 @@
 #include "platform/media/PulseOutput.h"
 
 #include <algorithm>
+#include <string>
 #include <thread>
+
+#include "platform/Log.h"
 
 namespace {
 constexpr pa_usec_t kConnectTimeoutUs = 3 * PA_USEC_PER_SEC;
@@ -23,6 +26,13 @@ struct LoopLock {
 
 uint32_t Bytes(int ms, const pa_sample_spec& spec) {
   return uint32_t(pa_usec_to_bytes(pa_usec_t(ms) * PA_USEC_PER_MSEC, &spec));
+}
+
+// Why the context or stream failed: the server's error, or the wait that ran out.
+void LogFailure(const char* what, pa_context* context, bool timedOut) {
+  if (!Platform::LogEnabled()) return;
+  const std::string why = timedOut ? "no answer within 3 s" : context ? pa_strerror(pa_context_errno(context)) : "out of memory";
+  Platform::Log("sound", std::string(what) + ": " + why);
 }
 }  // namespace
 
@@ -53,6 +63,7 @@ bool PulseOutput::ConnectLocked() {
   pa_context_set_state_callback(context_, OnContextState, this);
   // Never start a server of our own: without one, opening fails fast.
   if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+    LogFailure("cannot connect to the sound server", context_, false);
     DisconnectLocked();
     return false;
   }
@@ -69,6 +80,7 @@ bool PulseOutput::ConnectLocked() {
     pa_threaded_mainloop_wait(loop_);
   }
   if (timer) pa_threaded_mainloop_get_api(loop_)->time_free(timer);
+  if (!ok) LogFailure("cannot connect to the sound server", context_, timedOut_);
   if (!ok) DisconnectLocked();
   return ok;
 }
@@ -80,7 +92,10 @@ bool PulseOutput::OpenStreamLocked() {
   pa_channel_map map;
   if (!pa_channel_map_init_auto(&map, spec.channels, PA_CHANNEL_MAP_DEFAULT)) return false;
   stream_ = pa_stream_new(context_, "Tarnello", &spec, &map);
-  if (!stream_) return false;
+  if (!stream_) {
+    LogFailure("cannot create a stream", context_, false);
+    return false;
+  }
   pa_stream_set_state_callback(stream_, OnStreamState, this);
   pa_stream_set_write_callback(stream_, OnStreamWrite, this);
   // A large queue and no low-latency request: the device runs at its relaxed pace.
@@ -102,6 +117,7 @@ bool PulseOutput::OpenStreamLocked() {
   }
   if (timer) pa_threaded_mainloop_get_api(loop_)->time_free(timer);
   if (!ok) {
+    LogFailure("the server refused the stream", context_, timedOut_);
     CloseStreamLocked();
     return false;
   }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/Log.h"
 #include "platform/media/MediaDecoder.h"
 #include "platform/media/SoundLibrary.h"
 
@@ -49,7 +50,9 @@ bool FolderWritable(const std::string& file) {
 std::unique_ptr<SoundOutput> OpenSoundOutput(const std::string& spec) {
   using OpenFunction = SoundOutput* (*)(const char* spec);
   auto open = reinterpret_cast<OpenFunction>(SoundLibrarySymbol(TARNELLO_SOUND_OUTPUT_FUNCTION));
-  return std::unique_ptr<SoundOutput>(open ? open(spec.c_str()) : nullptr);
+  std::unique_ptr<SoundOutput> output(open ? open(spec.c_str()) : nullptr);
+  if (!output) Platform::Log("sound", "no sound output" + (spec.empty() ? std::string() : " for TARNELLO_AUDIO=" + spec));
+  return output;
 }
 
 std::unique_ptr<SoundOutput> OpenDefaultSoundOutput() {

@@ -125,7 +125,7 @@ TEST_F(ListeningTest, TheJumpEntriesFollowTheDesignedOnesInBothMenus) {
   EXPECT_EQ(top[10]->text(), "Skins");
   EXPECT_EQ(top[11]->data().toInt(), int(CMD_JUMP_TO_FILE));
   EXPECT_EQ(top[13]->data().toInt(), int(CMD_EXIT));
-  const auto misc = BuildPlaylistMenu(5);
+  const auto misc = BuildPlaylistMenu(EditorMenu::Misc);
   const QList<QAction*> entries = misc->actions();
   ASSERT_EQ(entries.size(), 3);
   EXPECT_EQ(entries[0]->data().toInt(), 32823);

@@ -48,7 +48,9 @@ class EqualizerTest : public ::testing::Test {
 
   EqualizerWindow& Create() {
     window_ = std::make_unique<EqualizerWindow>();
-    EXPECT_TRUE(window_->Create(skin_, *plugins_, settings_, nullptr));
+    EXPECT_TRUE(window_->Create(
+        skin_, [this](int enabled, const int16_t* bands, int preamp) { plugins_->ApplyEqualizer(enabled, bands, preamp); },
+        settings_, nullptr));
     window_->Show();
     QCoreApplication::processEvents();
     QFile::remove(control_ + "/log.txt");
@@ -163,6 +165,34 @@ TEST_F(EqualizerTest, APresetSetsTheBandsAndKeepsThePreamp) {
   Click(eq.PresetsButton());
   EXPECT_EQ(Applied().size(), 1);
   EXPECT_EQ(eq.Band(9).GetPosition(), 3);
+}
+
+TEST_F(EqualizerTest, ThePlayersStateHoldsWhatANewTrackGetsAfterEveryChange) {
+  Set("EQ2", "40");
+  EqualizerWindow& eq = Create();
+  PlayerState state;
+  eq.ShareState(state);
+  EXPECT_EQ(state.Equalizer(), eq.GetEqualizer());
+  EXPECT_EQ(state.Equalizer().bands[2], 40);
+
+  // A band being dragged with the switch off: nothing is applied, but a track
+  // started now gets where the band is.
+  Press(eq.Band(0), {7, 60});
+  Move(eq.Band(0), {7, 63});
+  DeliverPosted();
+  EXPECT_EQ(state.Equalizer().bands[0], 63);
+  Move(eq.Band(0), {7, 2});
+  Release(eq.Band(0), {7, 2});
+  DeliverPosted();
+  EXPECT_EQ(state.Equalizer(), eq.GetEqualizer());
+  EXPECT_LT(state.Equalizer().bands[0], 63);
+
+  Click(eq.OnSwitch());
+  EXPECT_EQ(state.Equalizer().enabled, 1);
+  chosenPreset = 5;
+  Click(eq.PresetsButton());
+  EXPECT_EQ(state.Equalizer().bands[9], 3);
+  EXPECT_EQ(state.Equalizer(), eq.GetEqualizer());
 }
 
 TEST_F(EqualizerTest, ThePresetDialogListsTheSeventeenWithNothingSelected) {

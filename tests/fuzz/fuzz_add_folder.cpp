@@ -10,6 +10,7 @@
 
 #include "FuzzSupport.h"
 #include "platform/System.h"
+#include "playback/OpenFilter.h"
 #include "playlist/AddFolder.h"
 #include "playlist/PlayOrder.h"
 #include "playlist/Playlist.h"
@@ -65,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // A link cycle: the walk must end, and see the top folder once.
   const bool looped = QFile::link(root, root + "/loop");
 
-  const QStringList patterns = ExtensionPatterns(filter);
+  const QStringList patterns = OpenFilter(filter).DistinctPatterns();
   for (bool recurse : {false, true}) {
     PlayOrder order;
     Playlist playlist(order);

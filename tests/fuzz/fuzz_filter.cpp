@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const QString filter = Platform::DecodeText(Fuzz::Bytes(data, size));
   const QStringList fields = filter.split(u'|');
 
-  const QStringList names = OpenFilterToNameFilters(filter);
+  const QStringList names = OpenFilter(filter).NameFilters();
   FUZZ_CHECK(names.size() <= fields.size() / 2);
   for (qsizetype i = 0; i < names.size(); ++i) {
     // The pair i: its description first, its patterns in the last parentheses.
@@ -29,8 +29,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ++complete;
   FUZZ_CHECK(names.size() == complete);
 
-  const QStringList patterns = ExtensionPatterns(filter);
+  const QStringList patterns = OpenFilter(filter).DistinctPatterns();
   FUZZ_CHECK(QSet<QString>(patterns.begin(), patterns.end()).size() == patterns.size());
+  // The distinct patterns are every pattern, repeats left out, in first-seen order.
+  QStringList firstSeen;
+  for (const QString& p : OpenFilter(filter).Patterns())
+    if (!firstSeen.contains(p)) firstSeen.append(p);
+  FUZZ_CHECK(firstSeen == patterns);
   for (const QString& p : patterns) {
     FUZZ_CHECK(!p.isEmpty() && p == p.trimmed() && !p.contains(u'|') && !p.contains(u';'));
     FUZZ_CHECK(filter.contains(p));

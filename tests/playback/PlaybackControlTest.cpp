@@ -1,21 +1,98 @@
-#include <QDir>
 #include <QFile>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <map>
 
 #include "playback/PlaybackControl.h"
-#include "playback/PluginManager.h"
 #include "playlist/PlayOrder.h"
 #include "playlist/Playlist.h"
-#include "skin/SkinSlider.h"
-#include "support/RecordingMessageBoxes.h"
 
 // Readable failure output for texts and lists of texts.
 inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace {
+
+using F = PlayerFunction;
+
+// A plug-in table with one plug-in that claims ".tst" files. It logs every call
+// the way the plug-ins' own test double does, and its clock stands still: the
+// position is where the last seek put it.
+class FakePlugins : public PlaybackPlugins {
+ public:
+  int PlayFile(const QString& path) override {
+    if (!path.endsWith(".tst")) return -1;
+    if (current) StopPlayback();
+    current = true;
+    log.append(QString("playFile %1 -> %2").arg(path).arg(playResult));
+    if (playResult == 0) {
+      playing = true;
+      paused = false;
+      position = 0;
+    }
+    return playResult;
+  }
+  void PausePlayback() override {
+    log.append("pausePlayback");
+    if (playing) paused = true;
+  }
+  void ResumePlayback() override {
+    log.append("resumePlayback");
+    paused = false;
+  }
+  int IsPlaybackPaused() override { return Query("isPlaybackPaused", current && paused ? 1 : 0); }
+  void StopPlayback() override {
+    if (!current) return;
+    log.append("stopPlayback");
+    playing = paused = false;
+    position = 0;
+  }
+  int TrackLengthMs() override { return Query("trackLengthMs", current ? length : -1); }
+  int PlayPositionMs() override { return Query("playPositionMs", !current ? -1 : playing ? position : 0); }
+  void SeekToMs(int ms) override {
+    if (!current) return;
+    log.append(QString("seekToMs %1").arg(ms));
+    position = ms;
+  }
+  void ApplyVolume(int volume) override { Call(QString("applyVolume %1").arg(volume)); }
+  void ApplyBalance(int balance) override { Call(QString("applyBalance %1").arg(balance)); }
+  void ApplySpeed(float factor) override { Call(QString::asprintf("applySpeed %.3f", double(factor))); }
+  void ApplyEqualizer(int enabled, const int16_t* bands, int preamp) override {
+    QStringList values;
+    for (int k = 0; k < 10; ++k) values.append(QString::number(bands[k]));
+    Call(QString("applyEqualizer %1 %2 %3").arg(enabled).arg(values.join(',')).arg(preamp));
+  }
+  QString BuildOpenFilter() const override { return "All supported types|*.tst;|Test|*.tst|"; }
+
+  // The calls since the last clear, without the queries unless asked.
+  QStringList Log(bool withQueries = false) const {
+    QStringList lines;
+    for (const QString& line : log) {
+      const bool query = line.startsWith("isPlaybackPaused") || line.startsWith("playPositionMs") ||
+                         line.startsWith("trackLengthMs");
+      if (withQueries || !query) lines.append(line);
+    }
+    return lines;
+  }
+
+  bool current = false;  // a plug-in has claimed a file
+  bool playing = false;
+  bool paused = false;
+  int position = 0;
+  int length = 60000;
+  int playResult = 0;
+  QStringList log;
+
+ private:
+  void Call(const QString& line) {
+    if (current) log.append(line);
+  }
+  int Query(const char* name, int result) {
+    if (current) log.append(QString("%1 -> %2").arg(name).arg(result));
+    return result;
+  }
+};
 
 // Records what playback control asks of the main window.
 class RecordingHost : public PlaybackHost {
@@ -26,9 +103,6 @@ class RecordingHost : public PlaybackHost {
     bool operator==(const Message&) const = default;
   };
 
-  void SetTimeMs(int ms) override { timeMs = ms; }
-  void SetTime(int minutes, int seconds) override { time = {minutes, seconds}; }
-  int DisplayedTimeMs() const override { return displayedMs; }
   void SetTitle(const QString& text) override { title = text; }
   void ShowMessage(const QString& text, bool armed) override { messages.push_back({text, armed}); }
   void RestoreTitle() override { ++restores; }
@@ -44,10 +118,8 @@ class RecordingHost : public PlaybackHost {
     if (speedChoice >= 0) position = speedChoice;
     return speedChoice >= 0;
   }
-  EqualizerState GetEqualizer() override { return equalizer; }
+  bool IsPositionDragged() const override { return dragged; }
   void ClearStreamDetails() override { events.append("clear details"); }
-  void PlaybackChanged() override { ++changes; }
-  void PlaybackSeeked() override { ++seeks; }
   void CloseMainWindow() override { events.append("close"); }
   void ToggleScreen() override { events.append("screen"); }
   void PowerOff() override { events.append("power"); }
@@ -56,9 +128,6 @@ class RecordingHost : public PlaybackHost {
 
   bool Running(int id) const { return timers.count(id) != 0; }
 
-  int timeMs = -99;
-  std::pair<int, int> time{-1, -1};
-  int displayedMs = 0;
   QString title = " Tarnello v1.0 Beta";
   std::vector<Message> messages;
   int restores = 0;
@@ -68,88 +137,71 @@ class RecordingHost : public PlaybackHost {
   QString openPath;
   std::vector<int> speedShown;
   int speedChoice = -1;  // -1 cancels the speed dialog
-  EqualizerState equalizer;
+  bool dragged = false;
   QStringList events;
   int idleResets = 0;
   std::vector<bool> sleepInhibited;
+};
+
+// What the views of the player's state hear.
+class StateRecorder : public PlayerStateObserver {
+ public:
+  void VolumeChanged(int volume) override { volumes.push_back(volume); }
+  void PlaybackChanged() override { ++changes; }
+  void PositionSeeked(int positionMs) override { seeks.push_back(positionMs); }
+  void TimeShown(int positionMs) override { timeMs = positionMs; }
+  void PositionFollowed(int positionMs, int lengthMs) override { followed.push_back({positionMs, lengthMs}); }
+  void PositionCleared() override { ++cleared; }
+
+  std::vector<int> volumes;
   int changes = 0;
-  int seeks = 0;
+  std::vector<int> seeks;
+  int timeMs = -99;
+  std::vector<std::pair<int, int>> followed;
+  int cleared = 0;
 };
 
 class PlaybackControlTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(root.isValid());
-    QDir(root.path()).mkpath("Plugins");
-    QDir(root.path()).mkpath("control");
-    controlDir = root.path() + "/control";
-    qputenv("TARNELLO_TEST_PLUGIN_DIR", controlDir.toUtf8());
-    ASSERT_TRUE(QFile::copy(TEST_PLUGIN, root.path() + "/Plugins/a.so"));
-    plugins = std::make_unique<PluginManager>(nullptr, root.path() + "/Plugins");
-    plugins->LoadAll();
-    ASSERT_EQ(plugins->Count(), 1);
-    ClearLog();
     PublishPlayOrder(&order);
-    volume.SetRange(0, 255, false);
-    balance.SetRange(-127, 127, false);
-    position.SetRange(0, 255, false);
-    control = std::make_unique<PlaybackControl>(*plugins, host, volume, balance, position);
+    state.AddObserver(&seen);
+    control = std::make_unique<PlaybackControl>(plugins, host, state);
     control->SetPlaylist(&playlist);
   }
   void TearDown() override {
     control.reset();
-    plugins.reset();
     PublishPlayOrder(nullptr);
-    qunsetenv("TARNELLO_TEST_PLUGIN_DIR");
   }
 
-  void Control(const QString& name, const QString& text) {
-    QFile f(controlDir + "/a.so." + name);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(text.toUtf8());
-  }
-  // The plug-in's calls since the last ClearLog, without the queries unless asked.
-  QStringList Log(bool withQueries = false) {
-    QFile f(controlDir + "/log.txt");
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    QStringList lines;
-    for (const QString& line : QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts)) {
-      const QString call = line.section(' ', 1);
-      const bool query = call.startsWith("isPlaybackPaused") || call.startsWith("playPositionMs") ||
-                         call.startsWith("trackLengthMs");
-      if (withQueries || !query) lines.append(call);
-    }
-    return lines;
-  }
-  void ClearLog() { QFile::remove(controlDir + "/log.txt"); }
+  QStringList Log(bool withQueries = false) const { return plugins.Log(withQueries); }
+  void ClearLog() { plugins.log.clear(); }
   QStringList Played() { return Log().filter("playFile"); }
   void AddRows(std::initializer_list<const char*> paths) {
     for (const char* p : paths) playlist.AddFile(p);
   }
-  // Holds the plug-in's clock at ms, so positions read back exactly.
+  // Holds the plug-in's clock at ms.
   void HoldAt(int ms) {
-    plugins->PausePlayback();
-    plugins->SeekToMs(ms);
+    plugins.PausePlayback();
+    plugins.SeekToMs(ms);
   }
   // Moves the plug-in's clock without playback control knowing.
-  void SeekPlugin(int ms) { plugins->SeekToMs(ms); }
+  void SeekPlugin(int ms) { plugins.SeekToMs(ms); }
   QString LastMessage() const { return host.messages.empty() ? QString() : host.messages.back().text; }
 
-  QTemporaryDir root;
-  QString controlDir;
-  RecordingMessageBoxes boxes;
   RecordingHost host;
+  FakePlugins plugins;
+  PlayerState state;
+  StateRecorder seen;
   PlayOrder order;
   Playlist playlist{order};
-  SkinSlider volume, balance, position;
-  std::unique_ptr<PluginManager> plugins;
   std::unique_ptr<PlaybackControl> control;
 };
 
 TEST_F(PlaybackControlTest, PlayPathStartsTheTrackWithEqualizerVolumeAndSpeedThenTheTimers) {
-  volume.SetPosition(77);
+  state.SetVolume(77);
   ASSERT_TRUE(control->PlayPath("/m/a.tst"));
-  EXPECT_EQ(Log(), QStringList({"claimsFile /m/a.tst -> 1", "playFile /m/a.tst -> 0",
+  EXPECT_EQ(Log(), QStringList({"playFile /m/a.tst -> 0",
                                 "applyEqualizer 0 31,31,31,31,31,31,31,31,31,31 31", "applyVolume 77",
                                 "applySpeed 1.000"}));
   EXPECT_TRUE(control->IsPlaying());
@@ -159,12 +211,11 @@ TEST_F(PlaybackControlTest, PlayPathStartsTheTrackWithEqualizerVolumeAndSpeedThe
 
   // A replacing track: the old one is stopped first; the balance is not handed on.
   ClearLog();
-  balance.SetPosition(40);
-  host.equalizer.enabled = 1;
-  host.equalizer.bands = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
-  host.equalizer.preamp = 20;
+  state.SetBalance(40);
+  state.SetEqualizer({1, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, 20});
   ASSERT_TRUE(control->PlayPath("/m/b.tst"));
-  EXPECT_EQ(Log(), QStringList({"stopPlayback", "claimsFile /m/b.tst -> 1", "stopPlayback", "playFile /m/b.tst -> 0",
+  // The table stops its current plug-in again before it hands it the new path.
+  EXPECT_EQ(Log(), QStringList({"stopPlayback", "stopPlayback", "playFile /m/b.tst -> 0",
                                 "applyEqualizer 1 1,2,3,4,5,6,7,8,9,10 20", "applyVolume 77", "applySpeed 1.000"}));
   EXPECT_TRUE(control->IsStoppedByUser());
 }
@@ -181,13 +232,13 @@ TEST_F(PlaybackControlTest, AFailedStartLeavesTitleAndCurrentRowButHasStoppedThe
   EXPECT_EQ(host.title, "1. a.tst");
   EXPECT_EQ(order.GetCurrent(), 1);  // the play order has moved all the same
   EXPECT_FALSE(control->IsPlaying());
-  EXPECT_EQ(Log(), QStringList({"stopPlayback", "claimsFile /m/b.xyz -> 0"}));
+  EXPECT_EQ(Log(), QStringList({"stopPlayback"}));
   EXPECT_TRUE(host.messages.empty());
   // The stopped track's bit rate, sample rate and channels go with it.
   EXPECT_EQ(host.events, QStringList({"clear details"}));
 
   // A plug-in that claims the file but cannot play it.
-  Control("play", "-1");
+  plugins.playResult = -1;
   EXPECT_FALSE(control->PlayRow(0));
   EXPECT_FALSE(control->IsPlaying());
   EXPECT_FALSE(host.Running(TIMER_TIME_DISPLAY));
@@ -196,11 +247,11 @@ TEST_F(PlaybackControlTest, AFailedStartLeavesTitleAndCurrentRowButHasStoppedThe
 
 TEST_F(PlaybackControlTest, PauseStatePositionAndLengthAreKeptWithoutAskingThePlugIn) {
   AddRows({"/m/a.tst"});
-  Control("length", "90000");
+  plugins.length = 90000;
   control->PlayCommand();
   ASSERT_TRUE(control->IsPlaying());
   EXPECT_TRUE(host.events.isEmpty());  // a start clears no details
-  EXPECT_GT(host.changes, 0);
+  EXPECT_GT(seen.changes, 0);
   EXPECT_EQ(control->KnownLengthMs(), -1);  // not polled yet
   SeekPlugin(12000);
   ClearLog();
@@ -212,53 +263,52 @@ TEST_F(PlaybackControlTest, PauseStatePositionAndLengthAreKeptWithoutAskingThePl
   EXPECT_TRUE(Log(true).isEmpty());
 
   // The timers' polls are what is known; a new length is announced.
-  int changes = host.changes;
+  int changes = seen.changes;
   control->OnTimer(TIMER_POSITION);
   EXPECT_EQ(control->KnownLengthMs(), 90000);
-  EXPECT_GE(control->KnownPositionMs(), 12000);
-  EXPECT_LT(control->KnownPositionMs(), 15000);
-  EXPECT_EQ(host.changes, changes + 1);
+  EXPECT_EQ(control->KnownPositionMs(), 12000);
+  EXPECT_EQ(seen.changes, changes + 1);
   control->OnTimer(TIMER_POSITION);
-  EXPECT_EQ(host.changes, changes + 1);  // the same length again is no change
+  EXPECT_EQ(seen.changes, changes + 1);  // the same length again is no change
   SeekPlugin(20000);
   control->OnTimer(TIMER_TIME_DISPLAY);
-  EXPECT_GE(control->KnownPositionMs(), 20000);
-  EXPECT_LT(control->KnownPositionMs(), 23000);
+  EXPECT_EQ(control->KnownPositionMs(), 20000);
+  EXPECT_EQ(state.DisplayedTimeMs(), 20000);
 
   // Pause and resume, from each command that does them.
-  changes = host.changes;
+  changes = seen.changes;
   control->PauseCommand();
   EXPECT_TRUE(control->IsPaused());
   control->PlayCommand();
   EXPECT_FALSE(control->IsPaused());
-  control->RunFunction(1);
+  control->RunFunction(F::PlayPause);
   EXPECT_TRUE(control->IsPaused());
-  control->RunFunction(1);
+  control->RunFunction(F::PlayPause);
   EXPECT_FALSE(control->IsPaused());
-  EXPECT_EQ(host.changes, changes + 4);
+  EXPECT_EQ(seen.changes, changes + 4);
 
   // The user's seeks are announced with the position they asked for.
-  control->RunFunction(7);
-  EXPECT_EQ(host.seeks, 1);
-  EXPECT_GE(control->KnownPositionMs(), 25000);
-  position.SetPosition(128);
-  control->SliderSet(SLIDER_POSITION);
-  EXPECT_EQ(host.seeks, 2);
+  control->RunFunction(F::FastForward);
+  EXPECT_EQ(seen.seeks, std::vector<int>{25000});
+  EXPECT_EQ(control->KnownPositionMs(), 25000);
+  control->SeekToFraction(128, 255);
+  EXPECT_EQ(seen.seeks, (std::vector<int>{25000, 128 * 90000 / 255}));
   EXPECT_EQ(control->KnownPositionMs(), 128 * 90000 / 255);
+  // The time display moves only with its own timer.
+  EXPECT_EQ(state.DisplayedTimeMs(), 20000);
 
   // Volume changes are announced; a stop ends pause and position.
-  changes = host.changes;
-  control->RunFunction(8);
+  control->RunFunction(F::VolumeUp);
   control->SetVolume(10);
-  EXPECT_EQ(host.changes, changes + 2);
+  EXPECT_EQ(seen.volumes, (std::vector<int>{10, 10}));
   control->PauseCommand();
   control->StopPlay();
   EXPECT_FALSE(control->IsPaused());
   EXPECT_FALSE(control->IsPlaying());
   EXPECT_EQ(control->KnownPositionMs(), 0);
   // Stopped, a seek step moves nothing anyone should hear of.
-  control->RunFunction(7);
-  EXPECT_EQ(host.seeks, 2);
+  control->RunFunction(F::FastForward);
+  EXPECT_EQ(seen.seeks.size(), 2u);
 }
 
 TEST_F(PlaybackControlTest, WithoutAPlaylistNothingPlaysAndNoDialogOpens) {
@@ -272,7 +322,7 @@ TEST_F(PlaybackControlTest, WithoutAPlaylistNothingPlaysAndNoDialogOpens) {
   control->PreviousCommand();
   EXPECT_EQ(control->RowRequest(0), 0);
   EXPECT_EQ(control->TrackEnded(), 0);
-  EXPECT_EQ(control->RunFunction(1), 0);
+  EXPECT_EQ(control->RunFunction(F::PlayPause), 0);
   EXPECT_TRUE(host.askedFilters.isEmpty());
   EXPECT_FALSE(control->IsPlaying());
   EXPECT_TRUE(Played().isEmpty());
@@ -282,25 +332,28 @@ TEST_F(PlaybackControlTest, StopKillsOnlyTheDisplayTimersAndResetsTimePositionAn
   AddRows({"/m/a.tst"});
   ASSERT_TRUE(control->PlayRow(0));
   HoldAt(30000);
-  control->RunFunction(13);
-  plugins->SeekToMs(40000);
-  control->RunFunction(13);
-  position.SetPosition(100);
+  control->RunFunction(F::ABLoop);
+  plugins.SeekToMs(40000);
+  control->RunFunction(F::ABLoop);
+  control->OnTimer(TIMER_TIME_DISPLAY);
+  ASSERT_EQ(state.DisplayedTimeMs(), 40000);
   ClearLog();
+  seen.cleared = 0;
 
   control->StopPlay();
   EXPECT_FALSE(control->IsPlaying());
   EXPECT_TRUE(control->IsStoppedByUser());
   EXPECT_EQ(host.timers, (std::map<int, int>{{102, 300}}));
-  EXPECT_EQ(host.time, std::make_pair(0, 0));
-  EXPECT_EQ(position.GetPosition(), 0);
+  EXPECT_EQ(seen.timeMs, 0);
+  EXPECT_EQ(state.DisplayedTimeMs(), 0);
+  EXPECT_EQ(seen.cleared, 1);
   EXPECT_EQ(control->LoopA(), -1);
   EXPECT_EQ(control->LoopB(), -1);
   EXPECT_EQ(Log(), QStringList({"stopPlayback"}));
   EXPECT_EQ(host.title, "1. a.tst");
 
   // Timer 102 goes on ticking and finds no loop.
-  host.displayedMs = 50000;
+  state.ShowTime(50000);
   control->OnTimer(TIMER_AB_LOOP);
   EXPECT_TRUE(Log().filter("seekToMs").isEmpty());
 
@@ -361,11 +414,11 @@ TEST_F(PlaybackControlTest, TheSessionIsKeptAwakeOnlyWhileATrackIsHeard) {
   // Pause and resume, by the buttons, the Play button and the button functions.
   control->PauseCommand();
   control->PauseCommand();
-  control->RunFunction(3);
+  control->RunFunction(F::Pause);
   control->PlayCommand();
-  plugins->SeekToMs(5000);
-  control->RunFunction(1);
-  control->RunFunction(1);
+  plugins.SeekToMs(5000);
+  control->RunFunction(F::PlayPause);
+  control->RunFunction(F::PlayPause);
   EXPECT_EQ(host.sleepInhibited, (Held{true, false, true, false, true, false, true}));
   EXPECT_TRUE(control->KeepsAwake());
 
@@ -389,7 +442,7 @@ TEST_F(PlaybackControlTest, TheSessionIsKeptAwakeOnlyWhileATrackIsHeard) {
   order.SetCurrent(2);
   control->NextCommand();  // nothing after the last row: the track plays on
   EXPECT_TRUE(control->KeepsAwake());
-  Control("play", "-1");
+  plugins.playResult = -1;
   EXPECT_EQ(control->RowRequest(0), 0);
   EXPECT_FALSE(control->KeepsAwake());
 
@@ -441,7 +494,7 @@ TEST_F(PlaybackControlTest, PreviousAndNextWhileIdleOnlyMoveTheMarkedRow) {
 TEST_F(PlaybackControlTest, PlayOnAnEmptyPlaylistOpensTheFileDialogAndPlaysTheChoiceAsTheOnlyRow) {
   control->PlayCommand();  // cancelled
   ASSERT_EQ(host.askedFilters.size(), 1);
-  EXPECT_EQ(host.askedFilters[0], plugins->BuildOpenFilter());
+  EXPECT_EQ(host.askedFilters[0], "All supported types|*.tst;|Test|*.tst|");
   EXPECT_EQ(playlist.GetCount(), 0);
   EXPECT_TRUE(Played().isEmpty());
 
@@ -462,6 +515,29 @@ TEST_F(PlaybackControlTest, PlayOnAnEmptyPlaylistOpensTheFileDialogAndPlaysTheCh
   EXPECT_TRUE(Played().isEmpty());
 }
 
+TEST_F(PlaybackControlTest, OpeningACueSheetBringsItsTracksAndOneWithoutItsAudioNothing) {
+  QTemporaryDir root;
+  QFile(root.filePath("album.tst")).open(QIODevice::WriteOnly);
+  QFile sheet(root.filePath("album.cue"));
+  ASSERT_TRUE(sheet.open(QIODevice::WriteOnly));
+  sheet.write("FILE \"album.tst\" WAVE\nTRACK 01 AUDIO\nTITLE A\nINDEX 01 00:00:00\n"
+              "TRACK 02 AUDIO\nTITLE B\nINDEX 01 00:10:00\n");
+  sheet.close();
+  AddRows({"/m/old.tst"});
+  host.openAnswer = true;
+  host.openPath = sheet.fileName();
+  control->OpenCommand();
+  ASSERT_EQ(playlist.GetCount(), 2);
+  EXPECT_EQ(playlist.GetPath(0), root.filePath("album.tst") + "#t=0,10");
+  EXPECT_EQ(playlist.GetPath(1), root.filePath("album.tst") + "#t=10");
+
+  QFile::remove(root.filePath("album.tst"));
+  ClearLog();
+  control->OpenCommand();
+  EXPECT_EQ(playlist.GetCount(), 0);
+  EXPECT_TRUE(Played().isEmpty());
+}
+
 TEST_F(PlaybackControlTest, PlayAndPauseResumeAPausedTrackAndPlayPauseAtZeroStartsTheRow) {
   AddRows({"/m/a.tst", "/m/b.tst"});
   ASSERT_TRUE(control->RowRequest(1));
@@ -474,18 +550,18 @@ TEST_F(PlaybackControlTest, PlayAndPauseResumeAPausedTrackAndPlayPauseAtZeroStar
   EXPECT_EQ(Log(), QStringList({"resumePlayback", "pausePlayback", "resumePlayback"}));
 
   // Play / Pause: paused → resume; past the start → pause.
-  plugins->SeekToMs(5000);
+  plugins.SeekToMs(5000);
   ClearLog();
-  control->RunFunction(1);
+  control->RunFunction(F::PlayPause);
   EXPECT_EQ(Log(), QStringList({"pausePlayback"}));
   ClearLog();
-  control->RunFunction(1);
+  control->RunFunction(F::PlayPause);
   EXPECT_EQ(Log(), QStringList({"resumePlayback"}));
 
   // Stopped, the position is 0: the current row starts.
   control->StopPlay();
   ClearLog();
-  control->RunFunction(1);
+  control->RunFunction(F::PlayPause);
   EXPECT_EQ(Played(), QStringList({"playFile /m/b.tst -> 0"}));
   EXPECT_TRUE(control->IsPlaying());
 }
@@ -493,18 +569,18 @@ TEST_F(PlaybackControlTest, PlayAndPauseResumeAPausedTrackAndPlayPauseAtZeroStar
 TEST_F(PlaybackControlTest, VolumeStepsClampTowardsTheirEndAndShowAnArmedPercentage) {
   ASSERT_TRUE(control->PlayPath("/m/a.tst"));
   ClearLog();
-  volume.SetPosition(250);
-  control->RunFunction(8);
-  EXPECT_EQ(volume.GetPosition(), 255);
+  state.SetVolume(250);
+  control->RunFunction(F::VolumeUp);
+  EXPECT_EQ(state.Volume(), 255);
   EXPECT_EQ(host.messages.back(), (RecordingHost::Message{" VOLUME : 100%", true}));
 
-  volume.SetPosition(5);
-  control->RunFunction(9);
-  EXPECT_EQ(volume.GetPosition(), 0);
+  state.SetVolume(5);
+  control->RunFunction(F::VolumeDown);
+  EXPECT_EQ(state.Volume(), 0);
   EXPECT_EQ(host.messages.back(), (RecordingHost::Message{" VOLUME : 0%", true}));
 
   control->Volume().volumeUpStep = 128;
-  control->RunFunction(8);
+  control->RunFunction(F::VolumeUp);
   EXPECT_EQ(LastMessage(), " VOLUME : 50%");
   EXPECT_EQ(Log(), QStringList({"applyVolume 255", "applyVolume 0", "applyVolume 128"}));
 }
@@ -514,21 +590,21 @@ TEST_F(PlaybackControlTest, HugeVolumeStepsSaturateInsteadOfWrappingRound) {
   ClearLog();
   control->Volume().volumeUpStep = 2147483647;
   control->Volume().volumeDownStep = 2147483647;
-  volume.SetPosition(100);
-  control->RunFunction(8);
-  EXPECT_EQ(volume.GetPosition(), 255);
-  control->RunFunction(9);
-  EXPECT_EQ(volume.GetPosition(), 0);
-  volume.SetPosition(0);
-  control->RunFunction(8);
-  EXPECT_EQ(volume.GetPosition(), 255);
+  state.SetVolume(100);
+  control->RunFunction(F::VolumeUp);
+  EXPECT_EQ(state.Volume(), 255);
+  control->RunFunction(F::VolumeDown);
+  EXPECT_EQ(state.Volume(), 0);
+  state.SetVolume(0);
+  control->RunFunction(F::VolumeUp);
+  EXPECT_EQ(state.Volume(), 255);
   EXPECT_EQ(Log(), QStringList({"applyVolume 255", "applyVolume 0", "applyVolume 255"}));
 }
 
 TEST_F(PlaybackControlTest, DraggingVolumeAndBalanceAppliesAndShowsUnarmedThenReleaseRestores) {
   ASSERT_TRUE(control->PlayPath("/m/a.tst"));
   ClearLog();
-  volume.SetPosition(128);
+  state.SetVolume(128);
   EXPECT_EQ(control->SliderTrack(SLIDER_VOLUME), 0);
   EXPECT_EQ(host.messages.back(), (RecordingHost::Message{" VOLUME : 50%", false}));
 
@@ -536,7 +612,7 @@ TEST_F(PlaybackControlTest, DraggingVolumeAndBalanceAppliesAndShowsUnarmedThenRe
                                                          {0, " BALANCE: CENTER"},     {-64, " BALANCE: 50% LEFT"},
                                                          {-127, " BALANCE: 99% LEFT"}};
   for (const auto& [b, text] : balances) {
-    balance.SetPosition(b);
+    state.SetBalance(b);
     control->SliderTrack(SLIDER_BALANCE);
     EXPECT_EQ(host.messages.back(), (RecordingHost::Message{text, false})) << b;
   }
@@ -553,7 +629,7 @@ TEST_F(PlaybackControlTest, DraggingVolumeAndBalanceAppliesAndShowsUnarmedThenRe
 TEST_F(PlaybackControlTest, SpeedStepsStayBetweenTheBoundsInSinglePrecision) {
   ASSERT_TRUE(control->PlayPath("/m/a.tst"));
   ClearLog();
-  for (int i = 0; i < 5; ++i) control->RunFunction(14);
+  for (int i = 0; i < 5; ++i) control->RunFunction(F::SpeedUp);
   EXPECT_EQ(control->Speed(), 1.4f);
   QStringList texts;
   for (const auto& m : host.messages) {
@@ -566,17 +642,17 @@ TEST_F(PlaybackControlTest, SpeedStepsStayBetweenTheBoundsInSinglePrecision) {
   EXPECT_EQ(host.speedShown.back(), 14);
   EXPECT_EQ(control->Speed(), 1.4f);
 
-  control->RunFunction(16);
+  control->RunFunction(F::SpeedReset);
   EXPECT_EQ(control->Speed(), 1.0f);
   EXPECT_EQ(LastMessage(), " SPEED : x1.0");
-  control->RunFunction(15);
-  control->RunFunction(15);
+  control->RunFunction(F::SpeedDown);
+  control->RunFunction(F::SpeedDown);
   control->SpeedDialog();
   EXPECT_EQ(host.speedShown.back(), 7);  // 0.79999995 x 10
-  control->RunFunction(15);
-  control->RunFunction(15);
+  control->RunFunction(F::SpeedDown);
+  control->RunFunction(F::SpeedDown);
   EXPECT_EQ(control->Speed(), 0.6f);
-  control->RunFunction(15);
+  control->RunFunction(F::SpeedDown);
   EXPECT_EQ(control->Speed(), 0.6f);
   EXPECT_EQ(LastMessage(), " SPEED : x0.6");
 
@@ -593,24 +669,35 @@ TEST_F(PlaybackControlTest, SpeedStepsStayBetweenTheBoundsInSinglePrecision) {
 TEST_F(PlaybackControlTest, TheABLoopSetsALoopsBackOnceTheDisplayPassesBAndReleases) {
   ASSERT_TRUE(control->PlayPath("/m/a.tst"));
   HoldAt(12300);
-  control->RunFunction(13);
+  control->RunFunction(F::ABLoop);
   EXPECT_EQ(control->LoopA(), 12300);
   EXPECT_EQ(host.messages.back(), (RecordingHost::Message{" A<->B : Set A", false}));
 
-  plugins->SeekToMs(20000);
-  control->RunFunction(13);
+  plugins.SeekToMs(20000);
+  control->RunFunction(F::ABLoop);
   EXPECT_EQ(control->LoopB(), 20000);
   EXPECT_EQ(host.messages.back(), (RecordingHost::Message{" A<->B : Loop", false}));
 
+  // The check compares B with the time on display, which the display timer
+  // refreshes in whole seconds: 20.999 s reads 0:20, not past B.
+  plugins.SeekToMs(20999);
+  control->OnTimer(TIMER_TIME_DISPLAY);
   ClearLog();
-  host.displayedMs = 20000;  // 0:20 is not past B
   control->OnTimer(TIMER_AB_LOOP);
   EXPECT_TRUE(Log().isEmpty());
-  host.displayedMs = 21000;
+  // Past B by the position bar's poll, but the display still reads 0:20.
+  plugins.SeekToMs(21500);
+  control->OnTimer(TIMER_POSITION);
+  ASSERT_EQ(control->KnownPositionMs(), 21500);
+  ClearLog();
+  control->OnTimer(TIMER_AB_LOOP);
+  EXPECT_TRUE(Log().isEmpty());
+  control->OnTimer(TIMER_TIME_DISPLAY);
+  ClearLog();
   control->OnTimer(TIMER_AB_LOOP);
   EXPECT_EQ(Log(), QStringList({"seekToMs 12300"}));
 
-  control->RunFunction(13);
+  control->RunFunction(F::ABLoop);
   EXPECT_EQ(control->LoopA(), -1);
   EXPECT_EQ(control->LoopB(), -1);
   EXPECT_EQ(host.messages.back(), (RecordingHost::Message{" A<->B : Release", true}));
@@ -619,8 +706,8 @@ TEST_F(PlaybackControlTest, TheABLoopSetsALoopsBackOnceTheDisplayPassesBAndRelea
   EXPECT_TRUE(Log().isEmpty());
 
   // A new track does not inherit loop points.
-  control->RunFunction(13);
-  control->RunFunction(13);
+  control->RunFunction(F::ABLoop);
+  control->RunFunction(F::ABLoop);
   control->PlayPath("/m/b.tst");
   EXPECT_EQ(control->LoopA(), -1);
   EXPECT_EQ(control->LoopB(), -1);
@@ -628,70 +715,82 @@ TEST_F(PlaybackControlTest, TheABLoopSetsALoopsBackOnceTheDisplayPassesBAndRelea
 
 TEST_F(PlaybackControlTest, ABPointsAtZeroOrWithoutAPluginNeverLoopAndBBeforeAIsOrdered) {
   // Without a plug-in the position is -1: A stays unset.
-  control->RunFunction(13);
-  control->RunFunction(13);
+  control->RunFunction(F::ABLoop);
+  control->RunFunction(F::ABLoop);
   EXPECT_EQ(control->LoopA(), -1);
   EXPECT_EQ(LastMessage(), " A<->B : Set A");
 
   ASSERT_TRUE(control->PlayPath("/m/a.tst"));
   HoldAt(0);
-  control->RunFunction(13);
-  plugins->SeekToMs(5000);
-  control->RunFunction(13);
+  control->RunFunction(F::ABLoop);
+  plugins.SeekToMs(5000);
+  control->RunFunction(F::ABLoop);
+  state.ShowTime(9000);
   ClearLog();
-  host.displayedMs = 9000;
   control->OnTimer(TIMER_AB_LOOP);
   EXPECT_TRUE(Log().isEmpty());
 
   // B set before A after seeking back: the loop runs from the earlier point.
-  control->RunFunction(13);
-  plugins->SeekToMs(30000);
-  control->RunFunction(13);
-  plugins->SeekToMs(10000);
-  control->RunFunction(13);
+  control->RunFunction(F::ABLoop);
+  plugins.SeekToMs(30000);
+  control->RunFunction(F::ABLoop);
+  plugins.SeekToMs(10000);
+  control->RunFunction(F::ABLoop);
   EXPECT_EQ(control->LoopA(), 10000);
   EXPECT_EQ(control->LoopB(), 30000);
+  state.ShowTime(11000);
   ClearLog();
-  host.displayedMs = 11000;
   control->OnTimer(TIMER_AB_LOOP);
   EXPECT_TRUE(Log().isEmpty());
 }
 
 TEST_F(PlaybackControlTest, ReleasingThePositionSliderSeeksToItsFractionOfTheTrack) {
   ASSERT_TRUE(control->PlayPath("/m/a.tst"));
-  const auto seekAt = [&](const char* length, int value) {
-    Control("length", length);
-    position.SetPosition(value);
+  const auto seekAt = [&](int length, int value, int range = 255) {
+    plugins.length = length;
     ClearLog();
-    EXPECT_EQ(control->SliderSet(SLIDER_POSITION), 0);
+    EXPECT_EQ(control->SeekToFraction(value, range), 0);
     return Log().filter("seekToMs");
   };
-  EXPECT_EQ(seekAt("300000", 128), QStringList({"seekToMs 150588"}));
-  EXPECT_EQ(seekAt("2147483647", 255), QStringList({"seekToMs 2147483647"}));  // no 32-bit overflow
-  EXPECT_EQ(seekAt("-1", 128), QStringList({"seekToMs 0"}));
-  EXPECT_EQ(seekAt("-1", 255), QStringList({"seekToMs -1"}));
-  EXPECT_EQ(seekAt("0", 200), QStringList({"seekToMs 0"}));
+  EXPECT_EQ(seekAt(300000, 128), QStringList({"seekToMs 150588"}));
+  EXPECT_EQ(seekAt(2147483647, 255), QStringList({"seekToMs 2147483647"}));  // no 32-bit overflow
+  EXPECT_EQ(seekAt(-1, 128), QStringList({"seekToMs 0"}));
+  EXPECT_EQ(seekAt(-1, 255), QStringList({"seekToMs -1"}));
+  EXPECT_EQ(seekAt(0, 200), QStringList({"seekToMs 0"}));
+  EXPECT_EQ(control->KnownPositionMs(), 0);
 
   // A slider whose range is empty does not seek.
-  position.SetRange(0, 0, false);
-  EXPECT_TRUE(seekAt("300000", 0).isEmpty());
+  EXPECT_TRUE(seekAt(300000, 0, 0).isEmpty());
 }
 
-TEST_F(PlaybackControlTest, ThePositionSliderFollowsPlaybackAndALengthOfZeroLeavesItAlone) {
+TEST_F(PlaybackControlTest, ThePositionSliderFollowsPlaybackUnlessHeldAndALengthOfZeroLeavesItAlone) {
+  using Followed = std::vector<std::pair<int, int>>;
   ASSERT_TRUE(control->PlayPath("/m/a.tst"));
-  const auto followAt = [&](const char* length, int ms) {
-    Control("length", length);
+  const auto followAt = [&](int length, int ms) {
+    plugins.length = length;
     HoldAt(ms);
     control->OnTimer(TIMER_POSITION);
-    return position.GetPosition();
   };
-  EXPECT_EQ(followAt("300000", 150000), 127);
-  EXPECT_EQ(followAt("2147483647", 2000000000), 237);  // no 32-bit overflow
-  EXPECT_EQ(followAt("0", 1000), 237);
-  EXPECT_EQ(followAt("-1", 1000), 0);  // below the minimum, clamped by the slider
+  followAt(300000, 150000);
+  followAt(0, 1000);  // no fraction: the bar stays, the length is known
+  EXPECT_EQ(control->KnownLengthMs(), 0);
+  followAt(-1, 1000);
+  EXPECT_EQ(seen.followed, (Followed{{150000, 300000}, {1000, -1}}));
 
-  position.SetRange(10, 20, false);
-  EXPECT_EQ(followAt("60000", 30000), 15);
+  // Held by the user, the bar is left alone and the plug-in is not asked.
+  host.dragged = true;
+  ClearLog();
+  followAt(60000, 30000);
+  EXPECT_EQ(seen.followed.size(), 2u);
+  EXPECT_TRUE(Log(true).filter("Ms ->").isEmpty());
+  EXPECT_EQ(control->KnownLengthMs(), -1);
+}
+
+TEST(PositionBarValue, IsTheFractionOfTheRangeWithoutOverflowOrClamping) {
+  EXPECT_EQ(PositionBarValue(0, 255, 150000, 300000), 127);
+  EXPECT_EQ(PositionBarValue(0, 255, 2000000000, 2147483647), 237);  // no 32-bit overflow
+  EXPECT_EQ(PositionBarValue(10, 20, 30000, 60000), 15);
+  EXPECT_EQ(PositionBarValue(0, 255, 1000, -1), -255000);  // the slider clamps it
 }
 
 TEST_F(PlaybackControlTest, TimersAndFunctionsSeekShowTheTimeAndReachTheWindow) {
@@ -700,24 +799,24 @@ TEST_F(PlaybackControlTest, TimersAndFunctionsSeekShowTheTimeAndReachTheWindow) 
   ASSERT_TRUE(control->PlayPath("/m/a.tst"));
   HoldAt(10000);
   control->OnTimer(TIMER_TIME_DISPLAY);
-  EXPECT_EQ(host.timeMs, 10000);
+  EXPECT_EQ(seen.timeMs, 10000);
   control->OnTimer(TIMER_IDLE_RESET);
   EXPECT_EQ(host.idleResets, 1);
   ClearLog();
-  control->RunFunction(6);
-  control->RunFunction(6);
-  control->RunFunction(6);  // not clamped
-  control->RunFunction(7);
+  control->RunFunction(F::Rewind);
+  control->RunFunction(F::Rewind);
+  control->RunFunction(F::Rewind);  // not clamped
+  control->RunFunction(F::FastForward);
   EXPECT_EQ(Log(), QStringList({"seekToMs 5000", "seekToMs 0", "seekToMs -5000", "seekToMs 0"}));
 
-  EXPECT_EQ(control->RunFunction(10), 0);
-  control->RunFunction(11);
-  control->RunFunction(12);
+  EXPECT_EQ(control->RunFunction(F::ScreenToggle), 0);
+  control->RunFunction(F::Exit);
+  control->RunFunction(F::ExitAndPowerOff);
   EXPECT_EQ(host.events, QStringList({"screen", "close", "close", "power"}));
 
   ClearLog();
-  EXPECT_EQ(control->RunFunction(17), 0);
-  control->RunFunction(-1);
+  EXPECT_EQ(control->RunFunction(PlayerFunction(17)), 0);
+  control->RunFunction(PlayerFunction(-1));
   control->OnTimer(TIMER_MESSAGE);
   EXPECT_TRUE(Log(true).isEmpty());
   EXPECT_EQ(host.events.size(), 4);

@@ -10,6 +10,7 @@
 #include "playback/OpenFilter.h"
 #include "playback/PluginManager.h"
 #include "platform/Window.h"
+#include "support/LogCapture.h"
 #include "support/RecordingMessageBoxes.h"
 
 namespace {
@@ -120,6 +121,43 @@ TEST_F(PluginManagerTest, LoadsEveryFileWhoseNameHoldsDotSoInSortedOrder) {
   EXPECT_EQ(manager.Count(), 0);
 }
 
+TEST_F(PluginManagerTest, TheLogSaysWhichPluginsWereFoundLoadedOrRefusedAndWhy) {
+  AddPlugin("a.so");
+  QFile text(pluginDir + "/b.so");
+  ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+  text.write("not a library");
+  text.close();
+  ASSERT_TRUE(QFile::copy(NO_ENTRY_PLUGIN, pluginDir + "/c.so"));
+
+  LogCapture log;
+  PluginManager manager(nullptr, pluginDir);
+  manager.LoadAll();
+  ASSERT_EQ(manager.Count(), 1);
+  const QStringList lines = log.Area("plugins");
+  ASSERT_EQ(lines.size(), 6) << lines.join('\n').toStdString();
+  EXPECT_EQ(lines[0], "found " + pluginDir + "/a.so");
+  EXPECT_EQ(lines[1], "loaded " + pluginDir + "/a.so as plug-in 1");
+  EXPECT_EQ(lines[2], "found " + pluginDir + "/b.so");
+  EXPECT_TRUE(lines[3].startsWith("refused " + pluginDir + "/b.so: cannot be loaded: ")) << lines[3].toStdString();
+  EXPECT_TRUE(lines[3].contains("b.so")) << "the loader's reason names the file";
+  EXPECT_EQ(lines[5], "refused " + pluginDir + "/c.so: no entry point orvaneGetInModule2");
+  EXPECT_EQ(boxes.boxes.size(), 2u);
+
+  // A path too long for the plug-in's buffer is never tried.
+  QString deep = root.path();
+  while (deep.size() < PluginManager::kMaxPath) deep += "/" + QString(60, u'd');
+  ASSERT_TRUE(QDir().mkpath(deep));
+  ASSERT_TRUE(QFile::copy(TEST_PLUGIN, deep + "/a.so"));
+  PluginManager deepManager(nullptr, deep);
+  deepManager.LoadAll();
+  EXPECT_EQ(deepManager.Count(), 0);
+  const QString last = log.Area("plugins").last();
+  EXPECT_EQ(last, QStringLiteral("refused %1/a.so: the path is %2 characters long, at most %3 fit")
+                      .arg(deep)
+                      .arg(deep.size() + 5)
+                      .arg(PluginManager::kMaxPath - 1));
+}
+
 TEST_F(PluginManagerTest, AMissingFolderLoadsNothingSilently) {
   PluginManager manager(nullptr, root.path() + "/NoSuchFolder");
   EXPECT_EQ(manager.LoadAll(), 1);
@@ -180,10 +218,10 @@ TEST_F(PluginManagerTest, OpenFilterTrimsPatternsAndSkipsEmptyOnes) {
   EXPECT_EQ(filter, "All supported types|*.ogg;*.oga;*.x;*.y;|Ogg| *.ogg ; *.oga |None||X|*.x;;*.y||");
 
   // The dialog gets the same groups in Qt's form, the first one selected.
-  const QStringList nameFilters = OpenFilterToNameFilters(filter);
+  const QStringList nameFilters = OpenFilter(filter).NameFilters();
   EXPECT_EQ(nameFilters, QStringList({"All supported types (*.ogg *.oga *.x *.y)", "Ogg (*.ogg *.oga)"}));
   QFileDialog dialog;
-  dialog.setNameFilters(OpenFilterToNameFilters("All supported types|*.wma;|Windows Media Audio Files (*.wma)|*.wma||"));
+  dialog.setNameFilters(OpenFilter("All supported types|*.wma;|Windows Media Audio Files (*.wma)|*.wma||").NameFilters());
   EXPECT_EQ(dialog.nameFilters().size(), 2);
   EXPECT_EQ(dialog.selectedNameFilter(), "All supported types (*.wma)");
 }

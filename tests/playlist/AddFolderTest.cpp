@@ -45,17 +45,7 @@ struct FolderWalk : ::testing::Test {
 };
 }  // namespace
 
-TEST(ExtensionPatterns, KeepsEachPatternOnceTrimmedAndDropsAnUnterminatedLast) {
-  // Descriptions are skipped (even with ';' in them); the patterns of both MP3
-  // fields meet once; a case-different pattern is a pattern of its own.
-  const QString filter = QStringLiteral(
-      "All supported types|*.mp3;*.wma;|MP3; MPEG audio| *.mp3 ;;*.MP3|WMA files|*.wma\t|Ogg|*.ogg");
-  EXPECT_EQ(ExtensionPatterns(filter), QStringList({"*.mp3", "*.wma", "*.MP3"}));
-  EXPECT_EQ(ExtensionPatterns(QStringLiteral("Ogg|*.ogg")), QStringList());
-  EXPECT_EQ(ExtensionPatterns(QString()), QStringList());
-}
-
-TEST(ExtensionPatterns, MatchComparesFromTheLastDotWithoutRegardToCase) {
+TEST(MatchesPattern, ComparesFromTheLastDotWithoutRegardToCase) {
   EXPECT_TRUE(MatchesPattern("SONG.MP3", "*.mp3"));
   EXPECT_TRUE(MatchesPattern("live.2001.mp3", "*.Mp3"));
   EXPECT_FALSE(MatchesPattern("song.mp3.txt", "*.mp3"));
@@ -67,7 +57,7 @@ TEST_F(FolderWalk, AddsAMatchingFileOncePerPatternItMatches) {
   Touch("SONG.MP3");
   Touch("notes.txt");
   const QString sameTwice = QStringLiteral("All|*.mp3;*.wma;|MP3 files|*.mp3|");
-  EXPECT_EQ(AddFolderFiles(playlist, dir, ExtensionPatterns(sameTwice), false), 1);
+  EXPECT_EQ(AddFolderFiles(playlist, dir, OpenFilter(sameTwice).DistinctPatterns(), false), 1);
   ASSERT_EQ(Paths(playlist), QStringList({At("SONG.MP3")}));
   EXPECT_EQ(playlist.GetTitle(0), "SONG.MP3");
   EXPECT_EQ(playlist.GetLengthText(0), "");
@@ -75,7 +65,7 @@ TEST_F(FolderWalk, AddsAMatchingFileOncePerPatternItMatches) {
 
   playlist.ClearPlaylist();
   const QString bothCases = QStringLiteral("A|*.mp3|B|*.MP3|");
-  EXPECT_EQ(AddFolderFiles(playlist, dir, ExtensionPatterns(bothCases), false), 2);
+  EXPECT_EQ(AddFolderFiles(playlist, dir, OpenFilter(bothCases).DistinctPatterns(), false), 2);
   EXPECT_EQ(Paths(playlist), QStringList({At("SONG.MP3"), At("SONG.MP3")}));
 }
 
@@ -109,6 +99,24 @@ TEST_F(FolderWalk, SymbolicLinkCyclesEndAndEveryFolderIsWalkedOnce) {
   EXPECT_EQ(Paths(playlist), QStringList({At("sub/dangling.mp3"), At("sub/x.mp3"), At("top.mp3")}));
 }
 
+TEST_F(FolderWalk, ACueSheetBringsItsTracksWhereTheListingMeetsIt) {
+  Touch("album.flac");
+  Touch("extra.mp3");
+  {
+    QFile sheet(At("album.cue"));
+    ASSERT_TRUE(sheet.open(QIODevice::WriteOnly));
+    sheet.write("FILE \"album.flac\" WAVE\nTRACK 01 AUDIO\nTITLE One\nINDEX 01 00:00:00\n"
+                "TRACK 02 AUDIO\nTITLE Two\nINDEX 01 00:10:00\n");
+  }
+  Touch("lost.cue");
+  // Also without a pattern for sheets; the audio file it cuts is still a file of the folder.
+  EXPECT_EQ(AddFolderFiles(playlist, dir, {"*.flac", "*.mp3"}, false), 4);
+  EXPECT_EQ(Paths(playlist), QStringList({At("album.cue").chopped(4) + ".flac#t=0,10", At("album.flac") + "#t=10",
+                                          At("album.flac"), At("extra.mp3")}));
+  EXPECT_EQ(playlist.GetTitle(1), "Two");
+  EXPECT_EQ(order.GetItemCount(), 4);
+}
+
 TEST_F(FolderWalk, AFolderThatCannotBeReadAddsNothing) {
   EXPECT_EQ(AddFolderFiles(playlist, At("missing"), {"*.mp3"}, true), 0);
   EXPECT_EQ(playlist.GetCount(), 0);
@@ -131,14 +139,14 @@ TEST_F(FolderWalk, AddFolderCommandUsesAndKeepsTheStoredFolderAndRecurseState) {
 
   // Cancel writes nothing.
   confirm = false;
-  AddFolderCommand(nullptr, playlist, settings, "MP3|*.mp3|");
+  AddFolderCommand(nullptr, playlist, settings, OpenFilter("MP3|*.mp3|"));
   EXPECT_EQ(offeredFolder, QDir::homePath());
   EXPECT_EQ(offeredRecurse, 0);
   EXPECT_EQ(settings.CountKeys(kSection), -1);
   EXPECT_EQ(playlist.GetCount(), 0);
 
   confirm = true;
-  AddFolderCommand(nullptr, playlist, settings, "MP3|*.mp3|");
+  AddFolderCommand(nullptr, playlist, settings, OpenFilter("MP3|*.mp3|"));
   EXPECT_EQ(Paths(playlist), QStringList({At("deeper/two.mp3"), At("one.mp3")}));
   QString value;
   settings.GetString(kSection, "RecurseSubDir", "", value);
@@ -146,7 +154,7 @@ TEST_F(FolderWalk, AddFolderCommandUsesAndKeepsTheStoredFolderAndRecurseState) {
   settings.GetString(kSection, "LatestOpenDir", "", value);
   EXPECT_EQ(value, dir);
 
-  AddFolderCommand(nullptr, playlist, settings, "MP3|*.mp3|");
+  AddFolderCommand(nullptr, playlist, settings, OpenFilter("MP3|*.mp3|"));
   EXPECT_EQ(offeredFolder, dir);
   EXPECT_EQ(offeredRecurse, 1);
   SetFolderChooser(nullptr);
@@ -159,7 +167,7 @@ TEST_F(FolderWalk, TheRootIsStoredAsTheEmptyFolder) {
     recurse = 0;
     return true;
   });
-  AddFolderCommand(nullptr, playlist, settings, "None|*.no-such-extension-here|");
+  AddFolderCommand(nullptr, playlist, settings, OpenFilter("None|*.no-such-extension-here|"));
   SetFolderChooser(nullptr);
   EXPECT_EQ(playlist.GetCount(), 0);
   QString value = "unset";

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "playback/OpenFilter.h"
 #include "playback/PluginManager.h"
 #include "playlist/PlayOrder.h"
 #include "playlist/Playlist.h"
@@ -50,7 +51,7 @@ class Fixture {
   // The editor at the size the player's first start gives it beside the others.
   std::unique_ptr<PlaylistEditorWindow> Open() {
     auto editor = std::make_unique<PlaylistEditorWindow>();
-    if (!editor->Create(skin, plugins, settings, nullptr, QString())) return nullptr;
+    if (!editor->Create(skin, OpenFilter(plugins.BuildOpenFilter()), settings, nullptr, QString())) return nullptr;
     editor->MoveWindow(Rect::FromSize(0, 258, 275, 232));
     editor->Show();
     return editor;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "SkinControlTestSupport.h"
+#include "playback/OpenFilter.h"
 #include "playback/PluginManager.h"
 #include "platform/FileDialog.h"
 #include "playlist/PlayOrder.h"
@@ -86,7 +87,7 @@ class PlaylistEditorTest : public ::testing::Test {
     for (int i = 1; i <= rows; ++i) m3u += "/music/" + QByteArray::number(i) + ".tst\n";
     if (rows) Write("tarnello.m3u", m3u);
     editor_ = std::make_unique<PlaylistEditorWindow>();
-    EXPECT_TRUE(editor_->Create(skin_, plugins_, settings_, &main_, QString()));
+    EXPECT_TRUE(editor_->Create(skin_, OpenFilter(plugins_.BuildOpenFilter()), settings_, &main_, QString()));
     editor_->Show();
     QCoreApplication::processEvents();
     return *editor_;

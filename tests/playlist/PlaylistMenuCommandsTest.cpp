@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "SkinControlTestSupport.h"
+#include "playback/OpenFilter.h"
 #include "playback/PluginManager.h"
 #include "platform/DesktopServices.h"
 #include "platform/FileNames.h"
@@ -53,7 +54,7 @@ class PlaylistMenuCommandsTest : public ::testing::Test {
     plugins_ = std::make_unique<PluginManager>(nullptr, home_.path() + "/Plugins");
     plugins_->LoadAll();
     editor_ = std::make_unique<PlaylistEditorWindow>();
-    ASSERT_TRUE(editor_->Create(skin_, *plugins_, settings_, nullptr, QString()));
+    ASSERT_TRUE(editor_->Create(skin_, OpenFilter(plugins_->BuildOpenFilter()), settings_, nullptr, QString()));
     editor_->MoveWindow(Rect::FromSize(0, 100, 275, 300));
     editor_->Show();
     QCoreApplication::processEvents();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "settings/SettingsFile.h"
+#include "support/LogCapture.h"
 
 namespace {
 class SettingsFileTest : public ::testing::Test {
@@ -219,3 +220,21 @@ TEST_F(SettingsFileTest, AFileBeyondTheSizeLimitIsRefusedUnread) {
   EXPECT_TRUE(s.Lines().isEmpty());
   EXPECT_EQ(1, s.LoadFromFile(Write(big.left(SettingsFile::kMaxFileBytes))));  // exactly the limit reads
 }
+
+namespace {
+TEST_F(SettingsFileTest, AFileThatCannotBeSavedIsLoggedWithTheReason) {
+  SettingsFile s = Loaded("[tarnello]\nA=1\n");
+  LogCapture log;
+  // A file whose folder is a file: no user, root included, can write there.
+  const QString blocked = dir.filePath("settings.txt") + "/tarnello.txt";
+  EXPECT_EQ(0, s.SaveToFile(blocked, 1 << 20));
+  // A link into a folder that does not exist is followed, and fails the same way.
+  const QString link = dir.filePath("link.txt");
+  ASSERT_TRUE(QFile::link(dir.filePath("gone/tarnello.txt"), link));
+  EXPECT_EQ(0, s.SaveToFile(link, 1 << 20));
+  EXPECT_EQ(1, s.SaveToFile(dir.filePath("fine.txt"), 1 << 20));
+  EXPECT_EQ(log.Area("save"),
+            QStringList({"cannot save " + blocked + ": cannot create a file beside it: Not a directory",
+                         "cannot save " + link + ": cannot create a file beside it: No such file or directory"}));
+}
+}  // namespace

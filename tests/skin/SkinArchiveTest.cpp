@@ -16,6 +16,7 @@
 #include "skin/SkinArchive.h"
 #include "skin/SkinPackages.h"
 #include "skin/SkinSet.h"
+#include "support/LogCapture.h"
 #include "support/RecordingMessageBoxes.h"
 
 using namespace SkinTest;
@@ -211,12 +212,17 @@ TEST_F(SkinArchiveTest, AnArchiveHoldingNoSkinIsRefusedAndChangesNothing) {
   ASSERT_TRUE(skin.Load(temporary_));
   const QStringList before = Tree(temporary_);
 
+  LogCapture log;
   const QString junk = skins_ + "/Junk.wsz";
   WriteFile(junk, "PK but no zip at all");
   EXPECT_FALSE(skin.Load(junk));
   ASSERT_TRUE(WriteZip(junk, {{"readme.txt", "no skin here"}, {"folder/", {}}}));
   EXPECT_FALSE(skin.Load(junk));
   EXPECT_FALSE(skin.Load(skins_ + "/Gone.wsz"));
+  // No box, but the log says which archive was refused.
+  EXPECT_EQ(log.Area("skin"), QStringList({"cannot load " + junk + ": it holds no skin",
+                                           "cannot load " + junk + ": it holds no skin",
+                                           "cannot load " + skins_ + "/Gone.wsz: it holds no skin"}));
 
   EXPECT_TRUE(boxes_.boxes.empty()) << Texts().join('|').toStdString();
   EXPECT_EQ(Tree(temporary_), before);

@@ -1,4 +1,4 @@
-#include "playlist/HttpGet.h"
+#include "platform/HttpGet.h"
 
 #include <curl/curl.h>
 
