@@ -263,7 +263,13 @@ bool MediaPlayer::Core::Play() {
   std::lock_guard lock(mutex_);
   if (state_ == MediaPlayer::kPaused) {
     state_ = MediaPlayer::kPlaying;
-    if (SoundOutput* output = Output()) output->SetPaused(false);
+    SoundOutput* output = Output();
+    if (pauseByWorker_) {
+      resumePending_ = true;
+      if (output) output->Nudge();
+    } else if (output) {
+      output->SetPaused(false);
+    }
     wake_.notify_all();
     return true;
   }
@@ -282,7 +288,16 @@ bool MediaPlayer::Core::Pause() {
   std::lock_guard lock(mutex_);
   if (state_ != MediaPlayer::kPlaying && state_ != MediaPlayer::kWaiting) return false;
   state_ = MediaPlayer::kPaused;
-  if (SoundOutput* output = Output()) output->SetPaused(true);
+  SoundOutput* output = Output();
+  if (output && sessionRunning_ && !output->PausesExactly()) {
+    pauseByWorker_ = true;
+    pausePending_ = true;
+    resumePending_ = false;
+    output->Nudge();
+    wake_.notify_all();
+  } else if (output) {
+    output->SetPaused(true);
+  }
   return true;
 }
 
@@ -296,6 +311,7 @@ bool MediaPlayer::Core::Stop() {
   pendingSeek_.reset();
   // After a source's natural end its last frames play on, so a next source joins
   // them without a gap; a source still playing is cut off.
+  pauseByWorker_ = pausePending_ = resumePending_ = false;
   if (active) {
     tailPlaying_ = false;
     if (SoundOutput* output = Output()) {

@@ -95,6 +95,9 @@ class MediaPlayer::Core : public std::enable_shared_from_this<MediaPlayer::Core>
     SoundSettings rendered;  // the settings the processor was last given
     float gain = 1.0f;       // the volume of the frames last written
     bool ended = false;      // the decoder has nothing more
+    bool silenced = false;   // paused by silencing the queue: the output holds that silence
+    int64_t silenceFrom = 0; // the first frame of that silence
+    int64_t heldAt = 0;      // the first frame written after it
     RenderQueue queue;
   };
 
@@ -110,6 +113,9 @@ class MediaPlayer::Core : public std::enable_shared_from_this<MediaPlayer::Core>
   void Rerender(Session& s, int64_t from, const SoundSettings& want);
   void WriteSome(Session& s, uint64_t epoch);
   bool WaitForTail(Session& s);
+  void PauseSession(Session& s);
+  void ResumeSession(Session& s);
+  void SettlePause();
   void Forget(Session& s);
   int64_t InputFrameAt(const Session& s, int64_t outputFrame) const;
   void NoteStreamInfo(const MediaDecoder& decoder);
@@ -137,6 +143,13 @@ class MediaPlayer::Core : public std::enable_shared_from_this<MediaPlayer::Core>
   State state_ = MediaPlayer::kStopped;
   double startPosition_ = 0;            // where the next start begins
   std::optional<double> pendingSeek_;
+  // A pause on an output that does not pause exactly is carried out by the worker:
+  // it silences the queue from a frame just ahead, requeues what follows and pauses
+  // the output once the silence plays; the resume flushes that silence.
+  bool sessionRunning_ = false;   // the worker is in a session and sees these
+  bool pauseByWorker_ = false;    // the current pause goes through the worker
+  bool pausePending_ = false;
+  bool resumePending_ = false;
   SoundSettings settings_;
   bool settingsChanged_ = false;        // settings_ differs from what the queued frames were rendered with
   StreamInfo info_;

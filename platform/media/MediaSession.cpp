@@ -16,6 +16,9 @@ constexpr size_t kGainRampFrames = 256;
 // The end of a source is reported when this much of it is left to hear: time
 // enough for the next source to open and follow without a gap.
 constexpr int kEndLeadMs = 300;
+// How long past the start of a pause's silence the output is paused: time for the
+// measurement's error and the rewrite's way to the device.
+constexpr auto kSilenceSettle = std::chrono::milliseconds(20);
 
 // Scales frames by a gain that moves from `from` to `to` over their first frames.
 void ApplyGain(float* samples, size_t frames, size_t channels, float from, float to) {
@@ -60,6 +63,7 @@ bool MediaPlayer::Core::OpenSession(Session& s, const std::string& source, doubl
   if (session_.load() != s.id) return false;
   duration_ = s.decoder->Duration();
   opened_ = true;
+  sessionRunning_ = true;
   streamOpen_ = true;
   tailPlaying_ = false;
   s.speed = layout_ == MediaDecoder::Layout::kNative ? ClampedSpeed(settings_) : 1.0f;
@@ -81,6 +85,7 @@ bool MediaPlayer::Core::SeekSession(Session& s, double seconds) {
   s.ended = false;
   std::lock_guard lock(mutex_);
   const int64_t written = output->WrittenFrames();
+  s.silenced = false;  // what a pause silenced is gone
   s.queue.Start(size_t(s.format.channels), written, std::llround(seconds * s.format.rate));
   timeline_.Reset(written, seconds, double(s.speed) / s.format.rate);
   return true;
@@ -221,7 +226,10 @@ void MediaPlayer::Core::WriteSome(Session& s, uint64_t epoch) {
 // that ran dry as never quite played. Paused, it sleeps until playback resumes.
 bool MediaPlayer::Core::WaitForTail(Session& s) {
   std::unique_lock lock(mutex_);
-  auto asked = [&] { return Cancelled(s.id) || pendingSeek_ || settingsChanged_ || volumeChanged_.load(); };
+  auto asked = [&] {
+    return Cancelled(s.id) || pendingSeek_ || settingsChanged_ || volumeChanged_.load() || pausePending_ ||
+           resumePending_;
+  };
   while (state_ == MediaPlayer::kPaused && !asked()) wake_.wait(lock);
   if (asked()) return false;
   lock.unlock();
@@ -232,6 +240,85 @@ bool MediaPlayer::Core::WaitForTail(Session& s) {
   const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds((left - lead) * 1000000 / s.format.rate);
   // A pause meanwhile starts the wait afresh once playback resumes.
   return !wake_.wait_until(lock, until, [&] { return asked() || state_ == MediaPlayer::kPaused; });
+}
+
+// Pauses on an output that does not pause exactly: the queued frames from just
+// ahead of what is heard are replaced by silence and queued again behind it, and
+// the output pauses once the silence plays, so whatever it skips or repeats around
+// its pause and resume is silence. The sound stops kRewriteMarginMs after the click.
+void MediaPlayer::Core::PauseSession(Session& s) {
+  {
+    std::lock_guard lock(mutex_);
+    pausePending_ = false;
+  }
+  SoundOutput* output = Output();
+  RenderQueue& q = s.queue;
+  const int64_t played = output->MeasurePlayedFrames();
+  const int64_t margin = int64_t(s.format.rate) * kRewriteMarginMs / 1000;
+  const int64_t from = std::clamp(played + margin, q.OutputStart(), q.Sent());
+  std::unique_lock lock(mutex_);
+  if (from < q.Sent() && !s.silenced) {
+    lock.unlock();
+    const std::vector<float> silence(size_t(q.Sent() - from) * q.Channels(), 0.0f);
+    s.silenced = output->Rewrite(from, silence.data(), size_t(q.Sent() - from));
+    lock.lock();
+    if (s.silenced) {
+      s.silenceFrom = from;
+      s.heldAt = q.Sent();
+      q.Renumber(from, s.heldAt);
+      timeline_.Hold(from, s.heldAt - from);
+      // Until the silence plays; a stop meanwhile ends the wait.
+      const auto wait = std::chrono::microseconds((from - played) * 1000000 / s.format.rate) + kSilenceSettle;
+      wake_.wait_for(lock, wait, [&] { return Cancelled(s.id) || quit_; });
+    }
+  }
+  if (!Cancelled(s.id) && pauseByWorker_ && state_ == MediaPlayer::kPaused && !resumePending_)
+    output->SetPaused(true);
+}
+
+// Resumes a pause made by PauseSession: while the output is still paused, the
+// frames the silence replaced are written over the rest of that silence from just
+// ahead of where the output stands, so the track goes on at the first frame not heard.
+void MediaPlayer::Core::ResumeSession(Session& s) {
+  SoundOutput* output = Output();
+  {
+    std::lock_guard lock(mutex_);
+    resumePending_ = false;
+    // Paused again meanwhile: the silence stays, and that pause follows.
+    if (Cancelled(s.id) || state_ == MediaPlayer::kPaused) return;
+    pauseByWorker_ = false;
+  }
+  if (s.silenced) {
+    s.silenced = false;
+    RenderQueue& q = s.queue;
+    const int64_t margin = int64_t(s.format.rate) * kRewriteMarginMs / 1000;
+    const int64_t at = std::max(output->MeasurePlayedFrames() + margin, s.silenceFrom);
+    // Once the silence has played, what follows it is heard next as it is.
+    if (at < s.heldAt && q.OutputStart() <= s.heldAt) {
+      const size_t frames = size_t(q.Sent() - at);
+      const int64_t end = s.heldAt + int64_t(frames);
+      while (q.OutputEnd() < end && RenderBlock(s)) {}
+      if (q.OutputEnd() < end) q.AddSilence(size_t(end - q.OutputEnd()));
+      std::vector<float> samples(q.OutputAt(s.heldAt), q.OutputAt(end));
+      ApplyGain(samples.data(), frames, q.Channels(), s.gain, s.gain);
+      if (output->Rewrite(at, samples.data(), frames)) {
+        std::lock_guard lock(mutex_);
+        q.Renumber(s.heldAt, at);
+        timeline_.Shift(s.heldAt, at - s.heldAt);
+      }
+    }
+  }
+  std::lock_guard lock(mutex_);
+  if (!Cancelled(s.id) && state_ != MediaPlayer::kPaused) output->SetPaused(false);
+}
+
+// A session that ends leaves the output paused exactly when the player is.
+void MediaPlayer::Core::SettlePause() {
+  std::lock_guard lock(mutex_);
+  sessionRunning_ = false;
+  if (!pauseByWorker_) return;
+  if (SoundOutput* output = Output()) output->SetPaused(state_ == MediaPlayer::kPaused);
+  pauseByWorker_ = pausePending_ = resumePending_ = false;
 }
 
 // Forgets the frames that were heard, keeping the pre-roll a rewrite needs.
@@ -251,15 +338,31 @@ void MediaPlayer::Core::RunSession(uint64_t session, const std::string& source, 
   }
   NoteStreamInfo(*s.decoder);
   SoundOutput* output = Output();
+  struct Settle {
+    Core* core;
+    ~Settle() { core->SettlePause(); }
+  } settle{this};
   for (;;) {
     const uint64_t epoch = output->Epoch();
     std::optional<double> seek;
     bool settingsChanged = false;
+    bool pause = false;
+    bool resume = false;
     {
       std::lock_guard lock(mutex_);
       if (session_.load() != session) break;
       seek = pendingSeek_;
       settingsChanged = settingsChanged_;
+      pause = pausePending_;
+      resume = resumePending_;
+    }
+    if (pause) {
+      PauseSession(s);
+      continue;
+    }
+    if (resume) {
+      ResumeSession(s);
+      continue;
     }
     if (seek) {
       SeekSession(s, *seek);

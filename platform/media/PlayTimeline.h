@@ -22,6 +22,36 @@ class PlayTimeline {
     pieces_.push_back({frame, seconds, secondsPerFrame});
     if (pieces_.size() > 256) pieces_.pop_front();
   }
+  // The track stands still for `frames` output frames from `frame` on (silence went
+  // out there); what was said about later frames moves behind the standstill.
+  void Hold(int64_t frame, int64_t frames) {
+    if (pieces_.empty() || frames <= 0) return;
+    const double seconds = At(frame);
+    double rate = pieces_.front().secondsPerFrame;
+    for (const Piece& p : pieces_)
+      if (p.frame <= frame) rate = p.secondsPerFrame;
+    std::deque<Piece> held;
+    for (const Piece& p : pieces_)
+      if (p.frame < frame) held.push_back(p);
+    held.push_back({frame, seconds, 0.0});
+    bool continued = false;
+    for (Piece p : pieces_) {
+      if (p.frame < frame) continue;
+      p.frame += frames;
+      if (!continued && p.frame > frame + frames) held.push_back({frame + frames, seconds, rate});
+      continued = true;
+      held.push_back(p);
+    }
+    if (!continued) held.push_back({frame + frames, seconds, rate});
+    pieces_.swap(held);
+  }
+  // What was said about output frames from `frame` on moves by `delta` frames (a
+  // standstill made by Hold is shortened; frames move no further back than the
+  // piece before them).
+  void Shift(int64_t frame, int64_t delta) {
+    for (Piece& p : pieces_)
+      if (p.frame >= frame) p.frame += delta;
+  }
   // Seconds of the track at output frame `frame`; before the first piece, its start.
   double At(int64_t frame) const {
     if (pieces_.empty()) return 0;

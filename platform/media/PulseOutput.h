@@ -27,6 +27,7 @@ class PulseOutput : public SoundOutput {
   bool Drain(uint64_t epoch) override;
   void Flush() override;
   void SetPaused(bool paused) override;
+  bool PausesExactly() const override { return false; }
   void CloseStream() override;
   int64_t PlayedFrames() override;
   int64_t WrittenFrames() override;

@@ -38,6 +38,14 @@ class RenderQueue {
     output_.resize(size_t(std::clamp(frame, outStart_, OutputEnd()) - outStart_) * channels_);
   }
 
+  // The output from `frame` on is numbered from `to` on (it is written again at
+  // another place); output before `frame` is dropped and Sent() stays.
+  void Renumber(int64_t frame, int64_t to) {
+    frame = std::clamp(frame, outStart_, OutputEnd());
+    output_.erase(output_.begin(), output_.begin() + std::ptrdiff_t(size_t(frame - outStart_) * channels_));
+    outStart_ = to;
+  }
+
   // Drops what can no longer be rendered again: output before outputFrame, input
   // before inputFrame. Only in steps of at least `step` frames and of at least what
   // is kept, so each frame is moved about once however long the queue is.

@@ -47,6 +47,10 @@ class SoundOutput {
   // Drops everything written and not yet heard.
   virtual void Flush() = 0;
   virtual void SetPaused(bool paused) = 0;
+  // Whether a pause stops the sound exactly after the last frame heard and a resume
+  // goes on with the next one. A sound server may skip or repeat a few ms around a
+  // pause of its stream; the control then silences the queue itself first.
+  virtual bool PausesExactly() const { return true; }
   // Closes the device stream (the sound server then holds no stream of ours) until
   // the next Write; what was not heard yet is dropped, so Drain first.
   virtual void CloseStream() {}

@@ -15,6 +15,7 @@
 #include "MediaSink.h"
 #include "TestMedia.h"
 #include "platform/media/MediaPlayer.h"
+#include "platform/media/PlayTimeline.h"
 #include "platform/media/RenderQueue.h"
 #include "support/LogCapture.h"
 
@@ -267,6 +268,78 @@ TEST_F(MediaPlayerTest, AVolumeChangeRewritesTheQueueAndKeepsEveryFrame) {
 }  // namespace
 
 namespace {
+// A pause and a resume (twice, once during a seek) while a tone plays to the timed
+// wav backend, whose queue holds a second: the file is the tone frame for frame,
+// so the track went on at the first frame not heard, nothing skipped or repeated.
+TEST_F(MediaPlayerTest, AResumeGoesOnWithTheNextUnheardFrame) {
+  const std::string source = dir + "/tone2.wav";
+  ASSERT_TRUE(TestMedia::MakeFile(source, "sine=frequency=441:duration=2.5:sample_rate=44100", "-ac 2 -c:a pcm_s16le"));
+  TestMedia::Wav tone;
+  ASSERT_TRUE(TestMedia::ReadWav(source, tone));
+  const std::string wavPath = dir + "/paused.wav";
+  RecordingSink sink;
+  {
+    auto player = MediaPlayer::Create(&sink, OpenSoundOutput("wav-timed:" + wavPath));
+    ASSERT_TRUE(player);
+    player->SetSource(source);
+    player->Play();
+    for (int i = 0; i < 2; ++i) {
+      std::this_thread::sleep_for(500ms);
+      ASSERT_TRUE(player->Pause());
+      const double paused = player->Position();
+      std::this_thread::sleep_for(250ms);
+      EXPECT_NEAR(player->Position(), paused, 0.001);
+      ASSERT_TRUE(player->Play());
+    }
+    ASSERT_TRUE(sink.WaitForEvents(1, 10s));
+    EXPECT_EQ(sink.Events().at(0), MediaEvent::EndOfStream);
+  }
+  TestMedia::Wav wav;
+  ASSERT_TRUE(TestMedia::ReadWav(wavPath, wav));
+  ASSERT_EQ(wav.Frames(), tone.Frames());
+  for (size_t i = 0; i < wav.values.size(); ++i) ASSERT_EQ(wav.values[i], tone.values[i]) << i / 2;
+}
+
+// The bookkeeping of a pause made by silencing the queue (for a sound server that
+// skips or repeats a little around a pause of its stream): the frames from the
+// silence on are numbered behind it while the track stands still over it, and on
+// the resume they move to where the silence is cut short.
+TEST(RenderQueue, RenumberedFramesFollowASilenceAndTheTrackStandsStillOverIt) {
+  RenderQueue q;
+  q.Start(1, 1000, 0);
+  std::vector<float> frames(3000);
+  for (size_t i = 0; i < frames.size(); ++i) frames[i] = float(i);
+  q.AddOutput(frames);
+  q.MarkSent(2000);  // output frames 1000..2999 are with the output
+  PlayTimeline t;
+  t.Reset(1000, 0.0, 1.0 / 100);
+  t.Change(2500, 2.0 / 100);  // a speed change queued ahead
+  // Paused: silence from frame 1400 to what was sent; those frames follow it.
+  q.Renumber(1400, q.Sent());
+  t.Hold(1400, 3000 - 1400);
+  EXPECT_EQ(q.OutputStart(), 3000);
+  EXPECT_EQ(q.Sent(), 3000);
+  EXPECT_EQ(q.Unsent(), size_t(2600));
+  EXPECT_EQ(*q.OutputAt(3000), 400.0f);
+  EXPECT_DOUBLE_EQ(t.At(1399), 3.99);
+  EXPECT_DOUBLE_EQ(t.At(1400), 4.0);
+  EXPECT_DOUBLE_EQ(t.At(2999), 4.0);
+  EXPECT_DOUBLE_EQ(t.At(3050), 4.5);
+  EXPECT_DOUBLE_EQ(t.At(4099), 14.99);
+  EXPECT_DOUBLE_EQ(t.At(4200), 17.0);  // the queued speed change moved along
+  // Resumed with the output at 1700: the frames written over the rest of the silence.
+  q.MarkSent(500);
+  q.Renumber(3000, 1750);
+  t.Shift(3000, 1750 - 3000);
+  EXPECT_EQ(q.Sent(), 3500);
+  EXPECT_EQ(*q.OutputAt(1750), 400.0f);
+  EXPECT_EQ(*q.OutputAt(3500), 400.0f + 1750);
+  EXPECT_DOUBLE_EQ(t.At(1749), 4.0);
+  EXPECT_DOUBLE_EQ(t.At(1750), 4.0);
+  EXPECT_DOUBLE_EQ(t.At(1850), 5.0);
+  EXPECT_DOUBLE_EQ(t.At(2950), 17.0);
+}
+
 // Whether a sound output can be had is told without loading the sound library: a
 // server's socket that accepts, the null outputs, a wav file's folder that can be written.
 TEST(SoundOutputAvailable, IsToldFromTheSocketTheNullOutputsAndTheWavFolder) {
