@@ -12,7 +12,10 @@ the same minute, and ffmpeg decoding the same files as fast as it can.
 With --pulse the same runs play to a private PulseAudio server with a null sink
 (which consumes audio in real time like a sound card), and the server's CPU time is
 measured beside the player's.
-Usage: python3 tests/bench/playback_cpu.py [--pulse] [seconds]   (takes about 4 x (seconds + 8))
+Each figure is given twice: from the clock-tick samples of /proc/PID/stat (what
+`time` reports) and counted exactly by the scheduler (/proc/PID/task/*/schedstat).
+With --only=mp3 only the MP3 run with the equalizer off is made.
+Usage: python3 tests/bench/playback_cpu.py [--pulse] [--only=mp3] [seconds]   (takes about 4 x (seconds + 8))
 """
 import os
 import contextlib
@@ -33,6 +36,20 @@ def cpu_seconds(pid):
         fields = f.read().rsplit(")", 1)[1].split()
     # utime and stime are fields 14 and 15 of the line; fields[0] is field 3.
     return (int(fields[11]) + int(fields[12])) / TICK
+
+
+def exact_cpu_seconds(pid):
+    """CPU time of every live thread of the process from the scheduler's own count
+    (nanoseconds), which, unlike the clock-tick samples of /proc/PID/stat, does
+    not depend on whether a thread happens to run when a tick comes."""
+    total = 0
+    for task in os.listdir("/proc/%d/task" % pid):
+        try:
+            with open("/proc/%d/task/%s/schedstat" % (pid, task)) as f:
+                total += int(f.read().split()[0])
+        except (FileNotFoundError, ProcessLookupError):
+            pass
+    return total / 1e9
 
 
 def make_track(path, seconds, codec):
@@ -110,25 +127,32 @@ def measure(track, seconds, hidden, processing=False, pulse=False):
         time.sleep(LEAD_IN)
         xvfb = p.xvfb.process.pid
         server_start = cpu_seconds(server.pid) if server else 0
+        server_exact_start = exact_cpu_seconds(server.pid) if server else 0
+        player_exact_start = exact_cpu_seconds(p.process.pid)
         player_start, xvfb_start, wall_start = cpu_seconds(p.process.pid), cpu_seconds(xvfb), time.monotonic()
         time.sleep(seconds)
         player_cpu, xvfb_cpu = cpu_seconds(p.process.pid) - player_start, cpu_seconds(xvfb) - xvfb_start
+        player_exact = exact_cpu_seconds(p.process.pid) - player_exact_start
         server_cpu = cpu_seconds(server.pid) - server_start if server else 0
+        server_exact = exact_cpu_seconds(server.pid) - server_exact_start if server else 0
         wall = time.monotonic() - wall_start
         with open("/proc/%d/status" % p.process.pid) as f:
             rss = [int(line.split()[1]) for line in f if line.startswith("VmRSS")][0] / 1024
-        return player_cpu, xvfb_cpu, server_cpu, wall, rss
+        return player_cpu, xvfb_cpu, server_cpu, wall, rss, player_exact, server_exact
 
 
 def main():
     args = sys.argv[1:]
     pulse = "--pulse" in args
-    args = [a for a in args if a != "--pulse"]
+    only_mp3 = "--only=mp3" in args
+    args = [a for a in args if a not in ("--pulse", "--only=mp3")]
     seconds = int(args[0]) if args else 60
     runs = [("WMA (Dovrel), window shown", "wma", False, False), ("WMA (Dovrel), window hidden", "wma", True, False),
             ("MP3 (Brelwick), EQ off, speed 1.0", "mp3", False, False),
             ("MP3 (Brelwick), EQ on, speed 1.0", "mp3", False, "eq"),
             ("MP3 (Brelwick), EQ on, speed 1.2", "mp3", False, "speed")]
+    if only_mp3:
+        runs = [run for run in runs if run[0] == "MP3 (Brelwick), EQ off, speed 1.0"]
     with Player() as scratch:
         # Tracks long enough for the lead-in and the measured span.
         tracks = {"wma": os.path.join(scratch.home, "sine.wma"), "mp3": os.path.join(scratch.home, "sine.mp3")}
@@ -137,10 +161,11 @@ def main():
         reference = {kind: decode_only(path) for kind, path in tracks.items()}
         results = [measure(tracks[kind], seconds, hidden, processing, pulse) for _, kind, hidden, processing in runs]
     print("output: %s" % ("private PulseAudio, null sink" if pulse else "TARNELLO_AUDIO=null"))
-    for (label, _, _, _), (cpu, xvfb, server, wall, rss) in zip(runs, results):
-        print("player, %-34s: %.3f s CPU over %.1f s of playback = %.3f s per minute "
-              "(sound server %.3f s, X server %.3f s per minute; RSS %.1f MB)"
-              % (label, cpu, wall, cpu * 60.0 / wall, server * 60.0 / wall, xvfb * 60.0 / wall, rss))
+    for (label, _, _, _), (cpu, xvfb, server, wall, rss, exact, server_exact) in zip(runs, results):
+        print("player, %-34s: %.3f s CPU over %.1f s of playback = %.3f s per minute, %.3f s counted exactly "
+              "(sound server %.3f s, exactly %.3f s; X server %.3f s per minute; RSS %.1f MB)"
+              % (label, cpu, wall, cpu * 60.0 / wall, exact * 60.0 / wall, server * 60.0 / wall,
+                 server_exact * 60.0 / wall, xvfb * 60.0 / wall, rss))
     for kind, cpu in reference.items():
         print("ffmpeg -i same.%s -f null - (%d s of audio): %.3f s CPU = %.3f s per minute of audio"
               % (kind, seconds + 10, cpu, cpu * 60.0 / (seconds + 10)))
