@@ -101,6 +101,7 @@ void Startup() {
 
 void Shutdown() {
   controlAvailable = 0;
+  unkeptGain.reset();
   Player().Release();
 }
 
