@@ -139,6 +139,8 @@ TEST_F(BrelwickGainTest, EachFormatsTagsGiveTheTrackAndAlbumLevels) {
     ASSERT_EQ(track.Frames(), off.Frames());
     EXPECT_NEAR(Db(Level(track) / Level(off)), -6.0, 0.1);
     EXPECT_NEAR(Db(Level(album) / Level(off)), -9.0 + 1.5, 0.1);
+    // From the first sample on: no fade-in at the start of the track.
+    EXPECT_NEAR(Db(TestMedia::Rms(track, 0, 0, 2048) / TestMedia::Rms(off, 0, 0, 2048)), -6.0, 0.1);
   }
 }
 
@@ -203,6 +205,32 @@ struct DialogDriver {
     });
   }
 };
+
+TEST_F(BrelwickGainTest, ADialogChangeReachesTheTrackThatPlays) {
+  const TestMedia::Wav reference = Play("plain.flac");
+  options.Set("ReplayGainMode", "1");
+  options.Set("ReplayGainUntagged", "-12");
+  const std::string wavPath = dir + "/change.wav";
+  auto manager = Load("wav-timed:" + wavPath);
+  manager->ApplyVolume(250);
+  const int ended = host.tracksEnded;
+  ASSERT_EQ(manager->PlayFile(QString::fromStdString(dir + "/plain.flac")), 0);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return manager->PlayPositionMs() > 700; }, 5000));
+  DialogDriver driver;
+  driver.mode = 1;
+  driver.untagged = 0;
+  driver.Arm();
+  manager->Entry(0).module->showConfig(host.GetHandle());
+  EXPECT_EQ(options.Get("ReplayGainUntagged"), "0.0");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return host.tracksEnded > ended; }, 5000));
+  manager->UnloadAll();
+  TestMedia::Wav wav;
+  ASSERT_TRUE(TestMedia::ReadWav(wavPath, wav));
+  ASSERT_EQ(wav.Frames(), reference.Frames());
+  const double level = TestMedia::Rms(reference, 0, 0, reference.Frames());
+  EXPECT_NEAR(Db(TestMedia::Rms(wav, 0, 0, 22050) / level), -12.0, 0.1);
+  EXPECT_NEAR(Db(TestMedia::Rms(wav, 0, wav.Frames() - 22050, wav.Frames()) / level), 0.0, 0.1);
+}
 
 TEST_F(BrelwickGainTest, TheDialogShowsAndKeepsItsKeysInThePlayersOptions) {
   auto manager = Load("null-untimed");
