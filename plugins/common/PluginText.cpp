@@ -1,6 +1,7 @@
 #include "plugins/common/PluginText.h"
 
 #include <cmath>
+#include <cuchar>
 #include <limits>
 
 namespace PluginText {
@@ -24,47 +25,6 @@ void AppendUtf8(std::string& out, uint32_t c) {
   }
 }
 
-// The code point of the UTF-8 sequence at text[i], advancing i past it; a malformed
-// sequence (bad lead, missing continuation, overlong, surrogate, beyond U+10FFFF)
-// is U+FFFD and advances by one byte.
-uint32_t DecodeUtf8(std::string_view text, size_t& i) {
-  const auto lead = uint8_t(text[i]);
-  int length = 0;
-  uint32_t c = 0;
-  if (lead < 0x80) {
-    ++i;
-    return lead;
-  } else if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2, c = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3, c = lead & 0x0F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4, c = lead & 0x07;
-  } else {
-    ++i;
-    return 0xFFFD;
-  }
-  if (i + size_t(length) > text.size()) {
-    ++i;
-    return 0xFFFD;
-  }
-  for (int k = 1; k < length; ++k) {
-    const auto byte = uint8_t(text[i + size_t(k)]);
-    if ((byte & 0xC0) != 0x80) {
-      ++i;
-      return 0xFFFD;
-    }
-    c = (c << 6) | (byte & 0x3F);
-  }
-  const uint32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (c < smallest[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-    ++i;
-    return 0xFFFD;
-  }
-  i += size_t(length);
-  return c;
-}
-
 }  // namespace
 
 std::string ToUtf8(const char16_t* text) {
@@ -85,16 +45,22 @@ std::string ToUtf8(const char16_t* text) {
   return out;
 }
 
-std::u16string ToUtf16(std::string_view text) {
+std::u16string LocalToUtf16(std::string_view text) {
   std::u16string out;
-  for (size_t i = 0; i < text.size();) {
-    const uint32_t c = DecodeUtf8(text, i);
-    if (c < 0x10000) {
-      out += char16_t(c);
-    } else {
-      out += char16_t(0xD800 + ((c - 0x10000) >> 10));
-      out += char16_t(0xDC00 + ((c - 0x10000) & 0x3FF));
+  std::mbstate_t state{};
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  while (p < end) {
+    char16_t c = 0;
+    const size_t n = std::mbrtoc16(&c, p, size_t(end - p), &state);
+    if (n == size_t(-1) || n == size_t(-2)) {  // no character, or one cut short
+      out += u'\xFFFD';
+      state = {};
+      ++p;
+      continue;
     }
+    out += c;
+    if (n != size_t(-3)) p += n == 0 ? 1 : n;  // -3: the second half of a pair, no input taken
   }
   return out;
 }

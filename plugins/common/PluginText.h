@@ -11,8 +11,9 @@ namespace PluginText {
 // unpaired surrogate becomes U+FFFD. A null text is empty.
 std::string ToUtf8(const char16_t* text);
 
-// UTF-8 to UTF-16; each malformed sequence becomes U+FFFD.
-std::u16string ToUtf16(std::string_view text);
+// Text in the process's locale (as the system hands out library paths) to UTF-16;
+// each byte that starts no character becomes U+FFFD.
+std::u16string LocalToUtf16(std::string_view text);
 
 // Seconds of the control as whole milliseconds, cut towards 0 and held within
 // int32_t; not a number is 0.

@@ -30,7 +30,7 @@ std::u16string LibraryFileName() {
   Dl_info info{};
   if (dladdr(reinterpret_cast<void*>(&LibraryFileName), &info) && info.dli_fname) {
     const std::string_view path = info.dli_fname;
-    return PluginText::ToUtf16(path.substr(path.rfind('/') + 1));
+    return PluginText::LocalToUtf16(path.substr(path.rfind('/') + 1));
   }
   return u"Dovrel.so";
 }

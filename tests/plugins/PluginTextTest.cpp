@@ -2,6 +2,7 @@
 // the media control as exactly the bytes the player read from disk.
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -47,16 +48,18 @@ TEST(PluginTextTest, UnpairedSurrogatesThatAreNoByteBecomeReplacementCharacters)
   EXPECT_EQ(PluginText::ToUtf8(u""), "");
 }
 
-TEST(PluginTextTest, Utf8BecomesUtf16WithMalformedSequencesReplaced) {
-  EXPECT_EQ(PluginText::ToUtf16("Dovrel.so"), u"Dovrel.so");
-  EXPECT_EQ(PluginText::ToUtf16("\xeb\x8f\x84.so"), u"\xB3C4.so");
-  EXPECT_EQ(PluginText::ToUtf16("\xf0\x9f\x8e\xb5"), u"\xD83C\xDFB5");
-  EXPECT_EQ(PluginText::ToUtf16("a\x80z"), u"a\xFFFDz");                  // lone continuation
-  EXPECT_EQ(PluginText::ToUtf16("a\xe2\x82"), u"a\xFFFD\xFFFD");          // cut at the end
-  EXPECT_EQ(PluginText::ToUtf16("\xc0\xaf"), u"\xFFFD\xFFFD");            // overlong '/'
-  EXPECT_EQ(PluginText::ToUtf16("\xed\xa0\x80"), u"\xFFFD\xFFFD\xFFFD");  // encoded surrogate
-  EXPECT_EQ(PluginText::ToUtf16("\xf4\x90\x80\x80"), u"\xFFFD\xFFFD\xFFFD\xFFFD");  // beyond U+10FFFF
-  EXPECT_EQ(PluginText::ToUtf16(""), u"");
+TEST(PluginTextTest, LocalTextBecomesUtf16WithStrayBytesReplaced) {
+  // As in the player, which takes the user's locale at start.
+  const std::string before = std::setlocale(LC_ALL, nullptr);
+  ASSERT_NE(std::setlocale(LC_ALL, "C.UTF-8"), nullptr);
+  EXPECT_EQ(PluginText::LocalToUtf16("Dovrel.so"), u"Dovrel.so");
+  EXPECT_EQ(PluginText::LocalToUtf16("\xeb\x8f\x84.so"), u"\xB3C4.so");
+  EXPECT_EQ(PluginText::LocalToUtf16("\xf0\x9f\x8e\xb5.so"), u"\xD83C\xDFB5.so");  // a pair
+  EXPECT_EQ(PluginText::LocalToUtf16("a\x80z"), u"a\xFFFDz");                    // lone continuation
+  EXPECT_EQ(PluginText::LocalToUtf16("a\xe2\x82"), u"a\xFFFD\xFFFD");            // cut at the end
+  EXPECT_EQ(PluginText::LocalToUtf16(std::string_view("a\0b", 3)), std::u16string(u"a\0b", 3));
+  EXPECT_EQ(PluginText::LocalToUtf16(""), u"");
+  std::setlocale(LC_ALL, before.c_str());
 }
 
 TEST(PluginTextTest, SecondsBecomeMillisecondsCutTowardsZeroAndHeldInRange) {
