@@ -69,6 +69,8 @@ class BrelwickGainTest : public ::testing::Test {
     ASSERT_TRUE(TestMedia::MakeFile(dir + "/gain.flac", sine, "-ac 1 -c:a flac" + tags));
     ASSERT_TRUE(TestMedia::MakeFile(dir + "/gain.ogg", sine, "-ac 1 -c:a libvorbis" + tags));
     ASSERT_TRUE(TestMedia::MakeFile(dir + "/gain.m4a", sine, "-ac 1 -c:a aac -movflags use_metadata_tags" + tags));
+    // WavPack keeps its tags as APEv2.
+    ASSERT_TRUE(TestMedia::MakeFile(dir + "/gain.wv", sine, "-ac 1 -c:a wavpack" + tags));
     ASSERT_TRUE(TestMedia::MakeFile(dir + "/gain.opus", sine + ":sample_rate=48000",
                                     "-ac 1 -c:a libopus -metadata R128_TRACK_GAIN=-2816 -metadata R128_ALBUM_GAIN=-3584"));
     ASSERT_TRUE(TestMedia::MakeFile(dir + "/trackonly.flac", sine, "-ac 1 -c:a flac -metadata REPLAYGAIN_TRACK_GAIN=-4dB"));
@@ -129,7 +131,7 @@ class BrelwickGainTest : public ::testing::Test {
 std::string BrelwickGainTest::dir;
 
 TEST_F(BrelwickGainTest, EachFormatsTagsGiveTheTrackAndAlbumLevels) {
-  for (const char* name : {"gain.mp3", "gain.flac", "gain.ogg", "gain.opus", "gain.m4a"}) {
+  for (const char* name : {"gain.mp3", "gain.flac", "gain.ogg", "gain.opus", "gain.m4a", "gain.wv"}) {
     SCOPED_TRACE(name);
     const TestMedia::Wav off = Play(name);
     // The tone itself (amplitude 1/8) is heard as it is without the keys.
