@@ -17,7 +17,7 @@ namespace {
 QString Text(const char16_t* text) { return text ? QString::fromUtf16(text) : QString(); }
 
 bool Usable(const PlatformFormField& f) {
-  if (f.kind == PLATFORM_FIELD_CHOICE) return !Text(f.choices).isEmpty();
+  if (f.kind == PLATFORM_FIELD_CHOICE) return Text(f.choices).endsWith('|');
   return f.kind == PLATFORM_FIELD_NUMBER && std::isfinite(f.minimum) && std::isfinite(f.maximum) &&
          f.minimum <= f.maximum && std::isfinite(f.step) && f.step > 0 && f.decimals >= 0 && f.decimals <= 6;
 }
