@@ -13,7 +13,7 @@
 using namespace MainLayout;
 
 Rect MainWindow::Scaled(const Rect& base) const {
-  return ScaleRect(scale_, base.left, base.top, base.Width(), base.Height());
+  return ScaleControlRect(scale_, base.left, base.top, base.Width(), base.Height());
 }
 
 Window* MainWindow::Control(int id) {
@@ -77,14 +77,14 @@ void MainWindow::OnSize(int, int) { PlaceControls(); }
 
 void MainWindow::SetScale(int scale) {
   scale_ = scale;
-  volumeSlider_.SetThumbSize(ScaleValue(scale, 14), ScaleValue(scale, 11));
-  balanceSlider_.SetThumbSize(ScaleValue(scale, 14), ScaleValue(scale, 11));
-  positionSlider_.SetThumbSize(ScaleValue(scale, 29), ScaleValue(scale, 10));
-  titleText_.SetFontHeight(ScaleValue(scale, 14));
-  sampleRateText_.SetFontHeight(ScaleValue(scale, 13));
-  bitRateText_.SetFontHeight(ScaleValue(scale, 13));
+  volumeSlider_.SetThumbSize(ScaleControl(scale, 14), ScaleControl(scale, 11));
+  balanceSlider_.SetThumbSize(ScaleControl(scale, 14), ScaleControl(scale, 11));
+  positionSlider_.SetThumbSize(ScaleControl(scale, 29), ScaleControl(scale, 10));
+  titleText_.SetFontHeight(ScaleControl(scale, 14));
+  sampleRateText_.SetFontHeight(ScaleControl(scale, 13));
+  bitRateText_.SetFontHeight(ScaleControl(scale, 13));
   const Rect r = GetWindowRect();
-  MoveWindow(Rect::FromSize(r.left, r.top, ScaleValue(scale, kWidth), ScaleValue(scale, kHeight)), true);
+  MoveWindow(Rect::FromSize(r.left, r.top, ScaleControl(scale, kWidth), ScaleControl(scale, kHeight)), true);
   // A hidden window hears of its new size only when shown; its controls are placed now.
   PlaceControls();
   Invalidate(false);

@@ -90,7 +90,7 @@ void EqualizerWindow::OnClose() {
 
 void EqualizerWindow::PlaceControls() {
   auto place = [this](Window& w, int x, int y, int width, int height) {
-    w.MoveWindow(ScaleRect(scale_, x, y, width, height), false);
+    w.MoveWindow(ScaleControlRect(scale_, x, y, width, height), false);
   };
   place(onSwitch_, 14, 18, 24, 12);
   place(autoSwitch_, 39, 18, 33, 12);
@@ -103,11 +103,11 @@ void EqualizerWindow::OnSize(int, int) { PlaceControls(); }
 
 void EqualizerWindow::SetScale(int scale) {
   scale_ = scale;
-  const int thumb = ScaleValue(scale, kThumb);
+  const int thumb = ScaleControl(scale, kThumb);
   preamp_.SetThumbSize(thumb, thumb);
   for (SkinSlider& band : bands_) band.SetThumbSize(thumb, thumb);
   const Rect r = GetWindowRect();
-  MoveWindow(Rect::FromSize(r.left, r.top, ScaleValue(scale, kWidth), ScaleValue(scale, kHeight)), true);
+  MoveWindow(Rect::FromSize(r.left, r.top, ScaleControl(scale, kWidth), ScaleControl(scale, kHeight)), true);
   // A hidden window hears of its new size only when shown; its controls are placed now.
   PlaceControls();
   Invalidate(false);
@@ -143,8 +143,7 @@ void EqualizerWindow::ApplySkin() {
 }
 
 Rect EqualizerWindow::PaintRect(int x, int y, int width, int height) const {
-  auto scaled = [this](int v) { return int(v * scale_ * 0.01 + 0.5); };
-  return Rect::FromSize(scaled(x), scaled(y), scaled(width), scaled(height));
+  return ScalePanelRect(scale_, x, y, width, height);
 }
 
 void EqualizerWindow::OnPaint(Canvas& canvas) {

@@ -8,6 +8,7 @@
 #include "playlist/PlaylistMenus.h"
 #include "playlist/PlaylistSession.h"
 #include "skin/MovableWindow.h"
+#include "skin/Scale.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinToggle.h"
 
@@ -85,7 +86,7 @@ class PlaylistEditorWindow : public MovableWindow {
   };
   static const std::array<Group, 5> kGroups;
 
-  int Sc(int v) const { return int(scale_ * v * 0.01 + 0.5); }
+  int Sc(int v) const { return ScalePanel(scale_, v); }
   void CreateButtons();
   void PlaceControls();
   void CloseGroups();
