@@ -10,6 +10,7 @@
 #include "platform/SessionPower.h"
 #include "platform/SleepInhibit.h"
 #include "platform/System.h"
+#include "playlist/CueSheet.h"
 #include "playlist/PlayOrder.h"
 #include "playlist/Playlist.h"
 
@@ -84,7 +85,9 @@ void MainWindow::PowerOff() {
 
 
 bool MainWindow::AskOpenFile(const QString& filter, QString& path) {
-  return ShowOpenFileDialog(this, OpenFilter(filter).NameFilters(), path);
+  // A cue sheet opens too: it brings its tracks.
+  return ShowOpenFileDialog(this, OpenFilter(filter).NameFilters() << CueSheet::kOpenFilter,
+                            path);
 }
 
 void MainWindow::CloseMainWindow() { Close(); }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "playlist/CueSheet.h"
 #include "playlist/PlayOrder.h"
 #include "playlist/Playlist.h"
 
@@ -157,7 +158,10 @@ void PlaybackControl::OpenCommand() {
   QString path;
   if (!host_.AskOpenFile(plugins_.BuildOpenFilter(), path)) return;
   playlist_->ClearPlaylist();
-  playlist_->AddFile(path);
+  // A cue sheet opens as its tracks, the first of them playing; one whose audio
+  // file is missing opens nothing.
+  if (!CueSheet::IsCueSheet(path) || CueSheet::AddToPlaylist(*playlist_, path) < 0) playlist_->AddFile(path);
+  if (playlist_->GetCount() == 0) return;
   // The cleared play order has no current row; without this the end of the
   // track would make row 0 "next" and play the file a second time.
   if (PlayOrder* order = ThePlayOrder()) order->SetCurrent(0);

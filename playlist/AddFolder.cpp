@@ -1,11 +1,13 @@
 #include "playlist/AddFolder.h"
 
+#include <algorithm>
 #include <set>
 #include <sys/stat.h>
 #include <utility>
 
 #include "platform/FileNames.h"
 #include "platform/System.h"
+#include "playlist/CueSheet.h"
 #include "playlist/Playlist.h"
 
 namespace {
@@ -41,6 +43,8 @@ struct FolderWalk {
         if (recurse) Walk(path);
         continue;
       }
+      // A cue sheet brings its tracks; the audio file it cuts is added as any file.
+      if (CueSheet::IsCueSheet(entry.name)) added += std::max(0, CueSheet::AddToPlaylist(playlist, path));
       for (const QString& pattern : patterns) {
         if (!MatchesPattern(entry.name, pattern)) continue;
         playlist.AddFile(path);

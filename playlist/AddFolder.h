@@ -9,7 +9,8 @@ class Playlist;
 bool MatchesPattern(const QString& name, const QString& pattern);
 
 // Adds the files of folder that match the patterns, in the sorted order of the
-// folder listing: a file once for every pattern it matches, as "folder/name".
+// folder listing: a file once for every pattern it matches, as "folder/name", and a
+// cue sheet as its tracks (the audio file it cuts still matches on its own).
 // With recurse, a subfolder is entered depth first when the listing reaches it.
 // A folder already walked (through a symbolic link, say) is not entered again, so
 // a link cycle ends. The empty folder (or "/") stands for the file-system root. Returns

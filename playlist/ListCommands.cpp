@@ -3,10 +3,12 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <numeric>
+#include <utility>
 #include <vector>
 
 #include "platform/System.h"
 #include "platform/TrackInfo.h"
+#include "playlist/CueSheet.h"
 #include "playlist/Playlist.h"
 #include "playlist/UrlDownload.h"
 
@@ -18,14 +20,26 @@ std::vector<int> Identity(const Playlist& playlist) {
   return order;
 }
 
+// A text, and where in its file a cue sheet's track starts (0 for a whole file).
+using SortKey = std::pair<QString, double>;
+
+SortKey PathKey(const QString& path) {
+  const QString file = CueSheet::FileOfPath(path);
+  // The tracks of one file keep the order they play in, "#t=10" after "#t=2.4".
+  return {file, file.size() == path.size() ? 0.0 : path.mid(file.size() + 3).section(u',', 0, 0).toDouble()};
+}
+
 template <typename Key>
 void SortBy(Playlist& playlist, Key key) {
   std::vector<int> order = Identity(playlist);
-  std::vector<QString> keys;
+  std::vector<SortKey> keys;
   keys.reserve(order.size());
   for (int row : order) keys.push_back(key(playlist.Row(row)));
   std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-    return keys[size_t(a)].compare(keys[size_t(b)], Qt::CaseInsensitive) < 0;
+    const SortKey& x = keys[size_t(a)];
+    const SortKey& y = keys[size_t(b)];
+    const int c = x.first.compare(y.first, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : x.second < y.second;
   });
   playlist.Reorder(order);
 }
@@ -34,15 +48,19 @@ void SortBy(Playlist& playlist, Key key) {
 bool IsUrl(const QString& location) { return NamesScheme(location); }
 
 void SortByTitle(Playlist& playlist) {
-  SortBy(playlist, [](const PlaylistEntry& e) { return e.title; });
+  SortBy(playlist, [](const PlaylistEntry& e) { return SortKey{e.title, 0.0}; });
 }
 
 void SortByFileName(Playlist& playlist) {
-  SortBy(playlist, [](const PlaylistEntry& e) { return Playlist::TitleFromPath(e.path); });
+  SortBy(playlist, [](const PlaylistEntry& e) {
+    SortKey key = PathKey(e.path);
+    key.first = Playlist::TitleFromPath(key.first);
+    return key;
+  });
 }
 
 void SortByPath(Playlist& playlist) {
-  SortBy(playlist, [](const PlaylistEntry& e) { return e.path; });
+  SortBy(playlist, [](const PlaylistEntry& e) { return PathKey(e.path); });
 }
 
 void Reverse(Playlist& playlist) {
@@ -66,7 +84,8 @@ int RemoveDeadFiles(Playlist& playlist) {
   // From the end, so the rows still to check keep their numbers.
   for (int row = playlist.GetCount() - 1; row >= 0; --row) {
     const QString path = playlist.GetPath(row);
-    if (path.isEmpty() || IsUrl(path) || QFileInfo::exists(path)) continue;
+    // A cue sheet's track lives as long as its audio file.
+    if (path.isEmpty() || IsUrl(path) || QFileInfo::exists(CueSheet::FileOfPath(path))) continue;
     if (playlist.RemoveRow(row)) ++removed;
   }
   return removed;

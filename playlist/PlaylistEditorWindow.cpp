@@ -9,6 +9,7 @@
 #include "platform/OutlineWindow.h"
 #include "platform/System.h"
 #include "playlist/AddCommands.h"
+#include "playlist/CueSheet.h"
 #include "playlist/PlayOrder.h"
 #include "playlist/PlaylistDock.h"
 #include "playlist/PlaylistMenus.h"
@@ -27,7 +28,8 @@ namespace {
 const QStringList kPlaylistFilters{QStringLiteral("M3U Playlist (*.[mM]3[uU])")};
 // Loading also takes the other lists people have.
 const QStringList kLoadFilters{kPlaylistFilters[0],
-                               QStringLiteral("Playlists (*.[mM]3[uU] *.[mM]3[uU]8 *.[pP][lL][sS])")};
+                               QStringLiteral("Playlists (*.[mM]3[uU] *.[mM]3[uU]8 *.[pP][lL][sS] *.[cC][uU][eE])")};
+// Adding a file also takes a cue sheet, which brings its tracks.
 
 
 // Where each button's two images are in the skin's playlist image (22 x 18 each).
@@ -293,8 +295,11 @@ void PlaylistEditorWindow::ShowMenu(EditorMenu which) {
 
 void PlaylistEditorWindow::AddFileCommand() {
   QString path;
-  if (ShowOpenFileDialog(this, openFilter_.NameFilters(), path))
-    GetPlaylist().AddFile(path);
+  if (!ShowOpenFileDialog(this, openFilter_.NameFilters() << CueSheet::kOpenFilter, path))
+    return;
+  // A cue sheet brings its tracks, not itself.
+  if (CueSheet::IsCueSheet(path)) CueSheet::AddToPlaylist(GetPlaylist(), path);
+  else GetPlaylist().AddFile(path);
 }
 
 void PlaylistEditorWindow::LoadListCommand() {

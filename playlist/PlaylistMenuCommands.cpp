@@ -8,6 +8,7 @@
 #include "platform/TrackInfo.h"
 #include "playlist/AddCommands.h"
 #include "playlist/AddFolder.h"
+#include "playlist/CueSheet.h"
 #include "playlist/FileInfoDialog.h"
 #include "playlist/HtmlPlaylist.h"
 #include "playlist/JumpDialog.h"
@@ -64,7 +65,8 @@ void PlaylistEditorWindow::FileInfoOfSelected() {
   const Playlist& playlist = GetPlaylist();
   const int row = playlist.GetSelectionMark();
   if (row < 0) return;
-  const QString path = playlist.GetPath(row);
+  // A cue sheet's track shows its audio file.
+  const QString path = CueSheet::FileOfPath(playlist.GetPath(row));
   TrackInfo info;
   const bool readable = Platform::ReadTrackInfo(path, info);
   ShowFileInfo(Widget(), path, FileInfoText(path, info, readable));

@@ -7,6 +7,7 @@
 
 #include "platform/MessageBox.h"
 #include "platform/System.h"
+#include "playlist/CueSheet.h"
 #include "playlist/PlayOrder.h"
 #include "playlist/PlaylistFile.h"
 #include "playlist/PlaylistStorage.h"
@@ -24,8 +25,9 @@ void PlaylistSession::Load(const QString& commandLine, const SettingsFile& setti
   if (commandLine.isEmpty()) {
     LoadDefaultPlaylist(owner);
   } else {
-    // No parsing of quotes or switches: the text is one path.
-    playlist_.AddFile(commandLine);
+    // No parsing of quotes or switches: the text is one path. A cue sheet brings its tracks.
+    if (!CueSheet::IsCueSheet(commandLine) || CueSheet::AddToPlaylist(playlist_, commandLine) < 0)
+      playlist_.AddFile(commandLine);
   }
   ApplyResume(settings);
 }

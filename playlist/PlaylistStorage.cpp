@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include "playlist/CueSheet.h"
 #include "playlist/Playlist.h"
 #include "playlist/PlsFile.h"
 #include "settings/SettingsFile.h"
@@ -31,10 +32,11 @@ QString Suffix(const QString& path) { return path.mid(path.lastIndexOf('.') + 1)
 bool IsListFile(const QString& path) {
   if (path.lastIndexOf('.') <= path.lastIndexOf('/')) return false;
   const QString suffix = Suffix(path);
-  return suffix == u"m3u" || suffix == u"m3u8" || suffix == u"pls";
+  return suffix == u"m3u" || suffix == u"m3u8" || suffix == u"pls" || suffix == u"cue";
 }
 
 bool AddListFile(Playlist& playlist, const QString& path, Window* owner) {
   if (IsListFile(path) && Suffix(path) == u"pls") return ReadPls(playlist, path, true);
+  if (IsListFile(path) && Suffix(path) == u"cue") return CueSheet::AddToPlaylist(playlist, path) >= 0;
   return LoadPlaylist(playlist, path, owner, ListOrigin::Opened);
 }

@@ -17,8 +17,9 @@ bool LoadPlaylist(Playlist& playlist, const QString& path, Window* owner = nullp
 // -1. The old file stays intact until the new one is complete. False on failure.
 bool SavePlaylist(const Playlist& playlist, const QString& path);
 
-// True for a file named as a playlist: ".m3u", ".m3u8" or ".pls", in any case.
+// True for a file named as a playlist: ".m3u", ".m3u8", ".pls" or a ".cue" sheet, in any case.
 bool IsListFile(const QString& path);
-// Appends the entries of a list the user opens: a PLS list by its keys, any other
+// Appends the entries of a list the user opens: a PLS list by its keys, a cue
+// sheet as its tracks (CueSheet), any other
 // as an M3U list read with ListOrigin::Opened. False when it cannot be read.
 bool AddListFile(Playlist& playlist, const QString& path, Window* owner = nullptr);

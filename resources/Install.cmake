@@ -25,7 +25,7 @@ foreach(size 16 22 24 32 48 64 128 256)
 endforeach()
 
 get_property(mime_types GLOBAL PROPERTY TARNELLO_MIME_TYPES)
-list(APPEND mime_types audio/x-mpegurl audio/x-scpls)
+list(APPEND mime_types audio/x-mpegurl audio/x-scpls application/x-cue)
 list(REMOVE_DUPLICATES mime_types)
 list(JOIN mime_types ";" mime_text)
 set(TARNELLO_INSTALL_MIME_TYPES "${mime_text};")

@@ -7,6 +7,8 @@
 #include <string>
 #include <unistd.h>
 
+#include "platform/media/SpanDecoder.h"
+
 namespace {
 using CreateFunction = MediaDecoder* (*)(MediaDecoder::Cancelled*, int64_t, int32_t);
 
@@ -76,5 +78,7 @@ std::unique_ptr<MediaDecoder> MediaDecoder::Create(Cancelled cancelled, std::chr
                                                    Layout layout) {
   auto create = reinterpret_cast<CreateFunction>(DecoderLibrarySymbol("TarnelloCreateMediaDecoder"));
   if (!create) return nullptr;
-  return std::unique_ptr<MediaDecoder>(create(&cancelled, int64_t(stallTimeout.count()), int32_t(layout)));
+  // Every source may name a span of a file (a cue sheet's track).
+  return WrapSpanDecoder(
+      std::unique_ptr<MediaDecoder>(create(&cancelled, int64_t(stallTimeout.count()), int32_t(layout))));
 }

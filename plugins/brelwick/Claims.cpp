@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/media/SpanDecoder.h"
+
 namespace Claims {
 
 const char16_t kFileTypes[] =
@@ -48,8 +50,10 @@ bool DovrelClaims(const char16_t* path) {
 
 bool IsUrl(const char16_t* path) { return path && (StartsWith(path, u"http://") || StartsWith(path, u"https://")); }
 
-bool Claims(const char16_t* path) {
-  if (!path || !*path || DovrelClaims(path)) return false;
+namespace {
+// A whole file or URL, by its extension or scheme.
+bool ClaimsWhole(const char16_t* path) {
+  if (DovrelClaims(path)) return false;
   if (IsUrl(path)) return true;
   const char16_t* dot = LastDot(path);
   if (!dot) return false;
@@ -59,6 +63,22 @@ bool Claims(const char16_t* path) {
   for (const char16_t* extension : kExtensions)
     if (Equals(dot + 1, extension)) return true;
   return false;
+}
+}  // namespace
+
+bool Claims(const char16_t* path) {
+  if (!path || !*path) return false;
+  // A span of a file ("PATH#t=START,END", a cue sheet's track): claimed when the file is.
+  const std::u16string text(path);
+  const size_t mark = text.rfind(u"#t=");
+  if (mark != std::u16string::npos && !IsUrl(path)) {
+    // Only the times after the mark need reading; they are plain ASCII.
+    std::string ascii;
+    for (char16_t c : text) ascii += c < 0x80 ? char(c) : '?';
+    SourceSpan span;
+    if (ParseSourceSpan(ascii, span)) return ClaimsWhole(text.substr(0, mark).c_str());
+  }
+  return ClaimsWhole(path);
 }
 
 }  // namespace Claims

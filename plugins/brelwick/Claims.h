@@ -10,6 +10,7 @@ namespace Claims {
 extern const char16_t kFileTypes[];
 
 bool IsUrl(const char16_t* path);
+// Also a span of a file it claims, "PATH#t=START,END" (ParseSourceSpan).
 bool Claims(const char16_t* path);
 
 }  // namespace Claims

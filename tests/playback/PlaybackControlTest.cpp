@@ -1,4 +1,6 @@
+#include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -510,6 +512,29 @@ TEST_F(PlaybackControlTest, PlayOnAnEmptyPlaylistOpensTheFileDialogAndPlaysTheCh
   EXPECT_EQ(order.GetCurrent(), 0);
   ClearLog();
   control->TrackEnded();
+  EXPECT_TRUE(Played().isEmpty());
+}
+
+TEST_F(PlaybackControlTest, OpeningACueSheetBringsItsTracksAndOneWithoutItsAudioNothing) {
+  QTemporaryDir root;
+  QFile(root.filePath("album.tst")).open(QIODevice::WriteOnly);
+  QFile sheet(root.filePath("album.cue"));
+  ASSERT_TRUE(sheet.open(QIODevice::WriteOnly));
+  sheet.write("FILE \"album.tst\" WAVE\nTRACK 01 AUDIO\nTITLE A\nINDEX 01 00:00:00\n"
+              "TRACK 02 AUDIO\nTITLE B\nINDEX 01 00:10:00\n");
+  sheet.close();
+  AddRows({"/m/old.tst"});
+  host.openAnswer = true;
+  host.openPath = sheet.fileName();
+  control->OpenCommand();
+  ASSERT_EQ(playlist.GetCount(), 2);
+  EXPECT_EQ(playlist.GetPath(0), root.filePath("album.tst") + "#t=0,10");
+  EXPECT_EQ(playlist.GetPath(1), root.filePath("album.tst") + "#t=10");
+
+  QFile::remove(root.filePath("album.tst"));
+  ClearLog();
+  control->OpenCommand();
+  EXPECT_EQ(playlist.GetCount(), 0);
   EXPECT_TRUE(Played().isEmpty());
 }
 

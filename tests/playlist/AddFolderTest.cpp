@@ -99,6 +99,24 @@ TEST_F(FolderWalk, SymbolicLinkCyclesEndAndEveryFolderIsWalkedOnce) {
   EXPECT_EQ(Paths(playlist), QStringList({At("sub/dangling.mp3"), At("sub/x.mp3"), At("top.mp3")}));
 }
 
+TEST_F(FolderWalk, ACueSheetBringsItsTracksWhereTheListingMeetsIt) {
+  Touch("album.flac");
+  Touch("extra.mp3");
+  {
+    QFile sheet(At("album.cue"));
+    ASSERT_TRUE(sheet.open(QIODevice::WriteOnly));
+    sheet.write("FILE \"album.flac\" WAVE\nTRACK 01 AUDIO\nTITLE One\nINDEX 01 00:00:00\n"
+                "TRACK 02 AUDIO\nTITLE Two\nINDEX 01 00:10:00\n");
+  }
+  Touch("lost.cue");
+  // Also without a pattern for sheets; the audio file it cuts is still a file of the folder.
+  EXPECT_EQ(AddFolderFiles(playlist, dir, {"*.flac", "*.mp3"}, false), 4);
+  EXPECT_EQ(Paths(playlist), QStringList({At("album.cue").chopped(4) + ".flac#t=0,10", At("album.flac") + "#t=10",
+                                          At("album.flac"), At("extra.mp3")}));
+  EXPECT_EQ(playlist.GetTitle(1), "Two");
+  EXPECT_EQ(order.GetItemCount(), 4);
+}
+
 TEST_F(FolderWalk, AFolderThatCannotBeReadAddsNothing) {
   EXPECT_EQ(AddFolderFiles(playlist, At("missing"), {"*.mp3"}, true), 0);
   EXPECT_EQ(playlist.GetCount(), 0);

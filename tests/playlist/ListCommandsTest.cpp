@@ -60,6 +60,19 @@ TEST_F(ListCommandsTest, SortsIgnoreCaseKeepEqualRowsAndCarryTheMarks) {
   EXPECT_EQ(playlist_.GetTitle(playlist_.GetSelectionMark()), "beta");
 }
 
+TEST_F(ListCommandsTest, TracksOfACueSheetSortInTheOrderTheyPlay) {
+  Add("t3", "/m/disc.flac#t=100.5");
+  Add("x", "/m/disc.flac.mp3");
+  Add("t2", "/m/disc.flac#t=20,100.5");
+  Add("t1", "/m/disc.flac#t=3,20");
+  Add("whole", "/m/disc.flac");
+  ListCommands::SortByPath(playlist_);
+  EXPECT_EQ(Titles(), (QStringList{"whole", "t1", "t2", "t3", "x"}));
+  playlist_.Reorder({4, 3, 2, 1, 0});
+  ListCommands::SortByFileName(playlist_);
+  EXPECT_EQ(Titles(), (QStringList{"whole", "t1", "t2", "t3", "x"}));
+}
+
 TEST_F(ListCommandsTest, ReverseAndRandomizeKeepEveryRowOnce) {
   for (int i = 1; i <= 6; ++i) Add(QString::number(i), "/m/" + QString::number(i) + ".tst", i * 10);
   MakeCurrent(1);

@@ -65,6 +65,25 @@ TEST_F(Session, CommandLineBecomesTheOnlyRowAndReplacesTheDefaultList) {
   EXPECT_EQ(SavedList(), "#EXTM3U\n#EXTINF:-1,My Song.mp3 -x \"quoted\"\n/music/My Song.mp3 -x \"quoted\"\n");
 }
 
+TEST_F(Session, ACueSheetOnTheCommandLineBringsItsTracksOrItselfWhenUnreadable) {
+  QFile(dir.filePath("disc.wav")).open(QIODevice::WriteOnly);
+  QFile sheet(dir.filePath("disc.cue"));
+  ASSERT_TRUE(sheet.open(QIODevice::WriteOnly));
+  sheet.write("FILE disc.wav WAVE\nTRACK 01 AUDIO\nTITLE a\nINDEX 01 00:00:00\n"
+              "TRACK 02 AUDIO\nTITLE b\nINDEX 01 01:00:00\n");
+  sheet.close();
+  session.Load(sheet.fileName(), settings);
+  EXPECT_EQ(Titles(session.GetPlaylist()), QStringList({"a", "b"}));
+  EXPECT_EQ(session.GetPlaylist().GetPath(1), dir.filePath("disc.wav") + "#t=60");
+
+  // A sheet that cannot be read at all stays one row, as any other file named there.
+  PlayOrder fresh;
+  PlaylistSession other(fresh, nullptr);
+  other.Load(dir.filePath("absent.cue"), settings);
+  ASSERT_EQ(other.GetPlaylist().GetCount(), 1);
+  EXPECT_EQ(other.GetPlaylist().GetPath(0), dir.filePath("absent.cue"));
+}
+
 TEST_F(Session, SaveWritesResumeThenTheList) {
   session.Load("", settings);
   order.SetCurrent(1);  // as the player marks a row it plays

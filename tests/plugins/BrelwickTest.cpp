@@ -13,6 +13,9 @@
 #include "TestMedia.h"
 #include "playback/HostCallbacks.h"
 #include "playback/PluginManager.h"
+#include "playlist/CueSheet.h"
+#include "playlist/PlayOrder.h"
+#include "playlist/Playlist.h"
 #include "platform/Window.h"
 #include "support/RecordingMessageBoxes.h"
 #include "StaticHttpServer.h"
@@ -362,6 +365,119 @@ TEST_F(BrelwickTest, AStreamThatChangesItsRateIsReportedAgainAndPlaysOn) {
   EXPECT_NEAR(double(wav.Frames()) / wav.rate, 4.0, 0.1);
 }
 
+
+// A file whose every sample tells its own index (mod 32768), cut by a cue sheet
+// into tracks starting at 0, 2.4 s and 4 s; it lasts 6 s.
+class BrelwickCueTest : public BrelwickTest {
+ protected:
+  static constexpr int kRate = 44100;
+  void SetUp() override {
+    BrelwickTest::SetUp();
+    const std::string flac = dir + "/ramp.flac";
+    if (access(flac.c_str(), R_OK) != 0) {
+      ASSERT_TRUE(TestMedia::MakeFile(flac, "aevalsrc=exprs=mod(n\\,32768)/32768:s=44100:d=6",
+                                      "-ac 1 -c:a flac -sample_fmt s16"));
+    }
+    std::ofstream(dir + "/ramp.cue") << "PERFORMER \"Ramp\"\nFILE \"ramp.flac\" WAVE\n"
+                                        "  TRACK 01 AUDIO\n    TITLE \"Up\"\n    INDEX 01 00:00:00\n"
+                                        "  TRACK 02 AUDIO\n    TITLE \"Higher\"\n    INDEX 01 00:02:30\n"
+                                        "  TRACK 03 AUDIO\n    TITLE \"Top\"\n    INDEX 01 00:04:00\n";
+    ASSERT_EQ(CueSheet::AddToPlaylist(playlist, QString::fromStdString(dir + "/ramp.cue")), 3);
+  }
+  std::string Track(int row) const { return playlist.GetPath(row).toStdString(); }
+  // How many frames the output holds before the first one whose value is not its
+  // file index less first (mod 32768): the whole output when it is one unbroken run.
+  static size_t RunFrom(const TestMedia::Wav& wav, int64_t first) {
+    size_t f = 0;
+    for (; f < wav.Frames(); ++f)
+      if ((int64_t(wav.samples[f]) - first - int64_t(f)) % 32768 != 0) break;
+    return f;
+  }
+  PlayOrder order;
+  Playlist playlist{order};
+};
+
+TEST_F(BrelwickCueTest, TheRowsAreTheSheetsTracks) {
+  const QString flac = QString::fromStdString(dir + "/ramp.flac");
+  const char* titles[] = {"Ramp \u2013 Up", "Ramp \u2013 Higher", "Ramp \u2013 Top"};
+  const char* paths[] = {"#t=0,2.4", "#t=2.4,4", "#t=4"};
+  for (int row = 0; row < 3; ++row) {
+    EXPECT_EQ(playlist.GetTitle(row).toStdString(), titles[row]);
+    EXPECT_EQ(playlist.GetPath(row), flac + paths[row]);
+    // 2.4 s, 1.6 s and the 2 s up to the end of the file, in whole seconds.
+    EXPECT_EQ(playlist.GetLengthText(row), "2");
+  }
+  auto manager = Load("null-untimed");
+  const InputModule* m = manager->Entry(0).module;
+  EXPECT_EQ(m->claimsFile(reinterpret_cast<const char16_t*>(playlist.GetPath(1).utf16())), 1);
+  for (const char16_t* no : {u"a.txt#t=1,2", u"a.wma#t=1,2", u"a.flac#t=2,1", u"a.flac#t=x", u"a.flac#t=1,2,3",
+                            u"a.flac#t=", u"a.flac#t=.5", u"a.flac#t=1#t=1,2"})
+    EXPECT_EQ(m->claimsFile(no), 0) << QString::fromUtf16(no).toStdString();
+  manager->UnloadAll();
+}
+
+TEST_F(BrelwickCueTest, EachTrackPlaysExactlyItsSpan) {
+  struct Case {
+    int row;
+    int64_t first, frames;
+  };
+  // Track 1 ends where track 2 starts; the last runs to the end of the file.
+  for (const Case& c : {Case{0, 0, 105840}, Case{1, 105840, 70560}, Case{2, 176400, 88200}}) {
+    SCOPED_TRACE(c.row);
+    const TestMedia::Wav wav = PlayToWav(Track(c.row));
+    ASSERT_EQ(wav.rate, kRate);
+    ASSERT_GT(wav.Frames(), 0u);
+    // Its first frame is the file's frame at the index (10 ms would be 441 frames).
+    EXPECT_EQ((int64_t(wav.samples[0]) - c.first) % 32768, 0) << wav.samples[0];
+    EXPECT_EQ(int64_t(wav.Frames()), c.frames);
+    EXPECT_EQ(RunFrom(wav, c.first), wav.Frames());
+  }
+}
+
+TEST_F(BrelwickCueTest, AFileNamedLikeASpanPlaysWhole) {
+  const std::string named = dir + "/ramp.flac#t=1,2";
+  ASSERT_EQ(::link((dir + "/ramp.flac").c_str(), named.c_str()), 0);
+  const TestMedia::Wav wav = PlayToWav(named);
+  ::unlink(named.c_str());
+  EXPECT_EQ(int64_t(wav.Frames()), 6 * kRate);
+}
+
+TEST_F(BrelwickCueTest, PositionLengthAndSeeksAreTheTracksOwn) {
+  auto manager = Load("null");
+  const int ended = host.tracksEnded;
+  ASSERT_EQ(manager->PlayFile(QString::fromStdString(Track(1))), 0);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return manager->TrackLengthMs() > 0; }, 5000));
+  EXPECT_EQ(manager->TrackLengthMs(), 1600);
+  EXPECT_LT(manager->PlayPositionMs(), 1000);
+  manager->SeekToMs(1300);
+  EXPECT_EQ(manager->PlayPositionMs(), 1300);
+  // It ends as any track does, long before the file's end.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return host.tracksEnded > ended; }, 3000));
+  EXPECT_LE(manager->PlayPositionMs(), 1600);
+  manager->UnloadAll();
+}
+
+TEST_F(BrelwickCueTest, OneTrackFollowsTheOtherWithoutAGap) {
+  const std::string wavPath = dir + "/cue-gapless.wav";
+  auto manager = Load("wav-timed:" + wavPath);
+  manager->ApplyVolume(250);
+  host.onTrackEnded = [&] {
+    if (host.tracksEnded == 1) {
+      EXPECT_EQ(manager->PlayFile(QString::fromStdString(Track(1))), 0);
+    }
+  };
+  const int ended = host.tracksEnded;
+  ASSERT_EQ(ended, 0);
+  ASSERT_EQ(manager->PlayFile(QString::fromStdString(Track(0))), 0);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return host.tracksEnded == 2; }, 10000));
+  host.onTrackEnded = nullptr;
+  manager->UnloadAll();
+  TestMedia::Wav wav;
+  ASSERT_TRUE(TestMedia::ReadWav(wavPath, wav));
+  // Four seconds, every frame the one after the frame before: nothing lost, nothing doubled.
+  EXPECT_EQ(int64_t(wav.Frames()), 176400);
+  EXPECT_EQ(RunFrom(wav, 0), wav.Frames());
+}
 }  // namespace
 
 TEST_F(BrelwickTest, PlaysAFileWhoseNameIsNotUtf8) {
