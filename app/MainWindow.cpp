@@ -168,8 +168,9 @@ void MainWindow::CreateControls() {
   // Created for its identifier only: never placed, never given a command.
   unplacedToggle_.Create(none, this, ID_UNPLACED);
   // The transport buttons and the menu button never move.
-  for (SkinButton& button : pushButtons_) button.SetDragMode(false, true, true, true);
-  titleButtons_[0].SetDragMode(false, true, true, true);
+  constexpr DragMode kFixed{.outline = false, .keepInside = true, .lockVertical = true, .lockHorizontal = true};
+  for (SkinButton& button : pushButtons_) button.SetDragMode(kFixed);
+  titleButtons_[0].SetDragMode(kFixed);
 }
 
 void MainWindow::CreateButtonWindow() {
@@ -179,7 +180,7 @@ void MainWindow::CreateButtonWindow() {
   unmap_ = ReadInt(*settings_, "UnMap", 1);
   ButtonMapping::AddButtons(hotkeys, *buttonWindow_);
   ButtonMapping::AddBindings(ButtonMapping::BindingValues(*settings_), *buttonWindow_);
-  buttonWindow_->SetBeep(ReadInt(*settings_, "Beep", 1));
+  buttonWindow_->SetBeep(ReadInt(*settings_, "Beep", 1) != 0);
   buttonWindow_->RegisterButtons();
 }
 
@@ -197,16 +198,16 @@ void MainWindow::CreateSecondaryWindows() {
 
 void MainWindow::ReadToggles() {
   if (PlayOrder* order = ThePlayOrder()) order->SetWholeList(ReadInt(*settings_, kWholeListKey, 0) != 0, 0);
-  repeatToggle_.SetState(ReadInt(*settings_, "Repeat", 0) > 0 ? 1 : 0);
+  repeatToggle_.SetState(ReadInt(*settings_, "Repeat", 0) > 0);
   if (PlayOrder* order = ThePlayOrder()) order->SetRepeat(repeatToggle_.GetState());
-  shuffleToggle_.SetState(ReadInt(*settings_, "Shuffle", 0) > 0 ? 1 : 0);
+  shuffleToggle_.SetState(ReadInt(*settings_, "Shuffle", 0) > 0);
   if (PlayOrder* order = ThePlayOrder()) order->SetShuffle(shuffleToggle_.GetState());
 }
 
 void MainWindow::ReadOptions() {
-  equalizerToggle_.SetState(Placement::ReadShown(*settings_, kEqualizerPlacement) ? 1 : 0);
+  equalizerToggle_.SetState(Placement::ReadShown(*settings_, kEqualizerPlacement));
   ToggleWindow(ID_EQUALIZER);
-  playlistToggle_.SetState(Placement::ReadShown(*settings_, kPlaylistPlacement) ? 1 : 0);
+  playlistToggle_.SetState(Placement::ReadShown(*settings_, kPlaylistPlacement));
   ToggleWindow(ID_PLAYLIST);
   SetTopMost(ReadInt(*settings_, "TopMost", 0));
   timeRemaining_ = ReadInt(*settings_, kTimeRemainingKey, 0) != 0;
@@ -243,7 +244,7 @@ void MainWindow::WriteOptions() {
   WriteInt(s, "EndVolume", v.endVolume);
   WriteInt(s, "VolUpStep", v.volumeUpStep);
   WriteInt(s, "VolDownStep", v.volumeDownStep);
-  WriteInt(s, "Beep", buttonWindow_->GetBeep());
+  WriteInt(s, "Beep", buttonWindow_->GetBeep() ? 1 : 0);
   ButtonMapping::WriteBindings(s, *buttonWindow_);
   buttonWindow_->ReleaseButtons();
   WriteInt(s, "UnMap", unmap_);

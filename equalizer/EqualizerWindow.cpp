@@ -55,8 +55,8 @@ void EqualizerWindow::CreateControls() {
 }
 
 void EqualizerWindow::ReadOptions() {
-  onSwitch_.SetState(ReadInt(*settings_, "EQOn", 0) > 0 ? 1 : 0);
-  autoSwitch_.SetState(ReadInt(*settings_, "EQAuto", 0) > 0 ? 1 : 0);
+  onSwitch_.SetState(ReadInt(*settings_, "EQOn", 0) > 0);
+  autoSwitch_.SetState(ReadInt(*settings_, "EQAuto", 0) > 0);
   // The sliders keep what they are given inside 0..63.
   preamp_.SetPosition(ReadInt(*settings_, "EQPreset", 31));
   for (int k = 0; k < 10; ++k) bands_[size_t(k)].SetPosition(ReadInt(*settings_, QString("EQ%1").arg(k), 31));
@@ -65,8 +65,8 @@ void EqualizerWindow::ReadOptions() {
 void EqualizerWindow::WriteOptions() {
   SettingsFile& s = *settings_;
   WritePlacement(s);
-  WriteInt(s, "EQOn", onSwitch_.GetState());
-  WriteInt(s, "EQAuto", autoSwitch_.GetState());
+  WriteInt(s, "EQOn", onSwitch_.GetState() ? 1 : 0);
+  WriteInt(s, "EQAuto", autoSwitch_.GetState() ? 1 : 0);
   WriteInt(s, "EQPreset", preamp_.GetPosition());
   for (int k = 0; k < 10; ++k) WriteInt(s, QString("EQ%1").arg(k), bands_[size_t(k)].GetPosition());
 }
@@ -142,7 +142,7 @@ void EqualizerWindow::RedrawTitleStrip() { RedrawNow(ScaledPanelRect(0, 0, 275, 
 
 EqualizerState EqualizerWindow::GetEqualizer() const {
   EqualizerState state;
-  state.enabled = onSwitch_.GetState();
+  state.enabled = onSwitch_.GetState() ? 1 : 0;
   for (int k = 0; k < 10; ++k) state.bands[size_t(k)] = int16_t(bands_[size_t(k)].GetPosition());
   state.preamp = preamp_.GetPosition();
   return state;

@@ -173,7 +173,7 @@ void PlaylistEditorWindow::SetColours(Colour current, Colour normal, Colour norm
 
 bool PlaylistEditorWindow::IsGroupOpen(int groupId) const {
   for (size_t g = 0; g < kGroups.size(); ++g)
-    if (kGroups[g].id == groupId) return groups_[g].GetState() != 0;
+    if (kGroups[g].id == groupId) return groups_[g].GetState();
   return false;
 }
 
@@ -185,7 +185,7 @@ bool PlaylistEditorWindow::AnyGroupOpen() const {
 
 void PlaylistEditorWindow::CloseGroups() {
   for (SkinToggle& g : groups_)
-    if (g.GetState()) g.SetState(0);
+    if (g.GetState()) g.SetState(false);
   for (SkinButton& b : subButtons_) b.Hide();
 }
 
@@ -196,7 +196,7 @@ void PlaylistEditorWindow::GroupPressed(int groupId) {
     if (g.id == groupId) group = &g;
   if (toggle.GetState()) {
     CloseGroups();
-    toggle.SetState(1);
+    toggle.SetState(true);
     for (int id : group->subs) {
       if (!id) continue;
       // The upper sub-buttons reach over the list's bottom rows: above it, so they can be pressed.

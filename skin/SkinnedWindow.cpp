@@ -4,7 +4,7 @@
 #include "skin/PlayerWindows.h"
 
 SkinnedWindow::SkinnedWindow(const WindowPlacement& placement)
-    : MovableWindow(true, false, false, false), placement_(placement) {}
+    : MovableWindow(DragMode{.outline = true}), placement_(placement) {}
 
 bool SkinnedWindow::CreateSkinned(const QString& title, int id, Window* owner) {
   return CreateTopLevel(title, Rect{}, id, owner, false);

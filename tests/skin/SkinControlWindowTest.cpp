@@ -76,7 +76,7 @@ Rect Scaled(int scale, const Place& p) { return ScaleControlRect(scale, p.x, p.y
 // The window: background and title strip drawn by itself, the rest by its controls.
 class SkinnedWindow : public MovableWindow {
  public:
-  SkinnedWindow() : MovableWindow(true, false, false, false) {}
+  SkinnedWindow() : MovableWindow(DragMode{.outline = true}) {}
 
   bool Create() {
     if (!CreateTopLevel("skinned", Rect::FromSize(0, 0, 275, 116), 1)) return false;
