@@ -2,6 +2,7 @@
 
 #include "settings/Options.h"
 #include "settings/SettingsFile.h"
+#include "skin/Scale.h"
 #include "skin/WindowPlacement.h"
 
 namespace FirstStart {
@@ -17,7 +18,7 @@ constexpr int kHighDensityScale = 200;
 void ScaleWindow(SettingsFile& s, const WindowPlacement& place, int originX, int originY, int from, int to) {
   using Options::ReadInt;
   using Options::WriteInt;
-  const auto scaled = [from, to](int value) { return int(qint64(value) * to / from); };
+  const auto scaled = [from, to](int value) { return Rescale(value, from, to); };
   const int x = ReadInt(s, place.Key("x"), place.x);
   const int y = ReadInt(s, place.Key("y"), place.y);
   WriteInt(s, place.Key("x"), Options::BoundCoordinate(originX + scaled(x - originX)));

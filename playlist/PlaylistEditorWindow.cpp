@@ -144,7 +144,8 @@ void PlaylistEditorWindow::SetScale(int scale) {
 void PlaylistEditorWindow::ChangeScale(int scale) {
   const Rect r = GetWindowRect();
   const int old = GetScale() > 0 ? GetScale() : 100;
-  MoveWindow(Rect::FromSize(r.left, r.top, r.Width() * scale / old, r.Height() * scale / old), true);
+  MoveWindow(Rect::FromSize(r.left, r.top, Rescale(r.Width(), old, scale), Rescale(r.Height(), old, scale)),
+             true);
   SetScale(scale);
 }
 

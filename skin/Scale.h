@@ -23,3 +23,8 @@ int ScalePanel(int scale, int v);
 
 // A place given at 100 %, each number scaled on its own by the panels' rule.
 Rect ScalePanelRect(int scale, int x, int y, int width, int height);
+
+// A size or offset already drawn at fromScale, as it would be at toScale:
+// value * toScale / fromScale in 64 bits, the fraction cut off (towards zero).
+// For what is not a skin number (a window the user sized, a stored place).
+int Rescale(int value, int fromScale, int toScale);

@@ -59,6 +59,17 @@ TEST(ScaleRule, RulesDifferOnlyOnExactHalvesAndByOnePixel) {
   EXPECT_GT(differing, 0);
 }
 
+TEST(ScaleRule, RescaleCutsTheFractionTowardsZero) {
+  // A user-sized editor going from 100 % to 150 %, and back down.
+  EXPECT_EQ(Rescale(275, 100, 150), 412);
+  EXPECT_EQ(Rescale(413, 150, 100), 275);
+  // Offsets left of or above the main window's corner keep their sign.
+  EXPECT_EQ(Rescale(-3, 200, 100), -1);
+  EXPECT_EQ(Rescale(-5, 100, 200), -10);
+  // No overflow on the way: the product is taken in 64 bits.
+  EXPECT_EQ(Rescale(30000000, 100, 200), 60000000);
+}
+
 class SliderGeometry : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(parent.CreateTopLevel("sliders", Rect::FromSize(0, 0, 300, 200), 1)); }
