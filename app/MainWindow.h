@@ -10,14 +10,15 @@
 #include "playback/PlaybackControl.h"
 #include "playback/PluginManager.h"
 #include "settings/SettingsFile.h"
-#include "skin/MovableWindow.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinPackages.h"
 #include "skin/SkinSet.h"
 #include "skin/SkinSlider.h"
 #include "skin/SkinToggle.h"
+#include "skin/SkinnedWindow.h"
 
 class MediaBridge;
+class PluginOptionFile;
 struct MediaCommands;
 class Playlist;
 
@@ -27,7 +28,7 @@ class Playlist;
 // messages of plug-ins and other windows drive the playback control it owns;
 // the player's state lives in its PlayerState, which its sliders and time
 // display show.
-class MainWindow : public MovableWindow, public PlaybackHost, private PlayerStateObserver {
+class MainWindow : public SkinnedWindow, public PlaybackHost, private PlayerStateObserver {
  public:
   static constexpr int kWindowId = 0;
 
@@ -65,7 +66,6 @@ class MainWindow : public MovableWindow, public PlaybackHost, private PlayerStat
 
   // Display.
   void SetScale(int scale);
-  int GetScale() const { return scale_; }
   void ApplySkin();
   // Loads a skin package, archive or folder and applies it to the three windows;
   // "qsk load Fail!" and false when it is refused.
@@ -129,8 +129,6 @@ class MainWindow : public MovableWindow, public PlaybackHost, private PlayerStat
   void OnSize(int width, int height) override;
   void OnClose() override;
   void OnDestroy() override;
-  void OnFocusGained() override;
-  void OnFocusLost(Window* newFocus) override;
   // A press outside the controls drags the window (see MovableWindow).
   void OnStylusDown(Point client) override;
   void OnStylusUp(Point client) override;
@@ -141,7 +139,6 @@ class MainWindow : public MovableWindow, public PlaybackHost, private PlayerStat
   void CreateControls();
   void CreateSecondaryWindows();
   void CreateButtonWindow();
-  void ReadPlacement();
   void ReadToggles();
   void ReadOptions();
   void WriteOptions();
@@ -155,8 +152,11 @@ class MainWindow : public MovableWindow, public PlaybackHost, private PlayerStat
   void DrawLamps(Canvas& canvas);
   void DrawTime(Canvas& canvas, const Rect& dirty);
   void ShowTime(int minutes, int seconds);
-  Rect Scaled(const Rect& base) const;
-  void RedrawTitleBar();
+  void RedrawTitleStrip() override;
+  // The player gains or loses the focus: the hardware buttons are taken or let
+  // go, unless "UnMap" is 0.
+  void PlayerFocusGained() override;
+  void PlayerFocusLost() override;
   void SkinButtons();
   void SkinSliders();
 
@@ -197,6 +197,7 @@ class MainWindow : public MovableWindow, public PlaybackHost, private PlayerStat
   std::unique_ptr<PluginManager> pluginManager_;
   std::unique_ptr<HotkeyWindow> buttonWindow_;
   std::unique_ptr<SettingsFile> settings_;
+  std::unique_ptr<PluginOptionFile> pluginOptions_;  // settings_ as the plug-ins' store
   QString commandLine_;
   std::unique_ptr<SkinSet> skin_;
   std::unique_ptr<EqualizerWindow> equalizerWindow_;
@@ -224,7 +225,6 @@ class MainWindow : public MovableWindow, public PlaybackHost, private PlayerStat
   bool closePending_ = false;       // a close waits for nested loops to return
   bool powerOffAfterClose_ = false;  // "Exit & Power off" during such a wait
   bool sessionEnding_ = false;       // closed by a signal: nobody may be there to answer a box
-  int scale_ = 100;
   int unmap_ = 1;
   bool osdShown_ = false;  // an armed message ends at the next tick of timer 104
   int channels_ = 0;

@@ -18,6 +18,7 @@ class FfmpegDecoder : public MediaDecoder {
   double Duration() const override { return duration_; }
   SoundFormat Format() const override { return outFormat_; }
   StreamInfo Info() const override { return info_; }
+  GainTags Gains() const override { return gains_; }
   bool Next(std::vector<float>& out) override;
   bool Seek(double seconds) override;
 
@@ -32,12 +33,14 @@ class FfmpegDecoder : public MediaDecoder {
   bool Convert(const AVFrame* frame, int64_t skip, std::vector<float>& out);
   bool MakeResampler(const AVFrame* frame);
   bool ReadPacket();
+  void ReadGainTags();
 
   Cancelled cancelled_;
   std::chrono::milliseconds stallTimeout_;
   Layout layout_;
   SoundFormat outFormat_;
   StreamInfo info_;
+  GainTags gains_;
   std::chrono::steady_clock::time_point deadline_;
 
   AVFormatContext* format_ = nullptr;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/media/ReplayGain.h"
 #include "platform/media/SoundOutput.h"
 
 // What a stream is, as the main window shows it.
@@ -48,6 +49,8 @@ class MediaDecoder {
   virtual SoundFormat Format() const = 0;
   // The stream as last decoded; a live stream may change it.
   virtual StreamInfo Info() const = 0;
+  // The ReplayGain tags of the source, known once Open succeeded.
+  virtual GainTags Gains() const = 0;
   // The next decoded samples (replacing out's contents); false at the end of the
   // stream, after an unrecoverable error, on a stall or when cancelled.
   virtual bool Next(std::vector<float>& out) = 0;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/PlatformApi.h"
+#include "plugins/common/ControlHost.h"
 
 bool BrelwickPlayer::Create() {
   control_ = MediaPlayer::Create(this, MediaDecoder::Layout::kNative);
@@ -47,6 +47,14 @@ void BrelwickPlayer::SetSpeed(float factor) {
   Apply();
 }
 
+void BrelwickPlayer::SetReplayGain(const ReplayGainSettings& replayGain) {
+  {
+    std::lock_guard lock(mutex_);
+    settings_.replayGain = replayGain;
+  }
+  Apply();
+}
+
 void BrelwickPlayer::TrackStarting() {
   std::lock_guard lock(mutex_);
   reported_ = StreamInfo{};
@@ -62,9 +70,8 @@ void BrelwickPlayer::Apply() {
 }
 
 void BrelwickPlayer::OnMediaEvent(MediaEvent event) {
-  if (event == MediaEvent::EndOfStream) {
-    // Sent even when the player has stopped meanwhile: the player decides what it means.
-    PlatformSendMessage(module_.hostWindow, MSG_TRACK_ENDED, 0, 0);
+  if (ControlHost::ForwardEndOfStream(module_, event)) {
+    return;
   } else if (MediaPlayer* control = current_.load(); event == MediaEvent::StreamInfoChanged && control &&
                                                       module_.reportStreamInfo) {
     // Each event has its own state; the player hears each new one once.
