@@ -28,11 +28,14 @@ void ApplyGain(float* samples, size_t frames, size_t channels, float from, float
     const float gain = from + (to - from) * float(f + 1) / float(ramp);
     for (size_t c = 0; c < channels; ++c) samples[f * channels + c] *= gain;
   }
-  // The rest at one gain: a flat loop the compiler can vectorize (every block
-  // played at a volume below full passes here).
+  // The rest at one gain (every block played at a volume below full passes here),
+  // in runs of eight that the compiler turns into vector multiplies at -O2.
   float* rest = samples + ramp * channels;
   const size_t count = (frames - ramp) * channels;
-  for (size_t i = 0; i < count; ++i) rest[i] *= to;
+  size_t i = 0;
+  for (; i + 8 <= count; i += 8)
+    for (size_t k = 0; k < 8; ++k) rest[i + k] *= to;
+  for (; i < count; ++i) rest[i] *= to;
 }
 
 float ClampedSpeed(const SoundSettings& s) { return std::clamp(s.speed, 0.5f, 2.0f); }
