@@ -18,6 +18,7 @@ class FfmpegDecoder : public MediaDecoder {
   double Duration() const override { return duration_; }
   SoundFormat Format() const override { return outFormat_; }
   StreamInfo Info() const override { return info_; }
+  StreamTags Tags() const override { return tags_; }
   bool Next(std::vector<float>& out) override;
   bool Seek(double seconds) override;
 
@@ -32,12 +33,17 @@ class FfmpegDecoder : public MediaDecoder {
   bool Convert(const AVFrame* frame, int64_t skip, std::vector<float>& out);
   bool MakeResampler(const AVFrame* frame);
   bool ReadPacket();
+  void ReadStationHeaders();
+  void ReadTags(bool opening);
 
   Cancelled cancelled_;
   std::chrono::milliseconds stallTimeout_;
   Layout layout_;
   SoundFormat outFormat_;
   StreamInfo info_;
+  StreamTags tags_;
+  bool network_ = false;       // an http(s) source: its first comments name the current song
+  std::string lastIcyBlock_;   // the metadata block last read, to notice a new one
   std::chrono::steady_clock::time_point deadline_;
 
   AVFormatContext* format_ = nullptr;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/PlatformApi.h"
+#include "plugins/brelwick/StreamTagText.h"
 
 bool BrelwickPlayer::Create() {
   control_ = MediaPlayer::Create(this, MediaDecoder::Layout::kNative);
@@ -50,6 +51,7 @@ void BrelwickPlayer::SetSpeed(float factor) {
 void BrelwickPlayer::TrackStarting() {
   std::lock_guard lock(mutex_);
   reported_ = StreamInfo{};
+  reportedTags_ = StreamTags{};
 }
 
 void BrelwickPlayer::Apply() {
@@ -76,6 +78,8 @@ void BrelwickPlayer::OnMediaEvent(MediaEvent event) {
       reported_ = info;
     }
     module_.reportStreamInfo(info.bitRateKbps, info.sampleRate, info.channels, 0);
+  } else if (MediaPlayer* control = current_.load(); event == MediaEvent::TagsChanged && control) {
+    ReportTags(*control);
   } else if (event == MediaEvent::OpenFailed && module_.reportStreamInfo) {
     // A source that cannot be opened has no rates: the player shows none rather
     // than those of the track before.
@@ -85,4 +89,21 @@ void BrelwickPlayer::OnMediaEvent(MediaEvent event) {
     }
     module_.reportStreamInfo(-1, -1, 0, 0);
   }
+}
+
+// The latest tags, each new state once; a player that wrote no reportStreamTags
+// (an older one) hears nothing of them.
+void BrelwickPlayer::ReportTags(MediaPlayer& control) {
+  const auto report = module_.reportStreamTags;
+  if (!report) return;
+  StreamTags tags = control.Tags();
+  {
+    std::lock_guard lock(mutex_);
+    if (tags.Empty() || tags == reportedTags_) return;
+    reportedTags_ = tags;
+  }
+  const StreamTagText text = DecodeStreamTags(tags);
+  const StreamTagReport r{int32_t(sizeof(StreamTagReport)), text.bitRateKbps, text.station.c_str(),
+                          text.genre.c_str(),               text.artist.c_str(), text.title.c_str()};
+  report(&r);
 }
