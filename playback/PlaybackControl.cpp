@@ -89,11 +89,14 @@ int PlaybackControl::StreamTagsReported(const StreamMetadata& tags) {
 
 QString PlaybackControl::TitleWithSong() const {
   const int row = playlist_ ? playlist_->GetCurrentRow() : -1;
-  const QString rowText = row >= 0 && row < playlist_->GetCount() ? playlist_->GetDisplayText(row) : QString();
+  if (row < 0 || row >= playlist_->GetCount()) return state_.StreamTags().Song();
   const StreamMetadata& tags = state_.StreamTags();
   const QString song = tags.Song();
-  if (song.isEmpty()) return rowText;
-  const QString station = tags.station.isEmpty() ? rowText : tags.station;
+  if (song.isEmpty()) return playlist_->GetDisplayText(row);
+  // Without a station name the row's title stands for it (without its number).
+  QString station = tags.station;
+  if (station.isEmpty()) station = playlist_->GetTitle(row);
+  if (station.isEmpty()) station = Playlist::TitleFromPath(playlist_->GetPath(row));
   return station.isEmpty() ? song : station + QStringLiteral(" \u2013 ") + song;
 }
 
