@@ -2,6 +2,8 @@
 
 #include "settings/Options.h"
 #include "settings/SettingsFile.h"
+#include "skin/Scale.h"
+#include "skin/WindowPlacement.h"
 
 namespace FirstStart {
 namespace {
@@ -13,17 +15,16 @@ constexpr int kHighDensityScale = 200;
 
 // A secondary window of the shipped layout, moved and sized as it would be at
 // the new scale around the main window's corner, so docked windows stay docked.
-void ScaleWindow(SettingsFile& s, const QString& prefix, int originX, int originY, int from, int to,
-                 int defaultY, int defaultHeight) {
+void ScaleWindow(SettingsFile& s, const WindowPlacement& place, int originX, int originY, int from, int to) {
   using Options::ReadInt;
   using Options::WriteInt;
-  const auto scaled = [from, to](int value) { return int(qint64(value) * to / from); };
-  const int x = ReadInt(s, prefix + "_x", 0);
-  const int y = ReadInt(s, prefix + "_y", defaultY);
-  WriteInt(s, prefix + "_x", Options::BoundCoordinate(originX + scaled(x - originX)));
-  WriteInt(s, prefix + "_y", Options::BoundCoordinate(originY + scaled(y - originY)));
-  WriteInt(s, prefix + "_width", Options::BoundSize(scaled(ReadInt(s, prefix + "_width", 275)), 1, 0));
-  WriteInt(s, prefix + "_height", Options::BoundSize(scaled(ReadInt(s, prefix + "_height", defaultHeight)), 1, 0));
+  const auto scaled = [from, to](int value) { return Rescale(value, from, to); };
+  const int x = ReadInt(s, place.Key("x"), place.x);
+  const int y = ReadInt(s, place.Key("y"), place.y);
+  WriteInt(s, place.Key("x"), Options::BoundCoordinate(originX + scaled(x - originX)));
+  WriteInt(s, place.Key("y"), Options::BoundCoordinate(originY + scaled(y - originY)));
+  WriteInt(s, place.Key("width"), Options::BoundSize(scaled(ReadInt(s, place.Key("width"), place.width)), 1, 0));
+  WriteInt(s, place.Key("height"), Options::BoundSize(scaled(ReadInt(s, place.Key("height"), place.height)), 1, 0));
 }
 }  // namespace
 
@@ -37,11 +38,11 @@ bool FitShippedOptions(SettingsFile& s, bool highDensity) {
   Options::WriteInt(s, kKey, 0);
   const int from = Options::NearestScale(Options::ReadInt(s, "Scale", 100));
   if (!highDensity || from >= kHighDensityScale) return true;
-  const int x = Options::BoundCoordinate(Options::ReadInt(s, "Main_x", 0));
-  const int y = Options::BoundCoordinate(Options::ReadInt(s, "Main_y", 26));
+  const int x = Options::BoundCoordinate(Options::ReadInt(s, kMainPlacement.Key("x"), kMainPlacement.x));
+  const int y = Options::BoundCoordinate(Options::ReadInt(s, kMainPlacement.Key("y"), kMainPlacement.y));
   Options::WriteInt(s, "Scale", kHighDensityScale);
-  ScaleWindow(s, "EQ", x, y, from, kHighDensityScale, 100, 116);
-  ScaleWindow(s, "PL", x, y, from, kHighDensityScale, 100, 100);
+  ScaleWindow(s, kEqualizerPlacement, x, y, from, kHighDensityScale);
+  ScaleWindow(s, kPlaylistPlacement, x, y, from, kHighDensityScale);
   return true;
 }
 

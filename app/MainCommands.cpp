@@ -164,7 +164,7 @@ void MainWindow::AddJumpKeys() {
 
 void MainWindow::FlipToggle(int toggleId) {
   SkinToggle& toggle = Toggle(toggleId);
-  toggle.SetState(toggle.GetState() ? 0 : 1);
+  toggle.SetState(!toggle.GetState());
 }
 
 void MainWindow::ToggleWindow(int toggleId) {

@@ -8,13 +8,8 @@
 #include "app/MainWindow.h"
 #include "platform/Canvas.h"
 #include "playback/PluginManager.h"
-#include "skin/Scale.h"
 
 using namespace MainLayout;
-
-Rect MainWindow::Scaled(const Rect& base) const {
-  return ScaleRect(scale_, base.left, base.top, base.Width(), base.Height());
-}
 
 Window* MainWindow::Control(int id) {
   for (size_t i = 0; i < pushButtons_.size(); ++i)
@@ -61,30 +56,30 @@ SkinToggle& MainWindow::Toggle(int id) {
 }
 
 void MainWindow::PlaceControls() {
-  for (size_t i = 0; i < pushButtons_.size(); ++i) pushButtons_[i].MoveWindow(Scaled(kPushButtons[i].place), false);
-  for (const TogglePiece& piece : kToggles) Toggle(piece.id).MoveWindow(Scaled(piece.place), false);
-  volumeSlider_.MoveWindow(Scaled(kVolumePlace), false);
-  balanceSlider_.MoveWindow(Scaled(kBalancePlace), false);
-  positionSlider_.MoveWindow(Scaled(kPositionPlace), false);
+  for (size_t i = 0; i < pushButtons_.size(); ++i)
+    pushButtons_[i].MoveWindow(ScaledControlRect(kPushButtons[i].place), false);
+  for (const TogglePiece& piece : kToggles) Toggle(piece.id).MoveWindow(ScaledControlRect(piece.place), false);
+  volumeSlider_.MoveWindow(ScaledControlRect(kVolumePlace), false);
+  balanceSlider_.MoveWindow(ScaledControlRect(kBalancePlace), false);
+  positionSlider_.MoveWindow(ScaledControlRect(kPositionPlace), false);
   for (size_t i = 0; i < titleButtons_.size(); ++i)
-    titleButtons_[i].MoveWindow(Scaled(kTitleButtons[i].place), false);
-  titleText_.MoveWindow(Scaled(kTitlePlace), false);
-  bitRateText_.MoveWindow(Scaled(kBitRatePlace), false);
-  sampleRateText_.MoveWindow(Scaled(kSampleRatePlace), false);
+    titleButtons_[i].MoveWindow(ScaledControlRect(kTitleButtons[i].place), false);
+  titleText_.MoveWindow(ScaledControlRect(kTitlePlace), false);
+  bitRateText_.MoveWindow(ScaledControlRect(kBitRatePlace), false);
+  sampleRateText_.MoveWindow(ScaledControlRect(kSampleRatePlace), false);
 }
 
 void MainWindow::OnSize(int, int) { PlaceControls(); }
 
 void MainWindow::SetScale(int scale) {
-  scale_ = scale;
-  volumeSlider_.SetThumbSize(ScaleValue(scale, 14), ScaleValue(scale, 11));
-  balanceSlider_.SetThumbSize(ScaleValue(scale, 14), ScaleValue(scale, 11));
-  positionSlider_.SetThumbSize(ScaleValue(scale, 29), ScaleValue(scale, 10));
-  titleText_.SetFontHeight(ScaleValue(scale, 14));
-  sampleRateText_.SetFontHeight(ScaleValue(scale, 13));
-  bitRateText_.SetFontHeight(ScaleValue(scale, 13));
-  const Rect r = GetWindowRect();
-  MoveWindow(Rect::FromSize(r.left, r.top, ScaleValue(scale, kWidth), ScaleValue(scale, kHeight)), true);
+  KeepScale(scale);
+  volumeSlider_.SetThumbSize(ScaledControl(14), ScaledControl(11));
+  balanceSlider_.SetThumbSize(ScaledControl(14), ScaledControl(11));
+  positionSlider_.SetThumbSize(ScaledControl(29), ScaledControl(10));
+  titleText_.SetFontHeight(ScaledControl(14));
+  sampleRateText_.SetFontHeight(ScaledControl(13));
+  bitRateText_.SetFontHeight(ScaledControl(13));
+  SizeToScale(kWidth, kHeight);
   // A hidden window hears of its new size only when shown; its controls are placed now.
   PlaceControls();
   Invalidate(false);
@@ -158,7 +153,7 @@ void MainWindow::ApplySkin() {
 void MainWindow::DrawPiece(Canvas& canvas, SkinSlot slot, const SourceRect& source, const Rect& place) {
   // A piece whose bitmap the skin lacks is skipped.
   const QImage& bitmap = skin_->Bitmap(slot);
-  if (!bitmap.isNull()) canvas.StretchCopy(bitmap, source.ToRect(), Scaled(place));
+  if (!bitmap.isNull()) canvas.StretchCopy(bitmap, source.ToRect(), ScaledControlRect(place));
 }
 
 void MainWindow::DrawTitleBar(Canvas& canvas) {
@@ -178,7 +173,7 @@ void MainWindow::DrawTime(Canvas& canvas, const Rect& dirty) {
   const std::array<int, 5> glyphs = TimeGlyphs(minutes_, seconds_);
   for (size_t i = 0; i < glyphs.size(); ++i) {
     const Rect place = Rect::FromSize(kGlyphPlaces[i].x, kGlyphPlaces[i].y, kGlyphWidth, kGlyphHeight);
-    const Rect scaled = Scaled(place);
+    const Rect scaled = ScaledControlRect(place);
     // Glyphs outside the area being painted cost nothing to leave out.
     if (scaled.right <= dirty.left || scaled.left >= dirty.right || scaled.bottom <= dirty.top ||
         scaled.top >= dirty.bottom)
@@ -194,15 +189,15 @@ void MainWindow::OnPaint(Canvas& canvas) {
   DrawTime(canvas, canvas.DirtyRect());
 }
 
-void MainWindow::RedrawTitleBar() { RedrawNow(Scaled(kTitleActive.place)); }
+void MainWindow::RedrawTitleStrip() { RedrawNow(ScaledControlRect(kTitleActive.place)); }
 
 void MainWindow::SetChannels(int channels) {
   if (channels < 0) channels = 0;
   if (channels > 2) channels = 2;
   if (channels == channels_) return;
   channels_ = channels;
-  RedrawNow(Scaled(kMonoLit.place));
-  RedrawNow(Scaled(kStereoLit.place));
+  RedrawNow(ScaledControlRect(kMonoLit.place));
+  RedrawNow(ScaledControlRect(kStereoLit.place));
 }
 
 void MainWindow::ClearStreamDetails() {
@@ -240,7 +235,7 @@ void MainWindow::ShowTime(int minutes, int seconds) {
   // Only the glyphs that changed are drawn again: the display ticks five times a second.
   for (size_t i = 0; i < after.size(); ++i) {
     if (before[i] == after[i]) continue;
-    RedrawNow(Scaled(Rect::FromSize(kGlyphPlaces[i].x, kGlyphPlaces[i].y, kGlyphWidth, kGlyphHeight)));
+    RedrawNow(ScaledControlRect(Rect::FromSize(kGlyphPlaces[i].x, kGlyphPlaces[i].y, kGlyphWidth, kGlyphHeight)));
   }
 }
 

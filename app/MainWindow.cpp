@@ -39,7 +39,7 @@ const char* const kWholeListKey = "WholeList";
 }  // namespace
 
 MainWindow::MainWindow()
-    : MovableWindow(true, false, false, false),
+    : SkinnedWindow(kMainPlacement),
       settings_(std::make_unique<SettingsFile>()),
       equalizerWindow_(std::make_unique<EqualizerWindow>()),
       playlistWindow_(std::make_unique<PlaylistEditorWindow>()) {}
@@ -64,7 +64,7 @@ Playlist* MainWindow::GetPlaylist() const { return playback_ ? playback_->GetPla
 
 bool MainWindow::Create(const QString& title) {
   // 1. The window itself; shown by the application once creation is complete.
-  if (!CreateTopLevel(title, Rect{}, kWindowId, nullptr, false)) return false;
+  if (!CreateSkinned(title, kWindowId, nullptr)) return false;
 
   // 2. The plug-in manager loads and starts every plug-in of "Plugins".
   const QString folder = Platform::ProgramFolder();
@@ -95,8 +95,9 @@ bool MainWindow::Create(const QString& title) {
   playback_ = std::make_unique<PlaybackControl>(*pluginManager_, *this, state_);
   state_.AddObserver(this);
 
-  // 7. Placement.
-  ReadPlacement();
+  // 7. Placement. The scale gives the window its size; until then it is kept
+  // within the desktop.
+  ReadPlacement(*settings_);
 
   // 8.-10. The hardware-button window, fed from "hotkeys.ini" and section "buttons".
   CreateButtonWindow();
@@ -167,8 +168,9 @@ void MainWindow::CreateControls() {
   // Created for its identifier only: never placed, never given a command.
   unplacedToggle_.Create(none, this, ID_UNPLACED);
   // The transport buttons and the menu button never move.
-  for (SkinButton& button : pushButtons_) button.SetDragMode(false, true, true, true);
-  titleButtons_[0].SetDragMode(false, true, true, true);
+  constexpr DragMode kFixed{.outline = false, .keepInside = true, .lockVertical = true, .lockHorizontal = true};
+  for (SkinButton& button : pushButtons_) button.SetDragMode(kFixed);
+  titleButtons_[0].SetDragMode(kFixed);
 }
 
 void MainWindow::CreateButtonWindow() {
@@ -178,7 +180,7 @@ void MainWindow::CreateButtonWindow() {
   unmap_ = ReadInt(*settings_, "UnMap", 1);
   ButtonMapping::AddButtons(hotkeys, *buttonWindow_);
   ButtonMapping::AddBindings(ButtonMapping::BindingValues(*settings_), *buttonWindow_);
-  buttonWindow_->SetBeep(ReadInt(*settings_, "Beep", 1));
+  buttonWindow_->SetBeep(ReadInt(*settings_, "Beep", 1) != 0);
   buttonWindow_->RegisterButtons();
 }
 
@@ -195,27 +197,18 @@ void MainWindow::CreateSecondaryWindows() {
   PlayerWindows::Publish(this, equalizerWindow_.get(), playlistWindow_.get());
 }
 
-void MainWindow::ReadPlacement() {
-  // The scale gives the window its size; until then it is kept within the desktop.
-  const int x = Options::BoundCoordinate(ReadInt(*settings_, "Main_x", 0));
-  const int y = Options::BoundCoordinate(ReadInt(*settings_, "Main_y", 26));
-  const int width = Options::BoundSize(ReadInt(*settings_, "Main_width", 275), 1, DesktopWidth());
-  const int height = Options::BoundSize(ReadInt(*settings_, "Main_height", 116), 1, DesktopHeight());
-  MoveWindow(Rect::FromSize(x, y, width, height), true);
-}
-
 void MainWindow::ReadToggles() {
   if (PlayOrder* order = ThePlayOrder()) order->SetWholeList(ReadInt(*settings_, kWholeListKey, 0) != 0, 0);
-  repeatToggle_.SetState(ReadInt(*settings_, "Repeat", 0) > 0 ? 1 : 0);
+  repeatToggle_.SetState(ReadInt(*settings_, "Repeat", 0) > 0);
   if (PlayOrder* order = ThePlayOrder()) order->SetRepeat(repeatToggle_.GetState());
-  shuffleToggle_.SetState(ReadInt(*settings_, "Shuffle", 0) > 0 ? 1 : 0);
+  shuffleToggle_.SetState(ReadInt(*settings_, "Shuffle", 0) > 0);
   if (PlayOrder* order = ThePlayOrder()) order->SetShuffle(shuffleToggle_.GetState());
 }
 
 void MainWindow::ReadOptions() {
-  equalizerToggle_.SetState(ReadInt(*settings_, "EQ_Visible", 1) != 0 ? 1 : 0);
+  equalizerToggle_.SetState(Placement::ReadShown(*settings_, kEqualizerPlacement));
   ToggleWindow(ID_EQUALIZER);
-  playlistToggle_.SetState(ReadInt(*settings_, "PL_Visible", 1) != 0 ? 1 : 0);
+  playlistToggle_.SetState(Placement::ReadShown(*settings_, kPlaylistPlacement));
   ToggleWindow(ID_PLAYLIST);
   SetTopMost(ReadInt(*settings_, "TopMost", 0));
   timeRemaining_ = ReadInt(*settings_, kTimeRemainingKey, 0) != 0;
@@ -233,12 +226,8 @@ void MainWindow::ReadOptions() {
 
 void MainWindow::WriteOptions() {
   SettingsFile& s = *settings_;
-  const Rect r = GetWindowRect();
-  WriteInt(s, "Main_x", r.left);
-  WriteInt(s, "Main_y", r.top);
-  WriteInt(s, "Main_width", r.Width());
-  WriteInt(s, "Main_height", r.Height());
-  WriteInt(s, "Scale", scale_);
+  WritePlacement(s);
+  WriteInt(s, "Scale", GetScale());
   WriteInt(s, "Repeat", repeatToggle_.GetState() ? 1 : 0);
   WriteInt(s, "Shuffle", shuffleToggle_.GetState() ? 1 : 0);
   WriteInt(s, "TopMost", IsTopMost());
@@ -256,7 +245,7 @@ void MainWindow::WriteOptions() {
   WriteInt(s, "EndVolume", v.endVolume);
   WriteInt(s, "VolUpStep", v.volumeUpStep);
   WriteInt(s, "VolDownStep", v.volumeDownStep);
-  WriteInt(s, "Beep", buttonWindow_->GetBeep());
+  WriteInt(s, "Beep", buttonWindow_->GetBeep() ? 1 : 0);
   ButtonMapping::WriteBindings(s, *buttonWindow_);
   buttonWindow_->ReleaseButtons();
   WriteInt(s, "UnMap", unmap_);
@@ -323,18 +312,11 @@ void MainWindow::OnDestroy() {
   QMetaObject::invokeMethod(QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
-void MainWindow::OnFocusGained() {
-  RedrawTitleBar();
+void MainWindow::PlayerFocusGained() {
   if (unmap_) RegisterButtons();
-  Platform::ShellFullScreen(this, Platform::SHELL_HIDE_TASKBAR);
-  Platform::ShellFullScreen(this, Platform::SHELL_HIDE_INPUT_BUTTON);
 }
 
-void MainWindow::OnFocusLost(Window* newFocus) {
-  RedrawTitleBar();
-  // The equalizer and playlist editor windows count as the player: the buttons stay
-  // registered while one of them has the focus.
-  if (newFocus && (newFocus == PlayerWindows::Equalizer() || newFocus == PlayerWindows::Playlist())) return;
+void MainWindow::PlayerFocusLost() {
   if (unmap_) ReleaseButtons();
 }
 
@@ -354,10 +336,10 @@ intptr_t MainWindow::OnMessage(uint32_t message, uintptr_t wParam, intptr_t lPar
     case MSG_STREAM_TAGS:
       return lParam ? playback_->StreamTagsReported(*reinterpret_cast<const StreamMetadata*>(lParam)) : 0;
     case MSG_CHILD_FOCUS_GAINED:
-      if (unmap_) RegisterButtons();
+      PlayerFocusGained();
       return 0;
     case MSG_CHILD_FOCUS_LOST:
-      if (unmap_) ReleaseButtons();
+      PlayerFocusLost();
       return 0;
     case MSG_SLIDER_TRACK:
       return SliderMoved(int(lParam), false);
@@ -372,7 +354,7 @@ intptr_t MainWindow::OnMessage(uint32_t message, uintptr_t wParam, intptr_t lPar
     case MSG_BUTTON_EVENT:
       return playback_->RunFunction(PlayerFunction(int(intptr_t(wParam))));
     default:
-      return MovableWindow::OnMessage(message, wParam, lParam);
+      return SkinnedWindow::OnMessage(message, wParam, lParam);
   }
 }
 
@@ -382,16 +364,16 @@ void MainWindow::OnTimer(int timerId) {
   } else {
     playback_->OnTimer(timerId);
   }
-  MovableWindow::OnTimer(timerId);
+  SkinnedWindow::OnTimer(timerId);
 }
 
 void MainWindow::OnStylusDown(Point client) {
   SetCapture();
-  MovableWindow::OnStylusDown(client);
+  SkinnedWindow::OnStylusDown(client);
 }
 
 void MainWindow::OnStylusUp(Point client) {
-  MovableWindow::OnStylusUp(client);
+  SkinnedWindow::OnStylusUp(client);
   ReleaseCapture();
 }
 

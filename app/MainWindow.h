@@ -10,12 +10,12 @@
 #include "playback/PlaybackControl.h"
 #include "playback/PluginManager.h"
 #include "settings/SettingsFile.h"
-#include "skin/MovableWindow.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinPackages.h"
 #include "skin/SkinSet.h"
 #include "skin/SkinSlider.h"
 #include "skin/SkinToggle.h"
+#include "skin/SkinnedWindow.h"
 
 class MediaBridge;
 struct MediaCommands;
@@ -27,7 +27,7 @@ class Playlist;
 // messages of plug-ins and other windows drive the playback control it owns;
 // the player's state lives in its PlayerState, which its sliders and time
 // display show.
-class MainWindow : public MovableWindow, public PlaybackHost, private PlayerStateObserver {
+class MainWindow : public SkinnedWindow, public PlaybackHost, private PlayerStateObserver {
  public:
   static constexpr int kWindowId = 0;
 
@@ -65,7 +65,6 @@ class MainWindow : public MovableWindow, public PlaybackHost, private PlayerStat
 
   // Display.
   void SetScale(int scale);
-  int GetScale() const { return scale_; }
   void ApplySkin();
   // Loads a skin package, archive or folder and applies it to the three windows;
   // "qsk load Fail!" and false when it is refused.
@@ -129,8 +128,6 @@ class MainWindow : public MovableWindow, public PlaybackHost, private PlayerStat
   void OnSize(int width, int height) override;
   void OnClose() override;
   void OnDestroy() override;
-  void OnFocusGained() override;
-  void OnFocusLost(Window* newFocus) override;
   // A press outside the controls drags the window (see MovableWindow).
   void OnStylusDown(Point client) override;
   void OnStylusUp(Point client) override;
@@ -141,7 +138,6 @@ class MainWindow : public MovableWindow, public PlaybackHost, private PlayerStat
   void CreateControls();
   void CreateSecondaryWindows();
   void CreateButtonWindow();
-  void ReadPlacement();
   void ReadToggles();
   void ReadOptions();
   void WriteOptions();
@@ -155,8 +151,11 @@ class MainWindow : public MovableWindow, public PlaybackHost, private PlayerStat
   void DrawLamps(Canvas& canvas);
   void DrawTime(Canvas& canvas, const Rect& dirty);
   void ShowTime(int minutes, int seconds);
-  Rect Scaled(const Rect& base) const;
-  void RedrawTitleBar();
+  void RedrawTitleStrip() override;
+  // The player gains or loses the focus: the hardware buttons are taken or let
+  // go, unless "UnMap" is 0.
+  void PlayerFocusGained() override;
+  void PlayerFocusLost() override;
   void SkinButtons();
   void SkinSliders();
 
@@ -224,7 +223,6 @@ class MainWindow : public MovableWindow, public PlaybackHost, private PlayerStat
   bool closePending_ = false;       // a close waits for nested loops to return
   bool powerOffAfterClose_ = false;  // "Exit & Power off" during such a wait
   bool sessionEnding_ = false;       // closed by a signal: nobody may be there to answer a box
-  int scale_ = 100;
   int unmap_ = 1;
   bool osdShown_ = false;  // an armed message ends at the next tick of timer 104
   int channels_ = 0;

@@ -83,7 +83,7 @@ bool PlayerApp::InitInstance(const QStringList& commandLine) {
   }
 
   // 6. The main window is dragged as an outline, free on both axes.
-  mainWindow_->SetDragMode(true, false, false, false);
+  mainWindow_->SetDragMode(DragMode{.outline = true});
 
   // 7. Shown and painted.
   mainWindow_->Show();

@@ -52,8 +52,8 @@ class HotkeyWindow : public Window {
   int GetBindingCount() const { return int(bindings_.size()); }
   std::optional<HotkeyBinding> GetBinding(int index) const;
 
-  void SetBeep(int beep) { beep_ = beep ? 1 : 0; }
-  int GetBeep() const { return beep_; }
+  void SetBeep(bool beep) { beep_ = beep; }
+  bool GetBeep() const { return beep_; }
 
   void RegisterButtons();
   void ReleaseButtons();
@@ -79,7 +79,7 @@ class HotkeyWindow : public Window {
   void EndSequence();
 
   Window* target_;
-  int beep_ = 0;
+  bool beep_ = false;
   std::vector<QString> functions_;
   std::vector<HardwareButton> buttons_;
   std::vector<HotkeyBinding> bindings_;

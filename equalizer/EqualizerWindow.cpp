@@ -4,11 +4,9 @@
 #include "equalizer/EqualizerDock.h"
 #include "equalizer/PresetDialog.h"
 #include "platform/Canvas.h"
-#include "platform/System.h"
 #include "settings/Options.h"
 #include "settings/SettingsFile.h"
 #include "skin/PlayerWindows.h"
-#include "skin/Scale.h"
 #include "skin/SkinSet.h"
 
 using Options::ReadInt;
@@ -24,7 +22,7 @@ constexpr SourceRect kThumbPressedSource{0, 176, 11, 11};
 
 }  // namespace
 
-EqualizerWindow::EqualizerWindow() : MovableWindow(true, false, false, false) {}
+EqualizerWindow::EqualizerWindow() : SkinnedWindow(kEqualizerPlacement) {}
 
 EqualizerWindow::~EqualizerWindow() = default;
 
@@ -32,14 +30,10 @@ bool EqualizerWindow::Create(SkinSet& skin, EqualizerApply apply, SettingsFile& 
   skin_ = &skin;
   apply_ = std::move(apply);
   settings_ = &settings;
-  if (!CreateTopLevel(QStringLiteral("Equalizer"), Rect{}, kWindowId, owner, false)) return false;
+  if (!CreateSkinned(QStringLiteral("Equalizer"), kWindowId, owner)) return false;
   CreateControls();
   // The scale gives the window its size; until then it is kept within the desktop.
-  const int x = Options::BoundCoordinate(ReadInt(settings, "EQ_x", 0));
-  const int y = Options::BoundCoordinate(ReadInt(settings, "EQ_y", 100));
-  const int width = Options::BoundSize(ReadInt(settings, "EQ_width", 275), 1, DesktopWidth());
-  const int height = Options::BoundSize(ReadInt(settings, "EQ_height", 116), 1, DesktopHeight());
-  MoveWindow(Rect::FromSize(x, y, width, height), true);
+  ReadPlacement(settings);
   ReadOptions();
   ApplySkin();
   // Skins dropped here are taken by the main window's drop filter and applied.
@@ -61,8 +55,8 @@ void EqualizerWindow::CreateControls() {
 }
 
 void EqualizerWindow::ReadOptions() {
-  onSwitch_.SetState(ReadInt(*settings_, "EQOn", 0) > 0 ? 1 : 0);
-  autoSwitch_.SetState(ReadInt(*settings_, "EQAuto", 0) > 0 ? 1 : 0);
+  onSwitch_.SetState(ReadInt(*settings_, "EQOn", 0) > 0);
+  autoSwitch_.SetState(ReadInt(*settings_, "EQAuto", 0) > 0);
   // The sliders keep what they are given inside 0..63.
   preamp_.SetPosition(ReadInt(*settings_, "EQPreset", 31));
   for (int k = 0; k < 10; ++k) bands_[size_t(k)].SetPosition(ReadInt(*settings_, QString("EQ%1").arg(k), 31));
@@ -70,14 +64,9 @@ void EqualizerWindow::ReadOptions() {
 
 void EqualizerWindow::WriteOptions() {
   SettingsFile& s = *settings_;
-  WriteInt(s, "EQ_Visible", IsVisible() ? 1 : 0);
-  const Rect r = GetWindowRect();
-  WriteInt(s, "EQ_x", r.left);
-  WriteInt(s, "EQ_y", r.top);
-  WriteInt(s, "EQ_width", r.Width());
-  WriteInt(s, "EQ_height", r.Height());
-  WriteInt(s, "EQOn", onSwitch_.GetState());
-  WriteInt(s, "EQAuto", autoSwitch_.GetState());
+  WritePlacement(s);
+  WriteInt(s, "EQOn", onSwitch_.GetState() ? 1 : 0);
+  WriteInt(s, "EQAuto", autoSwitch_.GetState() ? 1 : 0);
   WriteInt(s, "EQPreset", preamp_.GetPosition());
   for (int k = 0; k < 10; ++k) WriteInt(s, QString("EQ%1").arg(k), bands_[size_t(k)].GetPosition());
 }
@@ -85,12 +74,12 @@ void EqualizerWindow::WriteOptions() {
 void EqualizerWindow::OnClose() {
   // The store goes to disk with the main window's options, once, at exit.
   if (settings_) WriteOptions();
-  MovableWindow::OnClose();
+  SkinnedWindow::OnClose();
 }
 
 void EqualizerWindow::PlaceControls() {
   auto place = [this](Window& w, int x, int y, int width, int height) {
-    w.MoveWindow(ScaleRect(scale_, x, y, width, height), false);
+    w.MoveWindow(ScaledControlRect(x, y, width, height), false);
   };
   place(onSwitch_, 14, 18, 24, 12);
   place(autoSwitch_, 39, 18, 33, 12);
@@ -102,12 +91,11 @@ void EqualizerWindow::PlaceControls() {
 void EqualizerWindow::OnSize(int, int) { PlaceControls(); }
 
 void EqualizerWindow::SetScale(int scale) {
-  scale_ = scale;
-  const int thumb = ScaleValue(scale, kThumb);
+  KeepScale(scale);
+  const int thumb = ScaledControl(kThumb);
   preamp_.SetThumbSize(thumb, thumb);
   for (SkinSlider& band : bands_) band.SetThumbSize(thumb, thumb);
-  const Rect r = GetWindowRect();
-  MoveWindow(Rect::FromSize(r.left, r.top, ScaleValue(scale, kWidth), ScaleValue(scale, kHeight)), true);
+  SizeToScale(kWidth, kHeight);
   // A hidden window hears of its new size only when shown; its controls are placed now.
   PlaceControls();
   Invalidate(false);
@@ -142,24 +130,19 @@ void EqualizerWindow::ApplySkin() {
   Invalidate(true);
 }
 
-Rect EqualizerWindow::PaintRect(int x, int y, int width, int height) const {
-  auto scaled = [this](int v) { return int(v * scale_ * 0.01 + 0.5); };
-  return Rect::FromSize(scaled(x), scaled(y), scaled(width), scaled(height));
-}
-
 void EqualizerWindow::OnPaint(Canvas& canvas) {
   const QImage& eq = skin_ ? skin_->Bitmap(SLOT_EQMAIN) : QImage();
   if (eq.isNull()) return;
-  canvas.StretchCopy(eq, Rect::FromSize(0, 0, 275, 116), PaintRect(0, 0, 275, 116));
+  canvas.StretchCopy(eq, Rect::FromSize(0, 0, 275, 116), ScaledPanelRect(0, 0, 275, 116));
   const int stripTop = HasFocus() ? 134 : 149;
-  canvas.StretchCopy(eq, Rect::FromSize(0, stripTop, 275, 14), PaintRect(0, 0, 275, 14));
+  canvas.StretchCopy(eq, Rect::FromSize(0, stripTop, 275, 14), ScaledPanelRect(0, 0, 275, 14));
 }
 
-void EqualizerWindow::RedrawTitleStrip() { RedrawNow(PaintRect(0, 0, 275, 14)); }
+void EqualizerWindow::RedrawTitleStrip() { RedrawNow(ScaledPanelRect(0, 0, 275, 14)); }
 
 EqualizerState EqualizerWindow::GetEqualizer() const {
   EqualizerState state;
-  state.enabled = onSwitch_.GetState();
+  state.enabled = onSwitch_.GetState() ? 1 : 0;
   for (int k = 0; k < 10; ++k) state.bands[size_t(k)] = int16_t(bands_[size_t(k)].GetPosition());
   state.preamp = preamp_.GetPosition();
   return state;
@@ -207,7 +190,7 @@ intptr_t EqualizerWindow::OnMessage(uint32_t message, uintptr_t wParam, intptr_t
   switch (message) {
     case MSG_SLIDER_TRACK:
       Publish();
-      return MovableWindow::OnMessage(message, wParam, lParam);
+      return SkinnedWindow::OnMessage(message, wParam, lParam);
     case MSG_SLIDER_SET:
       Publish();
       if (lParam >= ID_PREAMP && lParam <= ID_FIRST_BAND + 9 && onSwitch_.GetState()) Apply(1);
@@ -219,7 +202,7 @@ intptr_t EqualizerWindow::OnMessage(uint32_t message, uintptr_t wParam, intptr_t
       Drop();
       return 0;
     default:
-      return MovableWindow::OnMessage(message, wParam, lParam);
+      return SkinnedWindow::OnMessage(message, wParam, lParam);
   }
 }
 
@@ -231,26 +214,12 @@ void EqualizerWindow::Drop() {
   MoveWindow(drop.equalizer, true);
 }
 
-void EqualizerWindow::OnFocusGained() {
-  RedrawTitleStrip();
-  if (Window* main = PlayerWindows::Main()) main->Send(MSG_CHILD_FOCUS_GAINED);
-  Platform::ShellFullScreen(this, Platform::SHELL_HIDE_TASKBAR);
-  Platform::ShellFullScreen(this, Platform::SHELL_HIDE_INPUT_BUTTON);
-}
-
-void EqualizerWindow::OnFocusLost(Window* newFocus) {
-  RedrawTitleStrip();
-  Window* main = PlayerWindows::Main();
-  if (newFocus && (newFocus == main || newFocus == PlayerWindows::Playlist())) return;
-  if (main) main->Send(MSG_CHILD_FOCUS_LOST);
-}
-
 void EqualizerWindow::OnStylusDown(Point client) {
   SetCapture();
-  MovableWindow::OnStylusDown(client);
+  SkinnedWindow::OnStylusDown(client);
 }
 
 void EqualizerWindow::OnStylusUp(Point client) {
   ReleaseCapture();
-  MovableWindow::OnStylusUp(client);
+  SkinnedWindow::OnStylusUp(client);
 }

@@ -4,10 +4,10 @@
 #include <functional>
 
 #include "playback/PlaybackControl.h"
-#include "skin/MovableWindow.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinSlider.h"
 #include "skin/SkinToggle.h"
+#include "skin/SkinnedWindow.h"
 
 class SettingsFile;
 class SkinSet;
@@ -19,7 +19,7 @@ using EqualizerApply = std::function<void(int enabled, const int16_t* bands, int
 // The equalizer: a preamplifier and ten band sliders, an on switch, an auto switch
 // and the presets button. It processes no sound: when its settings take effect it
 // hands them to the current plug-in, and it keeps them in the settings store.
-class EqualizerWindow : public MovableWindow {
+class EqualizerWindow : public SkinnedWindow {
  public:
   static constexpr int kWindowId = 10006;
   static constexpr int ID_ON = 10021;
@@ -35,7 +35,6 @@ class EqualizerWindow : public MovableWindow {
   bool Create(SkinSet& skin, EqualizerApply apply, SettingsFile& settings, Window* owner);
 
   void SetScale(int scale);
-  int GetScale() const { return scale_; }
   void ApplySkin();
   // The settings a new track starts with.
   EqualizerState GetEqualizer() const;
@@ -55,8 +54,6 @@ class EqualizerWindow : public MovableWindow {
   void OnPaint(Canvas& canvas) override;
   void OnSize(int width, int height) override;
   void OnClose() override;
-  void OnFocusGained() override;
-  void OnFocusLost(Window* newFocus) override;
   void OnStylusDown(Point client) override;
   void OnStylusUp(Point client) override;
 
@@ -69,14 +66,12 @@ class EqualizerWindow : public MovableWindow {
   void Publish();
   void LoadPreset();
   void Drop();
-  Rect PaintRect(int x, int y, int width, int height) const;
-  void RedrawTitleStrip();
+  void RedrawTitleStrip() override;
 
   SkinSet* skin_ = nullptr;
   EqualizerApply apply_;
   SettingsFile* settings_ = nullptr;
   PlayerState* state_ = nullptr;
-  int scale_ = 100;
   Rect dragStartRect_;
   SkinToggle onSwitch_;
   SkinToggle autoSwitch_;

@@ -15,7 +15,9 @@ WindowHandle MainWindow();
 void Install(InputModule& module);
 
 // A plug-in's report as the player keeps it: the fields the plug-in's size
-// covers, each text up to kMaxTextLength characters; null reads as empty.
+// covers, each text up to kMaxTextLength characters on one line; null reads as
+// empty. Texts that pass bytes (U+DC80 + byte) are read in the code page detected
+// in them.
 constexpr int kMaxTextLength = 1024;
 StreamMetadata ReadStreamTags(const StreamTagReport& report);
 

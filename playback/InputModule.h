@@ -48,7 +48,9 @@ extern "C" {
 /* What a plug-in tells the player of a live stream (internet radio, a chained Ogg
    stream): the station and the song playing now. Each report carries everything
    known at that moment; a null or empty text is unknown. The texts need to live
-   only for the call. */
+   only for the call. A text the stream sent in a legacy code page may be passed
+   as its bytes, each byte above 0x7F as U+DC00 + byte: the player reads it in the
+   code page it detects. */
 typedef struct StreamTagReport {
   int32_t size;               /* sizeof(StreamTagReport) as the plug-in knows it */
   int32_t bitRateKbps;        /* the bit rate the station announces (icy-br); 0 unknown */

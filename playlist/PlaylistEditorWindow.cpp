@@ -7,20 +7,16 @@
 #include "playback/OpenFilter.h"
 #include "platform/FileDialog.h"
 #include "platform/OutlineWindow.h"
-#include "platform/System.h"
 #include "playlist/AddCommands.h"
 #include "playlist/CueSheet.h"
 #include "playlist/PlayOrder.h"
 #include "playlist/PlaylistDock.h"
 #include "playlist/PlaylistMenus.h"
 #include "playlist/PlaylistStorage.h"
-#include "settings/Options.h"
 #include "settings/SettingsFile.h"
 #include "skin/PlayerWindows.h"
 #include "skin/SkinSet.h"
 
-using Options::ReadInt;
-using Options::WriteInt;
 using PlayerWindows::RectOf;
 
 namespace {
@@ -53,7 +49,7 @@ const std::array<PlaylistEditorWindow::Group, 5> PlaylistEditorWindow::kGroups{{
     {ID_LIST, {ID_SAVE_LIST, ID_NEW_LIST, 0}},
 }};
 
-PlaylistEditorWindow::PlaylistEditorWindow() : MovableWindow(true, false, false, false) {}
+PlaylistEditorWindow::PlaylistEditorWindow() : SkinnedWindow(kPlaylistPlacement) {}
 
 PlaylistEditorWindow::~PlaylistEditorWindow() {
   // The list observes the playlist: it goes first.
@@ -69,17 +65,13 @@ bool PlaylistEditorWindow::Create(SkinSet& skin, OpenFilter openFilter, Settings
   PlayOrder* order = ThePlayOrder();
   if (!order) return false;
   session_ = std::make_unique<PlaylistSession>(*order, owner ? owner->GetHandle() : nullptr);
-  if (!CreateTopLevel(QStringLiteral("Playlist Editor"), Rect{}, kWindowId, owner, false)) return false;
+  if (!CreateSkinned(QStringLiteral("Playlist Editor"), kWindowId, owner)) return false;
   CreateButtons();
   list_ = std::make_unique<PlaylistListControl>(session_->GetPlaylist());
   list_->Create(this);
   // No bigger than the desktop (a huge size would allocate its pixels); the
   // minimum follows once the scale is known (SetScale).
-  const int x = Options::BoundCoordinate(ReadInt(settings, "PL_x", 0));
-  const int y = Options::BoundCoordinate(ReadInt(settings, "PL_y", 100));
-  const int width = Options::BoundSize(ReadInt(settings, "PL_width", 275), 1, DesktopWidth());
-  const int height = Options::BoundSize(ReadInt(settings, "PL_height", 100), 1, DesktopHeight());
-  MoveWindow(Rect::FromSize(x, y, width, height), true);
+  ReadPlacement(settings);
   PlaceControls();
   session_->Load(commandLine, settings, this);
   ApplySkin();
@@ -111,28 +103,31 @@ SkinButton& PlaylistEditorWindow::Button(int id) {
 
 void PlaylistEditorWindow::PlaceControls() {
   const Rect c = GetClientRect();
-  const int width = Sc(22);
-  const int height = Sc(18);
-  const int columns[] = {c.left + Sc(14), c.left + Sc(43), c.left + Sc(72), c.left + Sc(101),
-                         c.right - Sc(44) - c.left};
-  const int rows[] = {c.bottom - Sc(30), c.bottom - Sc(48), c.bottom - Sc(66), c.bottom - Sc(84)};
+  const int width = ScaledPanel(22);
+  const int height = ScaledPanel(18);
+  const int columns[] = {c.left + ScaledPanel(14), c.left + ScaledPanel(43), c.left + ScaledPanel(72),
+                         c.left + ScaledPanel(101), c.right - ScaledPanel(44) - c.left};
+  const int rows[] = {c.bottom - ScaledPanel(30), c.bottom - ScaledPanel(48), c.bottom - ScaledPanel(66),
+                      c.bottom - ScaledPanel(84)};
   for (size_t g = 0; g < kGroups.size(); ++g) {
     Button(kGroups[g].id).MoveWindow(Rect::FromSize(columns[g], rows[0], width, height), false);
     for (size_t k = 0; k < kGroups[g].subs.size() && kGroups[g].subs[k]; ++k)
       Button(kGroups[g].subs[k]).MoveWindow(Rect::FromSize(columns[g], rows[k + 1], width, height), false);
   }
-  if (list_) list_->MoveWindow(Rect::FromSize(c.left + Sc(12), c.top + Sc(20), c.right - Sc(32), c.bottom - Sc(58)));
+  if (list_)
+    list_->MoveWindow(Rect::FromSize(c.left + ScaledPanel(12), c.top + ScaledPanel(20), c.right - ScaledPanel(32),
+                                     c.bottom - ScaledPanel(58)));
 }
 
 void PlaylistEditorWindow::OnSize(int, int) { PlaceControls(); }
 
 Rect PlaylistEditorWindow::GripRect() const {
   const Rect c = GetClientRect();
-  return {c.right - Sc(25), c.bottom - Sc(25), c.right, c.bottom};
+  return {c.right - ScaledPanel(25), c.bottom - ScaledPanel(25), c.right, c.bottom};
 }
 
 void PlaylistEditorWindow::SetScale(int scale) {
-  scale_ = scale;
+  KeepScale(scale);
   rubberBand_ = {-1, -1, -1, -1};
   if (list_) list_->SetScale(scale);
   // Never smaller than a resize may make it: a stored height of 1 would leave
@@ -148,8 +143,9 @@ void PlaylistEditorWindow::SetScale(int scale) {
 
 void PlaylistEditorWindow::ChangeScale(int scale) {
   const Rect r = GetWindowRect();
-  const int old = scale_ > 0 ? scale_ : 100;
-  MoveWindow(Rect::FromSize(r.left, r.top, r.Width() * scale / old, r.Height() * scale / old), true);
+  const int old = GetScale() > 0 ? GetScale() : 100;
+  MoveWindow(Rect::FromSize(r.left, r.top, Rescale(r.Width(), old, scale), Rescale(r.Height(), old, scale)),
+             true);
   SetScale(scale);
 }
 
@@ -178,7 +174,7 @@ void PlaylistEditorWindow::SetColours(Colour current, Colour normal, Colour norm
 
 bool PlaylistEditorWindow::IsGroupOpen(int groupId) const {
   for (size_t g = 0; g < kGroups.size(); ++g)
-    if (kGroups[g].id == groupId) return groups_[g].GetState() != 0;
+    if (kGroups[g].id == groupId) return groups_[g].GetState();
   return false;
 }
 
@@ -190,7 +186,7 @@ bool PlaylistEditorWindow::AnyGroupOpen() const {
 
 void PlaylistEditorWindow::CloseGroups() {
   for (SkinToggle& g : groups_)
-    if (g.GetState()) g.SetState(0);
+    if (g.GetState()) g.SetState(false);
   for (SkinButton& b : subButtons_) b.Hide();
 }
 
@@ -201,7 +197,7 @@ void PlaylistEditorWindow::GroupPressed(int groupId) {
     if (g.id == groupId) group = &g;
   if (toggle.GetState()) {
     CloseGroups();
-    toggle.SetState(1);
+    toggle.SetState(true);
     for (int id : group->subs) {
       if (!id) continue;
       // The upper sub-buttons reach over the list's bottom rows: above it, so they can be pressed.
@@ -323,7 +319,7 @@ intptr_t PlaylistEditorWindow::OnMessage(uint32_t message, uintptr_t wParam, int
       Snap();
       return 0;
     default:
-      return MovableWindow::OnMessage(message, wParam, lParam);
+      return SkinnedWindow::OnMessage(message, wParam, lParam);
   }
 }
 
@@ -341,12 +337,12 @@ void PlaylistEditorWindow::OnStylusDown(Point client) {
     resizeStart_ = GetWindowRect();
     resizePoint_ = {resizeStart_.left + client.x, resizeStart_.top + client.y};
   }
-  MovableWindow::OnStylusDown(client);
+  SkinnedWindow::OnStylusDown(client);
 }
 
 void PlaylistEditorWindow::OnStylusMove(Point client) {
   if (!resizing_) {
-    MovableWindow::OnStylusMove(client);
+    SkinnedWindow::OnStylusMove(client);
     return;
   }
   const Rect now = GetWindowRect();
@@ -363,7 +359,7 @@ void PlaylistEditorWindow::OnStylusUp(Point client) {
   ReleaseCapture();
   if (!resizing_) {
     rubberBand_ = {-1, -1, -1, -1};
-    MovableWindow::OnStylusUp(client);
+    SkinnedWindow::OnStylusUp(client);
     return;
   }
   resizing_ = false;
@@ -375,29 +371,14 @@ void PlaylistEditorWindow::OnStylusUp(Point client) {
 void PlaylistEditorWindow::OnClose() {
   if (settings_) {
     SettingsFile& s = *settings_;
-    WriteInt(s, "PL_Visible", IsVisible() ? 1 : 0);
-    const Rect r = GetWindowRect();
-    WriteInt(s, "PL_x", r.left);
-    WriteInt(s, "PL_y", r.top);
-    WriteInt(s, "PL_width", r.Width());
-    WriteInt(s, "PL_height", r.Height());
+    WritePlacement(s);
     // "Resume", then the rows into "tarnello.m3u".
     playlistSaved_ = session_->Save(s);
     settings_ = nullptr;
   }
-  MovableWindow::OnClose();
+  SkinnedWindow::OnClose();
 }
 
-void PlaylistEditorWindow::OnFocusGained() {
-  RedrawNow(Rect::FromSize(0, 0, GetClientRect().Width(), Sc(20)));
-  if (Window* main = PlayerWindows::Main()) main->Send(MSG_CHILD_FOCUS_GAINED);
-  Platform::ShellFullScreen(this, Platform::SHELL_HIDE_TASKBAR);
-  Platform::ShellFullScreen(this, Platform::SHELL_HIDE_INPUT_BUTTON);
-}
-
-void PlaylistEditorWindow::OnFocusLost(Window* newFocus) {
-  RedrawNow(Rect::FromSize(0, 0, GetClientRect().Width(), Sc(20)));
-  Window* main = PlayerWindows::Main();
-  if (newFocus && (newFocus == main || newFocus == PlayerWindows::Equalizer())) return;
-  if (main) main->Send(MSG_CHILD_FOCUS_LOST);
+void PlaylistEditorWindow::RedrawTitleStrip() {
+  RedrawNow(Rect::FromSize(0, 0, GetClientRect().Width(), ScaledPanel(20)));
 }

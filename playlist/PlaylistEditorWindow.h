@@ -7,9 +7,9 @@
 #include "playlist/PlaylistListControl.h"
 #include "playlist/PlaylistMenus.h"
 #include "playlist/PlaylistSession.h"
-#include "skin/MovableWindow.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinToggle.h"
+#include "skin/SkinnedWindow.h"
 
 class OutlineWindow;
 class PlayerState;
@@ -19,7 +19,7 @@ class SkinSet;
 // The playlist editor: the rows in a list, five group buttons whose sub-buttons
 // open in columns above them, and a resize grip. It owns the playlist: it fills
 // it when created and saves it when closed.
-class PlaylistEditorWindow : public MovableWindow {
+class PlaylistEditorWindow : public SkinnedWindow {
  public:
   static constexpr int kWindowId = 10007;
   // Group toggles and their sub-buttons.
@@ -52,13 +52,12 @@ class PlaylistEditorWindow : public MovableWindow {
   // smaller), or with the size following.
   void SetScale(int scale);
   void ChangeScale(int scale);
-  int GetScale() const { return scale_; }
   void ApplySkin();
   // Current, Normal, NormalBG, SelectedBG for the list.
   void SetColours(Colour current, Colour normal, Colour normalBackground, Colour selectedBackground);
   // The smallest size the grip allows at the current scale.
-  int MinimumWidth() const { return Sc(275); }
-  int MinimumHeight() const { return Sc(100); }
+  int MinimumWidth() const { return ScaledPanel(275); }
+  int MinimumHeight() const { return ScaledPanel(100); }
 
   // Files (as rows; M3U and PLS lists as their entries), folders (walked with
   // their subfolders for the plug-ins' file types) and URLs, appended; the first
@@ -75,8 +74,6 @@ class PlaylistEditorWindow : public MovableWindow {
   void OnPaint(Canvas& canvas) override;
   void OnSize(int width, int height) override;
   void OnClose() override;
-  void OnFocusGained() override;
-  void OnFocusLost(Window* newFocus) override;
   void OnStylusDown(Point client) override;
   void OnStylusMove(Point client) override;
   void OnStylusUp(Point client) override;
@@ -89,7 +86,6 @@ class PlaylistEditorWindow : public MovableWindow {
   };
   static const std::array<Group, 5> kGroups;
 
-  int Sc(int v) const { return int(scale_ * v * 0.01 + 0.5); }
   void CreateButtons();
   void PlaceControls();
   void CloseGroups();
@@ -108,6 +104,7 @@ class PlaylistEditorWindow : public MovableWindow {
   void ReadInfoOfSelected();
   void HtmlPlaylistCommand();
   void Snap();
+  void RedrawTitleStrip() override;
   Rect GripRect() const;
   void DrawTitleBar(Canvas& canvas, const QImage& pledit);
   void DrawBorders(Canvas& canvas, const QImage& pledit);
@@ -123,7 +120,6 @@ class PlaylistEditorWindow : public MovableWindow {
   std::array<SkinToggle, 5> groups_;
   std::array<SkinButton, 11> subButtons_;
   std::unique_ptr<PlaylistListControl> list_;
-  int scale_ = 100;
   bool resizing_ = false;
   bool playlistSaved_ = true;
   Rect resizeStart_;      // the window's rectangle when the grip was pressed

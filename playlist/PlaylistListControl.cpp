@@ -23,8 +23,8 @@ void PlaylistListControl::SetColours(Colour current, Colour normal, Colour norma
 }
 
 void PlaylistListControl::SetScale(int scale) {
-  rowHeight_ = std::max(1, ScaleValue(scale, kRowHeight));
-  fontHeight_ = std::max(1, ScaleValue(scale, kFontHeight));
+  rowHeight_ = std::max(1, ScaleControl(scale, kRowHeight));
+  fontHeight_ = std::max(1, ScaleControl(scale, kFontHeight));
   ClampTop();
   Invalidate(false);
 }

@@ -9,9 +9,8 @@ class Window;
 
 // The player's playlist and its life between runs: filled at start-up from the
 // command line or from "tarnello.m3u" with the "Resume" row made current, and
-// written back at close. The main window owns it in the playlist editor's place
-// for now; the editor window will own it and make these two calls itself when it
-// is created and when it closes.
+// written back at close. The playlist editor window owns it and makes these two
+// calls when it is created and when it closes.
 class PlaylistSession {
  public:
   static inline const QString kDefaultPlaylist = QStringLiteral("tarnello.m3u");

@@ -31,7 +31,7 @@ if [ $fast -eq 1 ]; then
   status=$?
   if [ $status -eq 124 ]; then echo "SKIP: the sanitizer build took too long"; exit 77; fi
   [ $status -eq 0 ] || exit $status
-  exec build-asan/tests/plugins/media_hostile_tests
+  exec build-asan/tests/platform/media/media_hostile_tests
 fi
 nice -n 10 cmake --build build-asan -j2 || exit $?
 cd build-asan

@@ -10,18 +10,9 @@ namespace {
 Rect Offset(const Rect& r, int dx, int dy) { return {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy}; }
 }  // namespace
 
-MovableWindow::MovableWindow(bool outlineDrag, bool keepInside, bool lockVertical, bool lockHorizontal) {
-  SetDragMode(outlineDrag, keepInside, lockVertical, lockHorizontal);
-}
+MovableWindow::MovableWindow(DragMode mode) : mode_(mode) {}
 
 MovableWindow::~MovableWindow() = default;
-
-void MovableWindow::SetDragMode(bool outlineDrag, bool keepInside, bool lockVertical, bool lockHorizontal) {
-  outlineDrag_ = outlineDrag;
-  keepInside_ = keepInside;
-  lockVertical_ = lockVertical;
-  lockHorizontal_ = lockHorizontal;
-}
 
 bool MovableWindow::SetTopMost(int flag) {
   if (!Widget() || !Widget()->isWindow()) return false;
@@ -49,7 +40,7 @@ void MovableWindow::OnStylusDown(Point client) {
   // The compositor moves the window once the stylus moves; a tap stays a tap.
   if (CompositorMoves()) return;
   dragStart_ = GetWindowRect();
-  if (outlineDrag_) {
+  if (mode_.outline) {
     dragRect_ = dragStart_;
     lastPoint_ = client;
   } else {
@@ -66,7 +57,7 @@ void MovableWindow::OnStylusMove(Point client) {
     HandDragToCompositor();
     return;
   }
-  if (outlineDrag_) {
+  if (mode_.outline) {
     OutlineStep(client);
   } else {
     LiveStep(client);
@@ -86,7 +77,7 @@ void MovableWindow::LiveStep(Point client) {
   const int dy = screen.y - lastPoint_.y;
   // The pull-back works on the position before this step, so a window may leave
   // its parent by one step and comes back with the next.
-  if (keepInside_) {
+  if (mode_.keepInside) {
     if (w.left < p.left) {
       r = Offset(r, -r.left, 0);
     } else if (w.right > p.right) {
@@ -98,8 +89,8 @@ void MovableWindow::LiveStep(Point client) {
       r = Offset(r, 0, p.Height() - r.bottom);
     }
   }
-  if (!lockVertical_) r = Offset(r, 0, dy);
-  if (!lockHorizontal_) r = Offset(r, dx, 0);
+  if (!mode_.lockVertical) r = Offset(r, 0, dy);
+  if (!mode_.lockHorizontal) r = Offset(r, dx, 0);
   MoveWindow(r, true);
   lastPoint_ = screen;
   dragRect_ = r;
@@ -110,9 +101,9 @@ void MovableWindow::OutlineStep(Point client) {
   const int dx = client.x - lastPoint_.x;
   const int dy = client.y - lastPoint_.y;
   lastPoint_ = client;
-  dragRect_ = Offset(dragRect_, lockHorizontal_ ? 0 : dx, lockVertical_ ? 0 : dy);
+  dragRect_ = Offset(dragRect_, mode_.lockHorizontal ? 0 : dx, mode_.lockVertical ? 0 : dy);
   // A window locked on both axes cannot go anywhere: no outline to show.
-  if (lockHorizontal_ && lockVertical_) return;
+  if (mode_.lockHorizontal && mode_.lockVertical) return;
   if (!outline_) outline_ = std::make_unique<OutlineWindow>();
   outline_->ShowAt(dragRect_);
 }
@@ -120,7 +111,7 @@ void MovableWindow::OutlineStep(Point client) {
 void MovableWindow::HandDragToCompositor() {
   dragging_ = false;
   // A window that cannot move on either axis stays where it is.
-  if (lockHorizontal_ && lockVertical_) return;
+  if (mode_.lockHorizontal && mode_.lockVertical) return;
   // From here the compositor holds the pointer until the button is released; the
   // release may never reach the player, so the capture ends now.
   ReleaseCapture();
@@ -134,7 +125,7 @@ void MovableWindow::OnStylusUp(Point) {
     return;
   }
   if (outline_) outline_->Hide();
-  if (outlineDrag_) {
+  if (mode_.outline) {
     // Moving back to the start would undo a move made by someone else meanwhile
     // (a button whose command re-lays out its window), so an unmoved outline is left alone.
     if (dragRect_ != dragStart_) {

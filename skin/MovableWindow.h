@@ -5,6 +5,18 @@
 
 class OutlineWindow;
 
+// How a window follows the stylus when dragged.
+struct DragMode {
+  // A dotted outline follows the stylus and the window jumps there on release;
+  // otherwise the window itself follows (live).
+  bool outline = true;
+  // A live child window is pulled back inside its parent.
+  bool keepInside = false;
+  // No movement up and down, or left and right.
+  bool lockVertical = false;
+  bool lockHorizontal = false;
+};
+
 // A window the user drags around with the stylus: either a dotted outline follows
 // the stylus and the window jumps there on release (outline mode), or the window
 // itself follows (live mode). Derived windows take the pointer capture and then
@@ -20,10 +32,10 @@ class OutlineWindow;
 // outline, drag message or snapping follows.
 class MovableWindow : public Window {
  public:
-  MovableWindow(bool outlineDrag, bool keepInside, bool lockVertical, bool lockHorizontal);
+  explicit MovableWindow(DragMode mode = {});
   ~MovableWindow() override;
 
-  void SetDragMode(bool outlineDrag, bool keepInside, bool lockVertical, bool lockHorizontal);
+  void SetDragMode(DragMode mode) { mode_ = mode; }
   // Keeps the window above all others when flag is non-zero (or not) without moving
   // it, and stores the flag as given; false when the window cannot be re-stacked (it
   // does not exist or is a child).
@@ -48,10 +60,7 @@ class MovableWindow : public Window {
   void OutlineStep(Point client);
 
   int topMost_ = 0;
-  bool lockVertical_ = false;
-  bool lockHorizontal_ = false;
-  bool keepInside_ = false;
-  bool outlineDrag_ = true;
+  DragMode mode_;
   bool dragging_ = false;
   Rect dragRect_;
   Rect dragStart_;

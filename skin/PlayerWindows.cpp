@@ -18,6 +18,11 @@ void Publish(Window* main, Window* equalizer, Window* playlist) {
   equalizerWindow = equalizer;
   playlistWindow = playlist;
 }
+
+bool IsPlayerWindow(const Window* window) {
+  return window && (window == mainWindow || window == equalizerWindow || window == playlistWindow);
+}
+
 std::optional<Rect> RectOf(const Window* window) {
   if (!window || !window->Exists()) return std::nullopt;
   return window->GetWindowRect();

@@ -13,6 +13,8 @@ Window* Main();
 Window* Equalizer();
 Window* Playlist();
 void Publish(Window* main, Window* equalizer, Window* playlist);
+// Whether window is one of the three (false for null).
+bool IsPlayerWindow(const Window* window);
 // The screen rectangle of a window, or nothing when there is no such window.
 std::optional<Rect> RectOf(const Window* window);
 }  // namespace PlayerWindows

@@ -9,9 +9,8 @@ namespace {
 constexpr Colour kBlankFace = MakeColour(128, 128, 128);
 }  // namespace
 
-SkinButton::SkinButton() : MovableWindow(true, false, false, false) {
-  SetDragMode(true, false, true, true);
-}
+// A button does not move unless its parent chooses another drag mode.
+SkinButton::SkinButton() : MovableWindow(DragMode{.lockVertical = true, .lockHorizontal = true}) {}
 
 SkinButton::~SkinButton() = default;
 

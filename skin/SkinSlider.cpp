@@ -153,7 +153,7 @@ void SkinSlider::ShowNow(int value, const Rect& thumb, bool pressed) {
 }
 
 void SkinSlider::OnStylusDown(Point client) {
-  dragging_ = 1;
+  dragging_ = true;
   SetCapture();
   ShowNow(PointToValue(client), PointToThumb(client), true);
 }
@@ -168,7 +168,7 @@ void SkinSlider::OnStylusMove(Point client) {
 
 void SkinSlider::OnStylusUp(Point client) {
   if (!dragging_) return;
-  dragging_ = 0;
+  dragging_ = false;
   const int v = PointToValue(client);
   ShowNow(v, PointToThumb(client), false);
   // From now on paints show the thumb where the value puts it.

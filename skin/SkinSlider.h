@@ -24,7 +24,7 @@ class SkinSlider : public Window {
   int GetPosition() const { return position_; }
   int GetMinimum() const { return minimum_; }
   int GetMaximum() const { return maximum_; }
-  bool IsDragging() const { return dragging_ != 0; }
+  bool IsDragging() const { return dragging_; }
   bool IsVertical() const { return (style_ & kVertical) != 0; }
   void SetThumbSize(int width, int height);
 
@@ -69,7 +69,7 @@ class SkinSlider : public Window {
   int Half() const { return IsVertical() ? thumbHeight_ / 2 : thumbWidth_ / 2; }
 
   std::vector<Frame> frames_;
-  int dragging_ = 0;
+  bool dragging_ = false;
   int thumbWidth_ = 0;
   int thumbHeight_ = 0;
   int minimum_ = 0;

@@ -20,8 +20,8 @@ bool SkinToggle::ImagesCover() const {
          SpriteCovers(offBitmap_, offSource_) && SpriteCovers(offPressedBitmap_, offPressedSource_);
 }
 
-void SkinToggle::SetState(int state) {
-  state_ = state;
+void SkinToggle::SetState(bool on) {
+  state_ = on;
   Invalidate(true);
 }
 
@@ -50,7 +50,7 @@ void SkinToggle::OnStylusDown(Point) {
 
 void SkinToggle::OnStylusUp(Point) {
   if (!pressed_) return;
-  state_ = state_ ? 0 : 1;
+  state_ = !state_;
   ReleaseCapture();
   pressed_ = false;
   RedrawNow();

@@ -11,9 +11,10 @@ class SkinToggle : public SkinButton {
 
   void SetOffImage(const QImage& bitmap, const SourceRect& source);
   void SetOffPressedImage(const QImage& bitmap, const SourceRect& source);
-  int GetState() const { return state_; }
+  // On (true) or off.
+  bool GetState() const { return state_; }
   // Changes the state without a command.
-  void SetState(int state);
+  void SetState(bool on);
 
  protected:
   bool ImagesCover() const override;
@@ -22,7 +23,7 @@ class SkinToggle : public SkinButton {
   void OnStylusUp(Point client) override;
 
  private:
-  int state_ = 0;
+  bool state_ = false;
   QImage offBitmap_;
   QImage offPressedBitmap_;
   SourceRect offSource_;

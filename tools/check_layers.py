@@ -5,10 +5,11 @@ The rule as built:
 - platform/ owns the operating system, sound, media, network and archive
   libraries (X11, xcb, PulseAudio, FFmpeg, D-Bus, libcurl, minizip, zlib) and the
   window abstraction; no other folder of the player includes them.
-- platform/media/ is plain C++ linked into the plug-ins: no Qt at all.
+- platform/media/ is plain C++ linked into the plug-ins, and the plug-ins in
+  plugins/ link no Qt: no Qt at all in either.
 - Qt Core value types are shared vocabulary everywhere else.
 - Qt Widgets appear only in window and dialog code of the subsystems: never in
-  plugins/, settings/ or playback/ (the transport and the plug-in table).
+  settings/ or playback/ (the transport and the plug-in table).
 tools/ (build-time generators) and tests/ are outside the rule.
 
 Usage: check_layers.py [--root SOURCE_DIR] [--qt-widgets-dir DIR]
@@ -34,8 +35,12 @@ PLATFORM_ONLY = [
     (re.compile(r"^minizip/|^(unzip|zip)\.h$"), "minizip"),
     (re.compile(r"^zlib\.h$"), "zlib"),
 ]
-NO_WIDGETS = ["plugins", "settings", "playback"]
-NO_QT = ["platform/media"]
+NO_WIDGETS = ["settings", "playback"]
+# Folders without any Qt, each with the reason.
+NO_QT = {
+    "platform/media": "platform/media is plain C++ (it is linked into the plug-ins)",
+    "plugins": "plug-ins link no Qt, only the platform library's C services",
+}
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^>"]+)[>"]')
 
@@ -85,8 +90,9 @@ def check(root, widgets):
                 if is_widgets and any(under(relative, f) for f in NO_WIDGETS):
                     problems.append(f"{where}: Qt Widgets is for window and dialog code, not {relative.split('/')[0]}/")
                 is_qt = re.match(r"^Qt[A-Za-z]*/|^Q[A-Z]", header)
-                if is_qt and any(under(relative, f) for f in NO_QT):
-                    problems.append(f"{where}: platform/media is plain C++ (it is linked into the plug-ins)")
+                for folder, reason in NO_QT.items():
+                    if is_qt and under(relative, folder):
+                        problems.append(f"{where}: {reason}")
     return problems
 
 

@@ -3,14 +3,14 @@
 // media player control at each track's own rate and channels, with the ten-band
 // equalizer, the balance and pitch-preserving speed, and reports the stream's bit
 // rate, sample rate and channels to the player.
-#include <cmath>
-#include <limits>
-#include <string>
+#include <algorithm>
 
 #include "playback/InputModule.h"
 #include "platform/PlatformApi.h"
 #include "plugins/brelwick/BrelwickPlayer.h"
 #include "plugins/brelwick/Claims.h"
+#include "plugins/common/ControlHost.h"
+#include "plugins/common/PluginText.h"
 
 namespace {
 const char16_t kEmptyText[] = u"";
@@ -26,49 +26,8 @@ BrelwickPlayer& Player() {
 int32_t controlAvailable = 0;
 bool playingUrl = false;
 
-// UTF-16 to UTF-8. An unpaired U+DC80 to U+DCFF is the player's way of passing
-// a byte of a file name that is not UTF-8: it becomes that byte again. Any other
-// unpaired surrogate becomes U+FFFD.
-std::string ToUtf8(const char16_t* text) {
-  std::string out;
-  for (const char16_t* p = text; p && *p; ++p) {
-    uint32_t c = *p;
-    if (c >= 0xD800 && c <= 0xDBFF && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (uint32_t(p[1]) - 0xDC00);
-      ++p;
-    } else if (c >= 0xDC80 && c <= 0xDCFF) {
-      out += char(c - 0xDC00);
-      continue;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      c = 0xFFFD;
-    }
-    if (c < 0x80) {
-      out += char(c);
-    } else if (c < 0x800) {
-      out += char(0xC0 | (c >> 6));
-      out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += char(0xE0 | (c >> 12));
-      out += char(0x80 | ((c >> 6) & 0x3F));
-      out += char(0x80 | (c & 0x3F));
-    } else {
-      out += char(0xF0 | (c >> 18));
-      out += char(0x80 | ((c >> 12) & 0x3F));
-      out += char(0x80 | ((c >> 6) & 0x3F));
-      out += char(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
-
-// Seconds of the control as whole milliseconds, cut towards 0.
-int32_t ToMs(double seconds) {
-  const double ms = seconds * 1000.0;
-  if (!std::isfinite(ms)) return 0;
-  if (ms >= double(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
-  if (ms <= double(std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
-  return int32_t(ms);
-}
+using PluginText::ToMs;
+using PluginText::ToUtf8;
 
 MediaPlayer* Control() { return controlAvailable == 1 ? Player().Control() : nullptr; }
 
@@ -88,9 +47,6 @@ void Shutdown() {
   Player().Release();
 }
 
-void ReservedNothing() {}
-int32_t ReservedZero() { return 0; }
-
 int32_t ClaimsFile(const char16_t* path) { return controlAvailable == 1 && Claims::Claims(path) ? 1 : 0; }
 
 int32_t PlayFile(const char16_t* path) {
@@ -102,24 +58,6 @@ int32_t PlayFile(const char16_t* path) {
   return c->Play() ? 0 : 1;
 }
 
-void PausePlayback() {
-  if (MediaPlayer* c = Control()) c->Pause();
-}
-
-void ResumePlayback() {
-  if (MediaPlayer* c = Control())
-    if (c->PlayState() == MediaPlayer::kPaused) c->Play();
-}
-
-int32_t IsPlaybackPaused() {
-  MediaPlayer* c = Control();
-  return c && c->PlayState() == MediaPlayer::kPaused ? 1 : 0;
-}
-
-void StopPlayback() {
-  if (MediaPlayer* c = Control()) c->Stop();
-}
-
 // A live stream has no length: -1, and the player shows no position.
 int32_t TrackLengthMs() {
   MediaPlayer* c = Control();
@@ -129,19 +67,8 @@ int32_t TrackLengthMs() {
   return ToMs(duration);
 }
 
-int32_t PlayPositionMs() {
-  MediaPlayer* c = Control();
-  return c ? ToMs(c->Position()) : 0;
-}
-
-void SeekToMs(int32_t ms) {
-  if (MediaPlayer* c = Control()) c->SetPosition(double(std::max(ms, 0)) * 0.001);
-}
-
-// 0 ... 255 becomes -10000 ... 200 hundredths of a dB; 250 and above is full level.
-void ApplyVolume(int32_t volume) {
-  if (MediaPlayer* c = Control()) c->SetVolume((volume - 250) * 40);
-}
+// A position before the start is the start.
+void SeekToMs(int32_t ms) { ControlHost::SeekToMs(std::max(ms, 0)); }
 
 void ApplyBalance(int32_t balance) { Player().SetBalance(balance); }
 void ApplyEqualizer(int32_t enabled, const int16_t* bands, int32_t preamp) {
@@ -152,25 +79,17 @@ void ApplySpeed(float factor) { Player().SetSpeed(factor); }
 InputModule& Module() {
   static InputModule module = [] {
     InputModule m{};
-    m.apiVersion = INPUT_MODULE_API_VERSION;
+    ControlHost::Wire(m, Control);
     m.description = u"Brelwick: MP3, FLAC, Ogg, Opus, AAC, WAV and internet radio\nVersion 1.0";
     m.fileTypes = kEmptyText;
     m.showConfig = ShowConfig;
     m.showAbout = ShowAbout;
     m.startup = Startup;
     m.shutdown = Shutdown;
-    m.reservedFn1 = ReservedNothing;
-    m.reservedFn2 = ReservedZero;
     m.claimsFile = ClaimsFile;
     m.playFile = PlayFile;
-    m.pausePlayback = PausePlayback;
-    m.resumePlayback = ResumePlayback;
-    m.isPlaybackPaused = IsPlaybackPaused;
-    m.stopPlayback = StopPlayback;
     m.trackLengthMs = TrackLengthMs;
-    m.playPositionMs = PlayPositionMs;
     m.seekToMs = SeekToMs;
-    m.applyVolume = ApplyVolume;
     m.applyBalance = ApplyBalance;
     m.applyEqualizer = ApplyEqualizer;
     m.applySpeed = ApplySpeed;

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/PlatformApi.h"
-#include "plugins/brelwick/StreamTagText.h"
+#include "plugins/common/ControlHost.h"
+#include "plugins/common/PluginText.h"
 
 bool BrelwickPlayer::Create() {
   control_ = MediaPlayer::Create(this, MediaDecoder::Layout::kNative);
@@ -64,9 +64,8 @@ void BrelwickPlayer::Apply() {
 }
 
 void BrelwickPlayer::OnMediaEvent(MediaEvent event) {
-  if (event == MediaEvent::EndOfStream) {
-    // Sent even when the player has stopped meanwhile: the player decides what it means.
-    PlatformSendMessage(module_.hostWindow, MSG_TRACK_ENDED, 0, 0);
+  if (ControlHost::ForwardEndOfStream(module_, event)) {
+    return;
   } else if (MediaPlayer* control = current_.load(); event == MediaEvent::StreamInfoChanged && control &&
                                                       module_.reportStreamInfo) {
     // Each event has its own state; the player hears each new one once.
@@ -102,8 +101,12 @@ void BrelwickPlayer::ReportTags(MediaPlayer& control) {
     if (tags.Empty() || tags == reportedTags_) return;
     reportedTags_ = tags;
   }
-  const StreamTagText text = DecodeStreamTags(tags);
-  const StreamTagReport r{int32_t(sizeof(StreamTagReport)), text.bitRateKbps, text.station.c_str(),
-                          text.genre.c_str(),               text.artist.c_str(), text.title.c_str()};
+  // Texts in a legacy code page go as their bytes; the player detects the code page.
+  const std::u16string station = PluginText::BytesToUtf16(tags.station);
+  const std::u16string genre = PluginText::BytesToUtf16(tags.genre);
+  const std::u16string artist = PluginText::BytesToUtf16(tags.artist);
+  const std::u16string title = PluginText::BytesToUtf16(tags.title);
+  const StreamTagReport r{int32_t(sizeof(StreamTagReport)), tags.bitRateKbps, station.c_str(),
+                          genre.c_str(),                    artist.c_str(),   title.c_str()};
   report(&r);
 }

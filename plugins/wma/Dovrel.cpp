@@ -3,13 +3,13 @@
 // requests on to it.
 #include <dlfcn.h>
 
-#include <QString>
-#include <cmath>
 #include <cstring>
-#include <limits>
+#include <string>
 
 #include "playback/InputModule.h"
 #include "platform/PlatformApi.h"
+#include "plugins/common/ControlHost.h"
+#include "plugins/common/PluginText.h"
 #include "plugins/wma/WmaPlayer.h"
 
 namespace {
@@ -26,39 +26,13 @@ WmaPlayer& Player() {
 }
 
 // The file name of this library ("Dovrel.so"), for message captions.
-QString LibraryFileName() {
+std::u16string LibraryFileName() {
   Dl_info info{};
   if (dladdr(reinterpret_cast<void*>(&LibraryFileName), &info) && info.dli_fname) {
-    const QString path = QString::fromLocal8Bit(info.dli_fname);
-    return path.mid(path.lastIndexOf(u'/') + 1);
+    const std::string_view path = info.dli_fname;
+    return PluginText::LocalToUtf16(path.substr(path.rfind('/') + 1));
   }
-  return QStringLiteral("Dovrel.so");
-}
-
-// UTF-16 to UTF-8. An unpaired U+DC80 to U+DCFF is the player's way of passing
-// a byte of a file name that is not UTF-8: it becomes that byte again.
-std::string ToUtf8(const char16_t* text) {
-  if (!text) return std::string();
-  const QString path = QString::fromUtf16(text);
-  std::string out;
-  qsizetype run = 0;
-  for (qsizetype i = 0; i < path.size(); ++i) {
-    const char16_t c = path[i].unicode();
-    if (c < 0xDC80 || c > 0xDCFF || (i > 0 && path[i - 1].isHighSurrogate())) continue;
-    out += path.mid(run, i - run).toStdString();
-    out += char(c - 0xDC00);
-    run = i + 1;
-  }
-  return out + path.mid(run).toStdString();
-}
-
-// Seconds of the control as whole milliseconds, cut towards 0.
-int32_t ToMs(double seconds) {
-  const double ms = seconds * 1000.0;
-  if (!std::isfinite(ms)) return 0;
-  if (ms >= double(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
-  if (ms <= double(std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
-  return int32_t(ms);
+  return u"Dovrel.so";
 }
 
 MediaPlayer* Control() { return controlAvailable == 1 ? Player().Control() : nullptr; }
@@ -73,10 +47,10 @@ void Startup() {
   if (Player().Control()) return;
   if (!Player().Create()) {
     controlAvailable = 0;
-    const QString caption = QStringLiteral(" Error! / ") + LibraryFileName();
+    const std::u16string caption = u" Error! / " + LibraryFileName();
     PlatformMessageBox(nullptr,
                        u"Windows Media Player Control for PocketIE 가 설치 되어 있지 않아\nwma를 재생할수 없습니다.",
-                       reinterpret_cast<const char16_t*>(caption.utf16()));
+                       caption.c_str());
     fileTypesBuffer[0] = 0;
     return;
   }
@@ -88,9 +62,6 @@ void Shutdown() {
   controlAvailable = 0;
   Player().Release();
 }
-
-void ReservedNothing() {}
-int32_t ReservedZero() { return 0; }
 
 // Only the last '.' counts, and only its first four characters.
 int32_t ClaimsFile(const char16_t* path) {
@@ -110,78 +81,24 @@ int32_t ClaimsFile(const char16_t* path) {
 
 int32_t PlayFile(const char16_t* path) {
   if (MediaPlayer* c = Control()) {
-    if (c->SetSource(ToUtf8(path))) c->SetPosition(0.0);
+    if (c->SetSource(PluginText::ToUtf8(path))) c->SetPosition(0.0);
     c->Play();
   }
   return 0;
 }
 
-void PausePlayback() {
-  if (MediaPlayer* c = Control()) c->Pause();
-}
-
-void ResumePlayback() {
-  if (MediaPlayer* c = Control())
-    if (c->PlayState() == MediaPlayer::kPaused) c->Play();
-}
-
-int32_t IsPlaybackPaused() {
-  MediaPlayer* c = Control();
-  return c && c->PlayState() == MediaPlayer::kPaused ? 1 : 0;
-}
-
-void StopPlayback() {
-  if (MediaPlayer* c = Control()) c->Stop();
-}
-
-int32_t TrackLengthMs() {
-  MediaPlayer* c = Control();
-  return c ? ToMs(c->Duration()) : 0;
-}
-
-int32_t PlayPositionMs() {
-  MediaPlayer* c = Control();
-  return c ? ToMs(c->Position()) : 0;
-}
-
-void SeekToMs(int32_t ms) {
-  if (MediaPlayer* c = Control()) c->SetPosition(double(ms) * 0.001);
-}
-
-// 0 ... 255 becomes -10000 ... 200 hundredths of a dB; 250 is full level.
-void ApplyVolume(int32_t volume) {
-  if (MediaPlayer* c = Control()) c->SetVolume((volume - 250) * 40);
-}
-
-void ApplyBalance(int32_t) {}
-void ApplyEqualizer(int32_t, const int16_t*, int32_t) {}
-void ApplySpeed(float) {}
-
 InputModule& Module() {
   static InputModule module = [] {
     InputModule m{};
-    m.apiVersion = INPUT_MODULE_API_VERSION;
+    ControlHost::Wire(m, Control);
     m.description = u"Use WMT(Windows Media Technology) Component at PocketPC\nVersion v0.1";
     m.fileTypes = fileTypesBuffer;
     m.showConfig = ShowConfig;
     m.showAbout = ShowAbout;
     m.startup = Startup;
     m.shutdown = Shutdown;
-    m.reservedFn1 = ReservedNothing;
-    m.reservedFn2 = ReservedZero;
     m.claimsFile = ClaimsFile;
     m.playFile = PlayFile;
-    m.pausePlayback = PausePlayback;
-    m.resumePlayback = ResumePlayback;
-    m.isPlaybackPaused = IsPlaybackPaused;
-    m.stopPlayback = StopPlayback;
-    m.trackLengthMs = TrackLengthMs;
-    m.playPositionMs = PlayPositionMs;
-    m.seekToMs = SeekToMs;
-    m.applyVolume = ApplyVolume;
-    m.applyBalance = ApplyBalance;
-    m.applyEqualizer = ApplyEqualizer;
-    m.applySpeed = ApplySpeed;
     return m;
   }();
   return module;

@@ -1,6 +1,6 @@
 #include "plugins/wma/WmaPlayer.h"
 
-#include "platform/PlatformApi.h"
+#include "plugins/common/ControlHost.h"
 
 bool WmaPlayer::Create() {
   control_ = MediaPlayer::Create(this);
@@ -8,6 +8,5 @@ bool WmaPlayer::Create() {
 }
 
 void WmaPlayer::OnMediaEvent(MediaEvent event) {
-  // Sent even when the player has stopped meanwhile: the player decides what it means.
-  if (event == MediaEvent::EndOfStream) PlatformSendMessage(module_.hostWindow, MSG_TRACK_ENDED, 0, 0);
+  ControlHost::ForwardEndOfStream(module_, event);
 }

@@ -15,9 +15,7 @@ class WmaPlayer : public MediaEventSink {
   void Release() { control_.reset(); }
   MediaPlayer* Control() const { return control_.get(); }
 
-  // On the control's event thread. The end of the stream is sent synchronously to
-  // hostWindow; the player's handling calls back into the control (stop, play),
-  // which never waits for this thread, and no lock is held here.
+  // On the control's event thread: the end of the stream goes to hostWindow.
   void OnMediaEvent(MediaEvent event) override;
 
  private:

@@ -215,7 +215,7 @@ TEST_F(EqualizerTest, HalfScaleHalvesTheWindowAndItsSliders) {
   eq.SetScale(50);
   EXPECT_EQ(eq.GetWindowRect(), Rect::FromSize(0, 100, 138, 58));
   const QRect band = eq.Band(4).Widget()->geometry();
-  EXPECT_EQ(band, QRect(ScaleValue(50, 78 + 18 * 4), 19, 7, 32));
+  EXPECT_EQ(band, QRect(ScaleControl(50, 78 + 18 * 4), 19, 7, 32));
   EXPECT_EQ(eq.Band(4).ValueToThumb(0).Width(), 6);
   eq.SetScale(150);
   EXPECT_EQ(eq.GetWindowRect().Width(), 413);

@@ -45,7 +45,7 @@ void DragOnScreen(MovableWindow& w, std::initializer_list<Point> screenPoints) {
 }  // namespace
 
 TEST(MovableWindow, OutlineDragMovesOnlyOnRelease) {
-  DragRecorder w(true, false, false, false);
+  DragRecorder w(DragMode{});
   ASSERT_TRUE(w.CreateTopLevel("outline", Rect::FromSize(100, 100, 150, 80), 1));
   Press(w, {10, 10});
   EXPECT_TRUE(w.IsDragging());
@@ -63,13 +63,13 @@ TEST(MovableWindow, OutlineDragMovesOnlyOnRelease) {
 }
 
 TEST(MovableWindow, OutlineDragHonoursAxisLocks) {
-  DragRecorder w(true, false, true, false);
+  DragRecorder w(DragMode{.lockVertical = true});
   ASSERT_TRUE(w.CreateTopLevel("locked", Rect::FromSize(100, 100, 50, 50), 1));
   Press(w, {5, 5});
   Move(w, {35, 25});
   Release(w, {35, 25});
   EXPECT_EQ(w.GetWindowRect(), Rect::FromSize(130, 100, 50, 50));
-  w.SetDragMode(true, false, false, true);
+  w.SetDragMode(DragMode{.lockHorizontal = true});
   Press(w, {5, 5});
   Move(w, {35, 25});
   Release(w, {35, 25});
@@ -77,7 +77,7 @@ TEST(MovableWindow, OutlineDragHonoursAxisLocks) {
 }
 
 TEST(MovableWindow, ReleaseWithoutPressDoesNothing) {
-  DragRecorder w(true, false, false, false);
+  DragRecorder w(DragMode{});
   ASSERT_TRUE(w.CreateTopLevel("idle", Rect::FromSize(10, 10, 50, 50), 1));
   Move(w, {30, 30});
   Release(w, {30, 30});
@@ -86,7 +86,7 @@ TEST(MovableWindow, ReleaseWithoutPressDoesNothing) {
 }
 
 TEST(MovableWindow, LiveDragFollowsTheStylus) {
-  DragRecorder w(false, false, false, false);
+  DragRecorder w(DragMode{.outline = false});
   ASSERT_TRUE(w.CreateTopLevel("live", Rect::FromSize(100, 100, 150, 80), 1));
   DragOnScreen(w, {{110, 110}, {125, 105}});
   EXPECT_EQ(w.GetWindowRect(), Rect::FromSize(115, 95, 150, 80));
@@ -100,7 +100,7 @@ TEST(MovableWindow, LiveDragFollowsTheStylus) {
 TEST(MovableWindow, LiveChildReportsEveryStepToItsParent) {
   RecordingWindow parent;
   ASSERT_TRUE(parent.CreateTopLevel("parent", Rect::FromSize(50, 40, 200, 200), 1));
-  DragRecorder child(false, false, true, false);
+  DragRecorder child(DragMode{.outline = false, .lockVertical = true});
   ASSERT_TRUE(child.CreateChild(&parent, Rect::FromSize(20, 30, 40, 20), 2));
   DragOnScreen(child, {{75, 75}, {85, 95}, {95, 60}});
   // Vertically locked: only x follows.
@@ -116,7 +116,7 @@ TEST(MovableWindow, LiveChildReportsEveryStepToItsParent) {
 TEST(MovableWindow, KeepInsidePullsBackOneStepLate) {
   RecordingWindow parent;
   ASSERT_TRUE(parent.CreateTopLevel("parent", Rect::FromSize(0, 0, 200, 100), 1));
-  DragRecorder child(false, true, false, false);
+  DragRecorder child(DragMode{.outline = false, .keepInside = true});
   ASSERT_TRUE(child.CreateChild(&parent, Rect::FromSize(150, 10, 40, 20), 2));
   // One step may leave the parent...
   DragOnScreen(child, {{155, 15}, {195, 15}});
@@ -133,7 +133,7 @@ TEST(MovableWindow, KeepInsidePullsBackOneStepLate) {
 }
 
 TEST(MovableWindow, TopMostIsKeptForTopLevelWindowsOnly) {
-  MovableWindow w(true, false, false, false);
+  MovableWindow w(DragMode{});
   EXPECT_FALSE(w.SetTopMost(true));  // not created yet
   ASSERT_TRUE(w.CreateTopLevel("top", Rect::FromSize(0, 0, 50, 50), 1));
   EXPECT_FALSE(w.IsTopMost());
@@ -146,7 +146,7 @@ TEST(MovableWindow, TopMostIsKeptForTopLevelWindowsOnly) {
   EXPECT_FALSE(w.IsTopMost());
   EXPECT_TRUE(w.SetTopMost(5));  // stored as given, for the options file
   EXPECT_EQ(5, w.IsTopMost());
-  MovableWindow child(true, false, false, false);
+  MovableWindow child(DragMode{});
   ASSERT_TRUE(child.CreateChild(&w, Rect::FromSize(0, 0, 10, 10), 2));
   EXPECT_FALSE(child.SetTopMost(true));
   EXPECT_FALSE(child.IsTopMost());
@@ -162,7 +162,7 @@ class CompositorPlacedWindows : public ::testing::Test {
 };
 
 TEST_F(CompositorPlacedWindows, TopLevelDragGoesToTheCompositor) {
-  DragRecorder w(true, false, false, false);
+  DragRecorder w(DragMode{});
   ASSERT_TRUE(w.CreateTopLevel("wayland", Rect::FromSize(100, 100, 150, 80), 1));
   w.SetCapture();  // as the player's windows take it before the drag starts
   Press(w, {10, 10});
@@ -186,7 +186,7 @@ TEST_F(CompositorPlacedWindows, TopLevelDragGoesToTheCompositor) {
 TEST_F(CompositorPlacedWindows, ChildrenStillMoveInsideTheirWindowWithoutAnOutline) {
   RecordingWindow parent;
   ASSERT_TRUE(parent.CreateTopLevel("parent", Rect::FromSize(50, 60, 200, 100), 1));
-  DragRecorder child(true, false, false, false);
+  DragRecorder child(DragMode{});
   ASSERT_TRUE(child.CreateChild(&parent, Rect::FromSize(10, 10, 20, 20), 2));
   Press(child, {5, 5});
   Move(child, {25, 15});

@@ -1,4 +1,4 @@
-// The scaling rule and the slider's arithmetic: value from a stylus point,
+// The two scaling rules and the slider's arithmetic: value from a stylus point,
 // thumb place from a value, background frame from a value.
 #include <gtest/gtest.h>
 
@@ -9,22 +9,65 @@
 using namespace SkinTest;
 
 TEST(ScaleRule, RoundsHalvesUpInDoublePrecision) {
-  EXPECT_EQ(ScaleValue(50, 23), 12);
-  EXPECT_EQ(ScaleValue(88, 275), 242);
-  EXPECT_EQ(ScaleValue(150, 23), 35);
-  EXPECT_EQ(ScaleValue(150, 275), 413);
-  EXPECT_EQ(ScaleValue(50, 275), 138);
-  EXPECT_EQ(ScaleValue(200, 14), 28);
-  EXPECT_EQ(ScaleValue(100, 116), 116);
+  EXPECT_EQ(ScaleControl(50, 23), 12);
+  EXPECT_EQ(ScaleControl(88, 275), 242);
+  EXPECT_EQ(ScaleControl(150, 23), 35);
+  EXPECT_EQ(ScaleControl(150, 275), 413);
+  EXPECT_EQ(ScaleControl(50, 275), 138);
+  EXPECT_EQ(ScaleControl(200, 14), 28);
+  EXPECT_EQ(ScaleControl(100, 116), 116);
   // 0.29 is stored just below itself, so half of 29 does not round up: the
   // rule divides by 100 first, and integer arithmetic would give 15 here.
-  EXPECT_EQ(ScaleValue(50, 29), 14);
+  EXPECT_EQ(ScaleControl(50, 29), 14);
 }
 
 TEST(ScaleRule, ScalesEachNumberOfAPlaceOnItsOwn) {
   // The play button at 150 %.
-  EXPECT_EQ(ScaleRect(150, 39, 88, 23, 18), Rect::FromSize(59, 132, 35, 27));
-  EXPECT_EQ(ScaleRect(75, 16, 72, 248, 10), Rect::FromSize(12, 54, 186, 8));
+  EXPECT_EQ(ScaleControlRect(150, 39, 88, 23, 18), Rect::FromSize(59, 132, 35, 27));
+  EXPECT_EQ(ScaleControlRect(75, 16, 72, 248, 10), Rect::FromSize(12, 54, 186, 8));
+}
+
+TEST(ScaleRule, PanelRuleRoundsExactHalvesUp) {
+  // The same half that the controls' rule leaves at 14 becomes 15 here: the
+  // product is taken in integers, so 1450 * 0.01 lands on or above 14.5.
+  EXPECT_EQ(ScalePanel(50, 29), 15);
+  EXPECT_EQ(ScalePanel(50, 25), 13);
+  EXPECT_EQ(ScalePanel(150, 275), 413);
+  EXPECT_EQ(ScalePanel(75, 20), 15);
+  EXPECT_EQ(ScalePanelRect(50, 29, 25, 275, 116), Rect::FromSize(15, 13, 138, 58));
+}
+
+TEST(ScaleRule, RulesDifferOnlyOnExactHalvesAndByOnePixel) {
+  // Over the scales the menus offer and every base number a skin uses, the two
+  // rules agree except where v * scale / 100 ends in exactly .5; there the
+  // panels' rule is never the lower one.
+  int differing = 0;
+  for (int scale : {50, 75, 88, 100, 125, 150, 200})
+    for (int v = 0; v <= 400; ++v) {
+      const int control = ScaleControl(scale, v);
+      const int panel = ScalePanel(scale, v);
+      const bool exactHalf = (v * scale) % 100 == 50;
+      if (!exactHalf) {
+        EXPECT_EQ(control, panel) << v << " at " << scale;
+        EXPECT_EQ(panel, (v * scale + 50) / 100) << v << " at " << scale;
+        continue;
+      }
+      EXPECT_EQ(panel, (v * scale + 50) / 100) << v << " at " << scale;
+      EXPECT_TRUE(control == panel || control == panel - 1) << v << " at " << scale;
+      differing += control != panel;
+    }
+  EXPECT_GT(differing, 0);
+}
+
+TEST(ScaleRule, RescaleCutsTheFractionTowardsZero) {
+  // A user-sized editor going from 100 % to 150 %, and back down.
+  EXPECT_EQ(Rescale(275, 100, 150), 412);
+  EXPECT_EQ(Rescale(413, 150, 100), 275);
+  // Offsets left of or above the main window's corner keep their sign.
+  EXPECT_EQ(Rescale(-3, 200, 100), -1);
+  EXPECT_EQ(Rescale(-5, 100, 200), -10);
+  // No overflow on the way: the product is taken in 64 bits.
+  EXPECT_EQ(Rescale(30000000, 100, 200), 60000000);
 }
 
 class SliderGeometry : public ::testing::Test {

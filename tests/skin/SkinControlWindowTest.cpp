@@ -71,12 +71,12 @@ std::vector<SourceRect> BalanceFrames() {
   return f;
 }
 
-Rect Scaled(int scale, const Place& p) { return ScaleRect(scale, p.x, p.y, p.w, p.h); }
+Rect Scaled(int scale, const Place& p) { return ScaleControlRect(scale, p.x, p.y, p.w, p.h); }
 
 // The window: background and title strip drawn by itself, the rest by its controls.
 class SkinnedWindow : public MovableWindow {
  public:
-  SkinnedWindow() : MovableWindow(true, false, false, false) {}
+  SkinnedWindow() : MovableWindow(DragMode{.outline = true}) {}
 
   bool Create() {
     if (!CreateTopLevel("skinned", Rect::FromSize(0, 0, 275, 116), 1)) return false;
@@ -129,11 +129,11 @@ class SkinnedWindow : public MovableWindow {
 
   void SetScale(int s) {
     scale = s;
-    volume.SetThumbSize(ScaleValue(s, 14), ScaleValue(s, 11));
-    balance.SetThumbSize(ScaleValue(s, 14), ScaleValue(s, 11));
-    position.SetThumbSize(ScaleValue(s, 29), ScaleValue(s, 10));
+    volume.SetThumbSize(ScaleControl(s, 14), ScaleControl(s, 11));
+    balance.SetThumbSize(ScaleControl(s, 14), ScaleControl(s, 11));
+    position.SetThumbSize(ScaleControl(s, 29), ScaleControl(s, 10));
     const Rect r = GetWindowRect();
-    MoveWindow(Rect::FromSize(r.left, r.top, ScaleValue(s, 275), ScaleValue(s, 116)), true);
+    MoveWindow(Rect::FromSize(r.left, r.top, ScaleControl(s, 275), ScaleControl(s, 116)), true);
     Invalidate(false);
   }
 
@@ -152,8 +152,8 @@ class SkinnedWindow : public MovableWindow {
   }
 
   void OnPaint(Canvas& canvas) override {
-    canvas.StretchCopy(Image("main.bmp"), Rect::FromSize(0, 0, 275, 116), ScaleRect(scale, 0, 0, 275, 116));
-    canvas.StretchCopy(Image("TitleBar.bmp"), Rect::FromSize(27, 0, 275, 14), ScaleRect(scale, 0, 0, 275, 14));
+    canvas.StretchCopy(Image("main.bmp"), Rect::FromSize(0, 0, 275, 116), ScaleControlRect(scale, 0, 0, 275, 116));
+    canvas.StretchCopy(Image("TitleBar.bmp"), Rect::FromSize(27, 0, 275, 14), ScaleControlRect(scale, 0, 0, 275, 14));
   }
 
  private:
@@ -222,7 +222,7 @@ TEST_F(SkinnedWindowTest, EverySpriteLandsOnItsScaledPlaceAtEveryScale) {
     window.balance.SetPosition(0);
     window.position.SetPosition(0);
     const QImage img = Grab();
-    ASSERT_EQ(img.size(), QSize(ScaleValue(s, 275), ScaleValue(s, 116)));
+    ASSERT_EQ(img.size(), QSize(ScaleControl(s, 275), ScaleControl(s, 116)));
     for (size_t i = 0; i < std::size(kButtons); ++i) {
       const ButtonSpec& b = kButtons[i];
       ExpectCorners(img, s, i, SpriteColour(b.file, b.normal), "button " + std::to_string(b.id));
@@ -238,14 +238,14 @@ TEST_F(SkinnedWindowTest, EverySpriteLandsOnItsScaledPlaceAtEveryScale) {
       EXPECT_EQ(PixelAt(img, (r.left + r.right) / 2, (r.top + r.bottom) / 2).name(), off.name()) << t.id;
       EXPECT_EQ(PixelAt(img, r.left + 1, r.bottom - 1).name(), off.name()) << t.id;
     }
-    EXPECT_EQ(PixelAt(img, ScaleValue(s, 3), ScaleValue(s, 60)).name(),
+    EXPECT_EQ(PixelAt(img, ScaleControl(s, 3), ScaleControl(s, 60)).name(),
               SpriteColour("main.bmp", {0, 0, 275, 116}).name());
-    EXPECT_EQ(PixelAt(img, ScaleValue(s, 120), ScaleValue(s, 7)).name(),
+    EXPECT_EQ(PixelAt(img, ScaleControl(s, 120), ScaleControl(s, 7)).name(),
               SpriteColour("TitleBar.bmp", {27, 0, 275, 14}).name());
 
     // Volume at 0: the first frame, thumb at the left end.
     const Rect vol = Scaled(s, kVolume);
-    const int thumbW = ScaleValue(s, 14);
+    const int thumbW = ScaleControl(s, 14);
     const int midY = (vol.top + vol.bottom) / 2;
     EXPECT_EQ(PixelAt(img, vol.right - 1, midY).name(), SpriteColour("volume.bmp", {0, 0, 68, 13}).name());
     EXPECT_EQ(PixelAt(img, vol.left + thumbW / 2, midY).name(), SpriteColour("volume.bmp", kThumb).name());

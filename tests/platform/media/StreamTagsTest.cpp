@@ -1,13 +1,10 @@
 // A live stream's tags: the in-band metadata blocks and headers of Shoutcast and
-// Icecast stations, as hostile as a server on the internet may send them, and
-// their texts decoded for the player.
-#include <QString>
+// Icecast stations, as hostile as a server on the internet may send them.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "platform/media/StreamTags.h"
-#include "plugins/brelwick/StreamTagText.h"
 
 namespace {
 using namespace std::string_literals;
@@ -80,36 +77,6 @@ TEST(IcyMetadata, TheStationsHeadersGiveNameGenreAndBitRate) {
   StreamTags none;
   IcyMetadata::ReadHeaders("icy-br: -5\nicy-br: kbps\n", none);
   EXPECT_EQ(none.bitRateKbps, 0);
-}
-
-std::u16string U16(const char* utf8) { return QString::fromUtf8(utf8).toStdU16String(); }
-
-TEST(StreamTagText, UnicodeReadsAsItIsAndALegacyCodePageReadably) {
-  StreamTags utf8;
-  utf8.station = "Radio Q";
-  utf8.title = "Café Olé - Ñandú";
-  const StreamTagText a = DecodeStreamTags(utf8);
-  EXPECT_EQ(a.station, u"Radio Q");
-  EXPECT_EQ(a.title, U16("Café Olé - Ñandú"));
-
-  // A Western station that still sends Windows-1252.
-  StreamTags western;
-  western.station = "Radio Q";
-  western.title = "Caf\xE9 Ol\xE9 - Three";
-  EXPECT_EQ(DecodeStreamTags(western).title, U16("Café Olé - Three"));
-
-  // A Russian one in Windows-1251.
-  StreamTags cyrillic;
-  cyrillic.station = "\xD0\xE0\xE4\xE8\xEE \xCA\xE8\xED\xEE";
-  cyrillic.title = "\xC3\xF0\xF3\xEF\xEF\xE0 \xEA\xF0\xEE\xE2\xE8 - \xC7\xE2\xE5\xE7\xE4\xE0";
-  const StreamTagText c = DecodeStreamTags(cyrillic);
-  EXPECT_EQ(c.station, U16("Радио Кино"));
-  EXPECT_EQ(c.title, U16("Группа крови - Звезда"));
-
-  // Bytes no code page makes sense of still come out as characters, never lost.
-  StreamTags junk;
-  junk.title = "\x81\x8D\x8F\x90\x9D";
-  EXPECT_EQ(DecodeStreamTags(junk).title.size(), 5u);
 }
 
 }  // namespace
