@@ -10,6 +10,7 @@
 #include "app/MainLayout.h"
 #include "app/MediaBridge.h"
 #include "app/PlayerOptions.h"
+#include "app/PluginOptionFile.h"
 #include "buttons/ButtonMapping.h"
 #include "playback/HostCallbacks.h"
 #include "playback/OpenFilter.h"
@@ -52,6 +53,8 @@ MainWindow::~MainWindow() {
   // skin, equalizer window, playlist editor window.
   pluginManager_.reset();
   buttonWindow_.reset();
+  if (pluginOptions_) SetPluginOptionStore(nullptr);
+  pluginOptions_.reset();
   settings_.reset();
   skin_.reset();
   if (PlayerWindows::Main() == this) PlayerWindows::Publish(nullptr, nullptr, nullptr);
@@ -89,6 +92,10 @@ bool MainWindow::Create(const QString& title) {
   QFile::remove(data + kTempPlsName);
   if (!settings_->LoadFromFile(data + PlayerOptions::kFileName)) ShowMessageBox(this, "Option read fail!");
   FirstStart::FitShippedOptions(*settings_, FirstStart::IsHighDensity(Platform::ReadDesktopDensity()));
+  // Plug-ins keep their sections in the same store; they read it when they need
+  // it, which is after start-up.
+  pluginOptions_ = std::make_unique<PluginOptionFile>(*settings_);
+  SetPluginOptionStore(pluginOptions_.get());
 
   // 6. The skinned child controls and text panels.
   CreateControls();

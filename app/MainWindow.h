@@ -18,6 +18,7 @@
 #include "skin/SkinnedWindow.h"
 
 class MediaBridge;
+class PluginOptionFile;
 struct MediaCommands;
 class Playlist;
 
@@ -196,6 +197,7 @@ class MainWindow : public SkinnedWindow, public PlaybackHost, private PlayerStat
   std::unique_ptr<PluginManager> pluginManager_;
   std::unique_ptr<HotkeyWindow> buttonWindow_;
   std::unique_ptr<SettingsFile> settings_;
+  std::unique_ptr<PluginOptionFile> pluginOptions_;  // settings_ as the plug-ins' store
   QString commandLine_;
   std::unique_ptr<SkinSet> skin_;
   std::unique_ptr<EqualizerWindow> equalizerWindow_;

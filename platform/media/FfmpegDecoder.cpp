@@ -134,7 +134,20 @@ const char* FfmpegDecoder::OpenSource(const std::string& source) {
   if (layout_ == Layout::kNative) outFormat_ = SoundFormat{codec_->sample_rate, channels == 1 ? 1 : 2};
   const int64_t bitRate = stream->codecpar->bit_rate > 0 ? stream->codecpar->bit_rate : format_->bit_rate;
   info_ = StreamInfo{int((std::max<int64_t>(bitRate, 0) + 500) / 1000), codec_->sample_rate, channels};
+  ReadGainTags();
   return nullptr;
+}
+
+// FFmpeg gives every tag format (ID3v2 TXXX, Vorbis comments, APE, MP4 freeform
+// atoms) as metadata entries: the file's own, and for Ogg the stream's, which is
+// read last. Opus decoders apply the header's output gain themselves; the R128
+// tags are relative to that.
+void FfmpegDecoder::ReadGainTags() {
+  for (const AVDictionary* metadata : {format_->metadata, format_->streams[stream_]->metadata}) {
+    const AVDictionaryEntry* entry = nullptr;
+    while ((entry = av_dict_get(metadata, "", entry, AV_DICT_IGNORE_SUFFIX)))
+      gains_.Note(entry->key, entry->value);
+  }
 }
 
 bool FfmpegDecoder::ReadPacket() {

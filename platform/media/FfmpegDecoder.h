@@ -19,6 +19,7 @@ class FfmpegDecoder : public MediaDecoder {
   SoundFormat Format() const override { return outFormat_; }
   StreamInfo Info() const override { return info_; }
   StreamTags Tags() const override { return tags_; }
+  GainTags Gains() const override { return gains_; }
   bool Next(std::vector<float>& out) override;
   bool Seek(double seconds) override;
 
@@ -35,6 +36,7 @@ class FfmpegDecoder : public MediaDecoder {
   bool ReadPacket();
   void ReadStationHeaders();
   void ReadTags(bool opening);
+  void ReadGainTags();
 
   Cancelled cancelled_;
   std::chrono::milliseconds stallTimeout_;
@@ -44,6 +46,7 @@ class FfmpegDecoder : public MediaDecoder {
   StreamTags tags_;
   bool network_ = false;       // an http(s) source: its first comments name the current song
   std::string lastIcyBlock_;   // the metadata block last read, to notice a new one
+  GainTags gains_;
   std::chrono::steady_clock::time_point deadline_;
 
   AVFormatContext* format_ = nullptr;

@@ -9,6 +9,7 @@ float DbToGain(float db) { return std::pow(10.0f, db / 20.0f); }
 }  // namespace
 
 FilterProcessor::FilterProcessor(SoundFormat format) : format_(format) {
+  trackGain_.Jump(1.0f);
   preamp_.Jump(1.0f);
   left_.Jump(1.0f);
   right_.Jump(1.0f);
@@ -31,6 +32,7 @@ void FilterProcessor::SetSettings(const SoundSettings& s) {
   if (s == settings_) return;
   settings_ = s;
   for (int i = 0; i < SoundSettings::kBands; ++i) bands_[size_t(i)].Set(s.bandDb[size_t(i)]);
+  trackGain_.Set(s.trackGain);
   preamp_.Set(DbToGain(s.preampDb));
   wet_.Set(s.equalizerOn ? 1.0f : 0.0f);
   const int balance = std::clamp(s.balance, -127, 127);
@@ -78,9 +80,33 @@ void FilterProcessor::EqualizeChunk(float* samples, size_t frames) {
   }
 }
 
+// Scales by the track's gain, ramped when it changes during the track. A boost
+// passes the soft limiter unless the equalizer, which ends in it, follows.
+void FilterProcessor::ProcessTrackGain(std::vector<float>& samples, bool limit) {
+  const size_t channels = size_t(format_.channels);
+  const size_t count = samples.size();
+  for (size_t done = 0; done < count;) {
+    const bool moving = trackGain_.Moving();
+    if (!moving && trackGain_.current == 1.0f) return;
+    const size_t n = moving ? std::min(kRampFrames * channels, count - done) : count - done;
+    const float g0 = trackGain_.current, g1 = moving ? trackGain_.Advance() : g0;
+    const bool bend = limit && (g0 > 1.0f || g1 > 1.0f);
+    const float invFrames = channels / float(n);
+    for (size_t k = 0; k < n; ++k) {
+      const float t = float(k / channels + 1) * invFrames;
+      const float value = samples[done + k] * (g0 + (g1 - g0) * t);
+      samples[done + k] = bend ? Limit(value) : value;
+    }
+    done += n;
+  }
+}
+
+bool FilterProcessor::EqualizerNeeded() const {
+  return settings_.equalizerOn || wet_.current > 0.0f || wet_.Moving();
+}
+
 bool FilterProcessor::ProcessEqualizer(std::vector<float>& samples) {
-  const bool needed = settings_.equalizerOn || wet_.current > 0.0f || wet_.Moving();
-  if (!needed) {
+  if (!EqualizerNeeded()) {
     equalizer_.reset();
     return true;
   }
@@ -154,11 +180,12 @@ bool FilterProcessor::Process(const std::vector<float>& in, std::vector<float>& 
     started_ = true;
   }
   if (settings_.Neutral() && !equalizer_ && !tempo_ && !wet_.Moving() && !left_.Moving() && !right_.Moving() &&
-      left_.current == 1.0f && right_.current == 1.0f) {
+      left_.current == 1.0f && right_.current == 1.0f && !trackGain_.Moving() && trackGain_.current == 1.0f) {
     out = in;
     return true;
   }
   std::vector<float> samples = in;
+  ProcessTrackGain(samples, !EqualizerNeeded());
   const bool equalized = ProcessEqualizer(samples);
   ProcessBalance(samples);
   const bool stretched = ProcessTempo(samples, out);
@@ -175,6 +202,7 @@ void FilterProcessor::Reset() {
   equalizer_.reset();
   tempo_.reset();
   for (int i = 0; i < SoundSettings::kBands; ++i) bands_[size_t(i)].Jump(settings_.bandDb[size_t(i)]);
+  trackGain_.Jump(settings_.trackGain);
   preamp_.Jump(DbToGain(settings_.preampDb));
   wet_.Jump(settings_.equalizerOn ? 1.0f : 0.0f);
   left_.Jump(left_.target);

@@ -34,7 +34,7 @@ struct Ramp {
   }
 };
 
-// The sound processing: the equalizer as ten peaking biquads in float with the
+// The sound processing: the track's ReplayGain, the equalizer as ten peaking biquads in float with the
 // preamplifier and a soft limiter, the balance, and the speed through libavfilter's
 // atempo.
 // Built into libtarnello-decoder.so only.
@@ -54,6 +54,8 @@ class FilterProcessor : public SoundProcessor {
   static constexpr float kLimiterKnee = 0.9f;
 
  private:
+  void ProcessTrackGain(std::vector<float>& samples, bool limit);
+  bool EqualizerNeeded() const;
   bool StartEqualizer();
   bool ProcessEqualizer(std::vector<float>& samples);
   void EqualizeChunk(float* samples, size_t frames);
@@ -69,7 +71,8 @@ class FilterProcessor : public SoundProcessor {
   float tempoSpeed_ = 1.0f;
   bool started_ = false;  // a block was processed: later changes ramp
   std::array<Ramp, SoundSettings::kBands> bands_{};
-  Ramp preamp_;  // linear gain
+  Ramp trackGain_;  // linear, before the equalizer
+  Ramp preamp_;     // linear gain
   Ramp wet_;     // 0 = the equalizer bypassed, 1 = fully in
   Ramp left_, right_;
   std::vector<float> dry_, wetSamples_;

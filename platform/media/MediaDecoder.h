@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/media/ReplayGain.h"
 #include "platform/media/SoundOutput.h"
 #include "platform/media/StreamTags.h"
 
@@ -52,6 +53,8 @@ class MediaDecoder {
   // What a live stream (or a chained Ogg file) says of its station and current
   // song, as last read; empty for a plain file.
   virtual StreamTags Tags() const { return {}; }
+  // The ReplayGain tags of the source, known once Open succeeded.
+  virtual GainTags Gains() const = 0;
   // The next decoded samples (replacing out's contents); false at the end of the
   // stream, after an unrecoverable error, on a stall or when cancelled.
   virtual bool Next(std::vector<float>& out) = 0;

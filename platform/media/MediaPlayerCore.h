@@ -93,6 +93,7 @@ class MediaPlayer::Core : public std::enable_shared_from_this<MediaPlayer::Core>
     std::unique_ptr<SoundProcessor> processor;
     SoundFormat format;
     float speed = 1.0f;      // of the last block processed
+    GainTags gains;          // the source's ReplayGain tags
     SoundSettings rendered;  // the settings the processor was last given
     float gain = 1.0f;       // the volume of the frames last written
     bool ended = false;      // the decoder has nothing more

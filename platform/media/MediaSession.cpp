@@ -28,6 +28,12 @@ void ApplyGain(float* samples, size_t frames, size_t channels, float from, float
 }
 
 float ClampedSpeed(const SoundSettings& s) { return std::clamp(s.speed, 0.5f, 2.0f); }
+
+// The listener's settings with the source's own ReplayGain factor.
+SoundSettings ForSource(SoundSettings settings, const GainTags& gains) {
+  settings.trackGain = ReplayGainFactor(gains, settings.replayGain);
+  return settings;
+}
 }  // namespace
 
 bool MediaPlayer::Core::OpenSession(Session& s, const std::string& source, double start) {
@@ -38,13 +44,14 @@ bool MediaPlayer::Core::OpenSession(Session& s, const std::string& source, doubl
   SoundOutput* output = Output();
   const bool seeked = start > 0 && s.decoder->Seek(start);
   s.format = s.decoder->Format();
+  s.gains = s.decoder->Gains();
   {
     // The processing is loaded only when a setting needs it; the first block then
-    // has the settings from its first sample.
+    // has the settings (the track's ReplayGain included) from its first sample.
     std::lock_guard lock(mutex_);
-    s.rendered = settings_;
+    s.rendered = ForSource(settings_, s.gains);
     settingsChanged_ = false;
-    if (layout_ == MediaDecoder::Layout::kNative && !settings_.Neutral())
+    if (layout_ == MediaDecoder::Layout::kNative && !s.rendered.Neutral())
       s.processor = SoundProcessor::Create(s.format);
   }
   // The stream keeps its format when the new source has the same (a gapless join);
@@ -110,7 +117,7 @@ bool MediaPlayer::Core::RenderBlock(Session& s) {
     // A change not yet applied to the queue waits for ApplyChanges, which renders
     // the queued frames and these alike.
     std::lock_guard lock(mutex_);
-    if (!settingsChanged_) s.rendered = settings_;
+    if (!settingsChanged_) s.rendered = ForSource(settings_, s.gains);
     const float speed = ClampedSpeed(s.rendered);
     if (speed != s.speed) {
       s.speed = speed;
@@ -180,7 +187,7 @@ void MediaPlayer::Core::ApplyChanges(Session& s, bool settingsChanged) {
   SoundSettings want;
   {
     std::lock_guard lock(mutex_);
-    want = settings_;
+    want = ForSource(settings_, s.gains);
     settingsChanged_ = false;
   }
   RenderQueue& q = s.queue;

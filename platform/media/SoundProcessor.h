@@ -3,10 +3,11 @@
 #include <memory>
 #include <vector>
 
+#include "platform/media/ReplayGain.h"
 #include "platform/media/SoundOutput.h"
 
-// What the listener set: the ten-band equalizer with its preamplifier, the balance
-// and the playback speed.
+// What the listener set: ReplayGain, the ten-band equalizer with its preamplifier,
+// the balance and the playback speed.
 struct SoundSettings {
   static constexpr int kBands = 10;
   static constexpr std::array<double, kBands> kBandHz = {60, 170, 310, 600, 1000, 3000, 6000, 12000, 14000, 16000};
@@ -16,9 +17,13 @@ struct SoundSettings {
   float preampDb = 0;                  // -12 ... +12 dB
   int balance = 0;                     // -127 (left) ... 127 (right)
   float speed = 1.0f;                  // 0.6 ... 1.4, pitch kept
+  ReplayGainSettings replayGain;
+  // The current track's ReplayGain as a factor, applied before the equalizer: the
+  // control works it out from replayGain and the track's tags.
+  float trackGain = 1.0f;
   bool operator==(const SoundSettings&) const = default;
   // Nothing to do: the samples pass unchanged.
-  bool Neutral() const { return !equalizerOn && balance == 0 && speed == 1.0f; }
+  bool Neutral() const { return !equalizerOn && balance == 0 && speed == 1.0f && trackGain == 1.0f; }
 };
 
 // The sound processing between the decoder and the output, on float samples of one

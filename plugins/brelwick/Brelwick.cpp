@@ -4,11 +4,13 @@
 // equalizer, the balance and pitch-preserving speed, and reports the stream's bit
 // rate, sample rate and channels to the player.
 #include <algorithm>
+#include <optional>
 
 #include "playback/InputModule.h"
 #include "platform/PlatformApi.h"
 #include "plugins/brelwick/BrelwickPlayer.h"
 #include "plugins/brelwick/Claims.h"
+#include "plugins/brelwick/GainOptions.h"
 #include "plugins/common/ControlHost.h"
 #include "plugins/common/PluginText.h"
 
@@ -31,7 +33,21 @@ using PluginText::ToUtf8;
 
 MediaPlayer* Control() { return controlAvailable == 1 ? Player().Control() : nullptr; }
 
-void ShowConfig(WindowHandle parent) { PlatformMessageBox(parent, u"Brelwick has no settings of its own.", kEmptyText); }
+// ReplayGain settings chosen while the host keeps no options: they last until it closes.
+std::optional<ReplayGainSettings> unkeptGain;
+ReplayGainSettings GainSettings() { return unkeptGain ? *unkeptGain : GainOptions::Read(); }
+
+// ReplayGain, kept in the player's options; the track playing follows at once.
+void ShowConfig(WindowHandle parent) {
+  ReplayGainSettings settings = GainSettings();
+  if (!GainOptions::ShowDialog(parent, settings)) return;
+  unkeptGain.reset();
+  if (!GainOptions::Write(settings)) {
+    unkeptGain = settings;
+    PlatformMessageBox(parent, u"The settings apply until the player closes: it keeps no options file.", kEmptyText);
+  }
+  if (controlAvailable == 1) Player().SetReplayGain(settings);
+}
 void ShowAbout(WindowHandle parent) { PlatformMessageBox(parent, kAboutText, kEmptyText); }
 
 void Startup() {
@@ -44,6 +60,7 @@ void Startup() {
 
 void Shutdown() {
   controlAvailable = 0;
+  unkeptGain.reset();
   Player().Release();
 }
 
@@ -53,6 +70,8 @@ int32_t PlayFile(const char16_t* path) {
   MediaPlayer* c = Control();
   if (!c || !path) return 1;
   playingUrl = Claims::IsUrl(path);
+  // The options are the player's; each track takes them as they are now.
+  Player().SetReplayGain(GainSettings());
   c->SetSource(ToUtf8(path));
   Player().TrackStarting();
   return c->Play() ? 0 : 1;

@@ -48,6 +48,14 @@ void BrelwickPlayer::SetSpeed(float factor) {
   Apply();
 }
 
+void BrelwickPlayer::SetReplayGain(const ReplayGainSettings& replayGain) {
+  {
+    std::lock_guard lock(mutex_);
+    settings_.replayGain = replayGain;
+  }
+  Apply();
+}
+
 void BrelwickPlayer::TrackStarting() {
   std::lock_guard lock(mutex_);
   reported_ = StreamInfo{};

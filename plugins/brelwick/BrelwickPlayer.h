@@ -11,8 +11,8 @@
 // channels with the sound processing: created at start-up, released at shutdown;
 // the end of a stream goes to the player's main window, stream details to its
 // reportStreamInfo, a live stream's station and song to its reportStreamTags
-// (when the player wrote one). Holds the player's equalizer, balance and speed as the control
-// wants them.
+// (when the player wrote one). Holds the player's equalizer, balance and speed and
+// the plug-in's ReplayGain settings as the control wants them.
 class BrelwickPlayer : public MediaEventSink {
  public:
   explicit BrelwickPlayer(const InputModule& module) : module_(module) {}
@@ -28,6 +28,9 @@ class BrelwickPlayer : public MediaEventSink {
   void SetEqualizer(int32_t enabled, const int16_t* bands, int32_t preamp);
   void SetBalance(int32_t balance);
   void SetSpeed(float factor);
+  // Heard from the next block on: the current track moves to its new gain in some
+  // 50 ms, a track that starts has it from its first sample.
+  void SetReplayGain(const ReplayGainSettings& replayGain);
   // A new track: its stream details are reported afresh.
   void TrackStarting();
 

@@ -19,6 +19,7 @@
 #include "buttons/ButtonSettingDialog.h"
 #include "buttons/HotkeyWindow.h"
 #include "platform/DisplayPower.h"
+#include "platform/PlatformApi.h"
 #include "platform/SessionPower.h"
 #include "playlist/PlayOrder.h"
 #include "playlist/Playlist.h"
@@ -553,3 +554,36 @@ TEST_F(MainWindowTest, TheTimeRemainingKeyIsWrittenOnlyOnceChosen) {
 }
 
 }  // namespace
+
+// A plug-in's section lives in the player's copy of the file: what a plug-in writes
+// while the player runs reaches the disk with the player's own keys when it closes,
+// and sections nobody wrote stay as they were.
+TEST_F(MainWindowTest, APluginsSectionAndThePlayersKeysBothSurviveTheClose) {
+  Write("tarnello.txt", "[tarnello]\nVolume=77\n[Brelwick]\nReplayGainMode=2\n[Other]\nKept=yes\n");
+  char16_t value[16];
+  EXPECT_EQ(PlatformReadOption(u"Brelwick", u"ReplayGainMode", value, 16), -1);  // no player, no store
+  TestMainWindow& w = Start();
+  EXPECT_EQ(PlatformReadOption(u"brelwick", u"replaygainmode", value, 16), 1);
+  EXPECT_EQ(std::u16string(value), u"2");
+  EXPECT_EQ(PlatformReadOption(u"Brelwick", u"ReplayGainPreamp", value, 16), -1);
+  EXPECT_EQ(PlatformWriteOption(u"Brelwick", u"ReplayGainMode", u"1"), 1);
+  EXPECT_EQ(PlatformWriteOption(u"Brelwick", u"ReplayGainPreamp", u"-2.5"), 1);
+  // The player's own sections, and lines that would read back as something else, are refused.
+  for (const char16_t* section : {u"tarnello", u"TARNELLO", u"buttons", u"", u"a]b", u"[x"})
+    EXPECT_EQ(PlatformWriteOption(section, u"Volume", u"0"), 0);
+  EXPECT_EQ(PlatformWriteOption(u"Brelwick", u"a=b", u"0"), 0);
+  EXPECT_EQ(PlatformWriteOption(u"Brelwick", u"Key", u"[Other]"), 0);
+  EXPECT_EQ(PlatformWriteOption(u"Brelwick", u"Key", u"1\n[tarnello]"), 0);
+  // A value longer than the buffer is cut, its whole length told.
+  EXPECT_EQ(PlatformWriteOption(u"Brelwick", u"Long", u"0123456789abcdefXYZ"), 1);
+  EXPECT_EQ(PlatformReadOption(u"Brelwick", u"Long", value, 16), 19);
+  EXPECT_EQ(std::u16string(value), u"0123456789abcde");
+  w.Close();
+  const QString text = Read("tarnello.txt");
+  EXPECT_TRUE(text.contains("\nVolume=77\n")) << qPrintable(text);
+  EXPECT_TRUE(text.contains("[Brelwick]\nReplayGainMode=1\nReplayGainPreamp=-2.5\n")) << qPrintable(text);
+  EXPECT_TRUE(text.contains("[Other]\nKept=yes\n")) << qPrintable(text);
+  EXPECT_FALSE(text.contains("\nVolume=0\n"));
+  window_.reset();
+  EXPECT_EQ(PlatformWriteOption(u"Brelwick", u"ReplayGainMode", u"0"), 0);  // the store went with the player
+}

@@ -1,7 +1,8 @@
 """Brelwick in the whole player under Xvfb: an MP3 made here plays through it, the
 main window shows its bit rate, sample rate and stereo lamp exactly as it shows the
-same values reported by the test plug-in, and an equalizer band moved while playing
-changes the level of what reaches the (timed) wav backend."""
+same values reported by the test plug-in, an equalizer band moved while playing
+changes the level of what reaches the (timed) wav backend, and ReplayGain chosen in
+Brelwick's own dialog is heard at once and kept beside the player's options."""
 import array
 import math
 import os
@@ -48,6 +49,11 @@ def rms_db(samples, channels, start, count):
     return 10 * math.log10(sum(v * v for v in left) / max(1, len(left)) + 1e-20)
 
 
+def press_play(p):
+    mx, my, _, _ = p.geometry(p.window)
+    click_screen(p, mx + PLAY_BUTTON[0] + 11, my + PLAY_BUTTON[1] + 9)
+
+
 class Brelwick(unittest.TestCase):
     def stream_pixels(self, p):
         mx, my, _, _ = p.geometry(p.window)
@@ -56,8 +62,7 @@ class Brelwick(unittest.TestCase):
                 for x, y, w, h in STREAM_PLACES]
 
     def play(self, p):
-        mx, my, _, _ = p.geometry(p.window)
-        click_screen(p, mx + PLAY_BUTTON[0] + 11, my + PLAY_BUTTON[1] + 9)
+        press_play(p)
 
     def reference_pixels(self):
         """The panels as the player draws 128 kbps, 44 kHz, stereo reported by the test plug-in."""
@@ -112,6 +117,67 @@ class Brelwick(unittest.TestCase):
             boosted = rms_db(after, channels, len(after) // channels - rate // 2, rate // 2)
             self.assertAlmostEqual(boosted - flat, 12.0, delta=1.0)
             p.close()
+
+
+class ReplayGainDialog(unittest.TestCase):
+    def test_the_configure_dialog_sets_replaygain_for_the_playing_track_and_keeps_it(self):
+        handle, out = tempfile.mkstemp(prefix="tarnello-out-", suffix=".wav")
+        os.close(handle)
+        self.addCleanup(os.remove, out)
+        files = {"tarnello.txt": OPTIONS + "Volume=77\n[Other]\nKept=1\n"}
+        with Player(files=files, audio="wav-timed:" + out) as p:
+            mp3 = os.path.join(p.home, "tagged.mp3")
+            subprocess.run(["ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "sine=frequency=1000:duration=20",
+                            "-ac", "2", "-c:a", "libmp3lame", "-b:a", "128k",
+                            "-metadata", "REPLAYGAIN_TRACK_GAIN=-6.00 dB", mp3], check=True)
+            p.write("tarnello.m3u", "#EXTM3U\n#EXTINF:20,Tone\n%s\n" % mp3)
+            p.start()
+            time.sleep(0.5)
+            press_play(p)
+            p.wait_for(lambda: os.path.getsize(out) > 44100 * 8 * 1.5, 8)
+            rate, channels, before = read_float_wav(out)
+            # No key: ReplayGain is off and the tone plays as it is.
+            untouched = rms_db(before, channels, len(before) // channels - rate // 2, rate // 2)
+
+            # Preferences, Input, Brelwick, Configure: track gain, OK.
+            x, y, _, _ = p.geometry()
+            windows = lambda: len(p.xdotool("search", "--onlyvisible", "--name", ".*", check=False).split())
+            count = windows()
+            click_screen(p, x + 9, y + 6)  # the menu button
+            p.wait_for(lambda: windows() > count, timeout=5)
+            for key in ("o", "Return"):
+                time.sleep(0.2)
+                p.key(key)
+            preferences = p.find_window("Tarnello Preferences", timeout=10)
+            p.xdotool("windowactivate", "--sync", preferences, check=False)
+            p.key("I")  # the Input page
+            time.sleep(0.3)
+            dx, dy, _, _ = p.geometry(preferences)
+            click_screen(p, dx + 160, dy + 38)  # Brelwick, the first plug-in of the list
+            time.sleep(0.2)
+            p.key("alt+c")
+            dialog = p.find_window("Brelwick", timeout=10)
+            p.xdotool("windowactivate", "--sync", dialog, check=False)
+            time.sleep(0.2)
+            p.key("Down")  # Off to Track gain
+            time.sleep(0.1)
+            p.key("Return")
+            p.wait_for(lambda: not p.xdotool("search", "--onlyvisible", "--name", "^Brelwick$",
+                                             check=False).split(), timeout=10)
+            time.sleep(1.5)
+            _, _, after = read_float_wav(out)
+            gained = rms_db(after, channels, len(after) // channels - rate // 2, rate // 2)
+            self.assertAlmostEqual(gained - untouched, -6.0, delta=0.2)
+
+            p.xdotool("windowactivate", "--sync", preferences, check=False)
+            p.key("Escape")
+            p.wait_for(lambda: not p.xdotool("search", "--onlyvisible", "--name", "^Tarnello Preferences$",
+                                             check=False).split(), timeout=10)
+            self.assertEqual(0, p.close())
+            text = p.read("tarnello.txt")
+            self.assertIn("\nVolume=", text)
+            self.assertIn("\n[Brelwick]\nReplayGainMode=1\nReplayGainPreamp=0.0\nReplayGainUntagged=0.0\n", text)
+            self.assertIn("\n[Other]\nKept=1\n", text)
 
 
 if __name__ == "__main__":

@@ -108,6 +108,44 @@ TEST(SoundProcessor, NeutralSettingsPassEverySampleUnchanged) {
   }
 }
 
+TEST(SoundProcessor, ATracksGainHoldsFromItsFirstSampleAndMovesSmoothlyLater) {
+  // Given before the first block: every sample at the gain, no fade-in.
+  SoundSettings half;
+  half.trackGain = 0.5f;
+  auto processor = SoundProcessor::Create(SoundFormat{kRate, 2});
+  ASSERT_TRUE(processor);
+  processor->SetSettings(half);
+  Tone tone, reference;
+  std::vector<float> out;
+  for (int b = 0; b < 3; ++b) {
+    const std::vector<float> in = tone.Next();
+    ASSERT_TRUE(processor->Process(in, out));
+    ASSERT_EQ(out.size(), in.size());
+    for (size_t i = 0; i < in.size(); ++i) ASSERT_EQ(out[i], in[i] * 0.5f) << b << " " << i;
+  }
+  // Changed while playing: -6 dB to +6 dB within 50 ms, without a click.
+  SoundSettings louder = half;
+  louder.trackGain = 2.0f;
+  const std::vector<float> left = PlayTone(half, louder, 10, 30);
+  const size_t change = 10 * kBlock;
+  EXPECT_NEAR(RmsDb(left, change + 2205, 4410) - RmsDb(left, change - 4410, 4410), 12.0, 0.05);
+  const double smooth = std::pow(2.0 * M_PI * 1000.0 / kRate, 2) * 0.125 * 2.0;
+  EXPECT_LT(LargestKink(left, change - 2000, change + 4000), smooth * 1.5);
+}
+
+TEST(SoundProcessor, ABoostingTrackGainNeverGoesPastFullScale) {
+  for (bool equalizer : {false, true}) {
+    SoundSettings boosted;
+    boosted.trackGain = 16.0f;  // a -18 dB tone to +6 dB
+    boosted.equalizerOn = equalizer;
+    const std::vector<float> left = PlayTone(boosted, boosted, 0, 10);
+    float peak = 0;
+    for (float v : left) peak = std::max(peak, std::fabs(v));
+    EXPECT_LE(peak, 1.0f) << equalizer;
+    EXPECT_GT(peak, 0.9f) << equalizer;
+  }
+}
+
 TEST(SoundProcessor, SpeedChangesWhilePlayingKeepTheStreamContinuous) {
   SoundSettings normal;
   SoundSettings fast;
