@@ -143,7 +143,7 @@ class Radio(unittest.TestCase):
         deadline = time.monotonic() + timeout
         while self.panel() != expected:
             if time.monotonic() > deadline:
-                self.fail("the title panel never showed the expected text (last: %s)" % grab(self.p).path)
+                self.fail("the title panel never showed the expected text")
             time.sleep(0.1)
 
     def wait_value(self, expected, *args, timeout=10):
