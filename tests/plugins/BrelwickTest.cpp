@@ -249,7 +249,10 @@ TEST_F(BrelwickTest, PositionAndSeeksAreInTrackTimeAtAnySpeed) {
   QTest::qWait(700);
   EXPECT_NEAR(manager->PlayPositionMs() - first, 700 * 1.4, 120);
   manager->SeekToMs(2000);
-  EXPECT_EQ(manager->PlayPositionMs(), 2000);
+  // At once at the target; the timed null output may have played a few ms since.
+  const int afterSeek = manager->PlayPositionMs();
+  EXPECT_GE(afterSeek, 2000);
+  EXPECT_LT(afterSeek, 2040);
   QTest::qWait(300);
   EXPECT_NEAR(manager->PlayPositionMs(), 2000 + 300 * 1.4, 150);
   EXPECT_EQ(host.tracksEnded, 0);
