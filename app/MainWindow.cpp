@@ -200,6 +200,7 @@ void MainWindow::CreateSecondaryWindows() {
   // The editor fills the playlist from the command line or "tarnello.m3u".
   if (playlistWindow_->Create(*skin_, OpenFilter(pluginManager_->BuildOpenFilter()), *settings_, this, commandLine_))
     playback_->SetPlaylist(&playlistWindow_->GetPlaylist());
+  playlistWindow_->ShareState(state_);
   PlayerWindows::Publish(this, equalizerWindow_.get(), playlistWindow_.get());
 }
 
@@ -339,6 +340,8 @@ intptr_t MainWindow::OnMessage(uint32_t message, uintptr_t wParam, intptr_t lPar
       return 0;
     case MSG_PLAY_ROW:
       return playback_->RowRequest(int(intptr_t(wParam)));
+    case MSG_STREAM_TAGS:
+      return lParam ? playback_->StreamTagsReported(*reinterpret_cast<const StreamMetadata*>(lParam)) : 0;
     case MSG_CHILD_FOCUS_GAINED:
       PlayerFocusGained();
       return 0;

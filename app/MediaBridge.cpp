@@ -61,6 +61,14 @@ MediaStatus MediaBridge::GetMediaStatus() {
   } else {
     s.row = -1;
   }
+  // A live stream's current song, as the plug-in reported it.
+  if (playing && s.row >= 0) {
+    const auto [artist, title] = state_.StreamTags().ArtistAndTitle();
+    if (!title.isEmpty()) {
+      s.title = title;
+      s.artist = artist;
+    }
+  }
   // The length the position slider last polled; controllers never make the player
   // ask the plug-in anything it would not ask without them.
   if (playing && state_.KnownLengthMs() > 0) s.lengthUs = int64_t(state_.KnownLengthMs()) * 1000;

@@ -50,6 +50,7 @@ class MediaBridge : public MediaControlTarget, public PlaylistObserver, public P
   // PlayerStateObserver.
   void VolumeChanged(int) override { Refresh(); }
   void PlaybackChanged() override { Refresh(); }
+  void StreamTagsChanged() override { Refresh(); }
   void PositionSeeked(int) override;
 
   MediaStatus GetMediaStatus() override;

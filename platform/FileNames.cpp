@@ -3,8 +3,8 @@
 namespace Platform {
 namespace {
 constexpr char16_t kRawByteBase = 0xDC00;
+}  // namespace
 
-// Length of the valid UTF-8 sequence at p (shortest form, no surrogates), or 0.
 int Utf8SequenceLength(const unsigned char* p, const unsigned char* end) {
   const unsigned char c = *p;
   if (c < 0x80) return 1;
@@ -23,7 +23,6 @@ int Utf8SequenceLength(const unsigned char* p, const unsigned char* end) {
   if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
   return n;
 }
-}  // namespace
 
 bool IsRawByte(QStringView text, qsizetype i) {
   const char16_t c = text[i].unicode();

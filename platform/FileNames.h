@@ -14,5 +14,7 @@ QByteArray PathToBytes(QStringView path);
 bool HasRawBytes(QStringView path);
 // True at index i when text[i] stands for such a byte.
 bool IsRawByte(QStringView text, qsizetype i);
+// Length of the valid UTF-8 sequence at p (shortest form, no surrogates), or 0.
+int Utf8SequenceLength(const unsigned char* p, const unsigned char* end);
 
 }  // namespace Platform

@@ -12,6 +12,7 @@ struct MediaStatus {
   State state = State::Stopped;
   int row = -1;           // the current row, -1 for none
   QString title;
+  QString artist;         // empty when unknown
   QString location;       // file path or URL of the current row
   int64_t lengthUs = 0;   // 0 when unknown
   int volume = 0;         // the volume slider, 0..255

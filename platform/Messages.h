@@ -16,6 +16,8 @@ constexpr uint32_t MSG_STREAM_RATES = 0x040B;
 constexpr uint32_t MSG_STREAM_CHANNELS = 0x040D;
 #endif
 constexpr uint32_t MSG_PLAY_ROW = 0x040E;
+// Sent by the player's reportStreamTags: lParam = const StreamMetadata* (platform/TrackInfo.h).
+constexpr uint32_t MSG_STREAM_TAGS = 0x040F;
 constexpr uint32_t MSG_CHILD_FOCUS_GAINED = 0x0410;
 constexpr uint32_t MSG_CHILD_FOCUS_LOST = 0x0411;
 constexpr uint32_t MSG_SLIDER_TRACK = 0x041E;

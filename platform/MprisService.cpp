@@ -98,6 +98,7 @@ QVariantMap Metadata(const MediaStatus& s) {
   map.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(TrackPath(s.row)));
   if (s.row < 0) return map;
   map.insert(QStringLiteral("xesam:title"), s.title);
+  if (!s.artist.isEmpty()) map.insert(QStringLiteral("xesam:artist"), QStringList{s.artist});
   map.insert(QStringLiteral("xesam:url"), LocationUrl(s.location));
   if (s.lengthUs > 0) map.insert(QStringLiteral("mpris:length"), qlonglong(s.lengthUs));
   return map;

@@ -139,28 +139,6 @@ uint32_t Random() {
   return generator();
 }
 
-namespace {
-// Length of the valid UTF-8 sequence starting at p, or 0 when it is not valid.
-int Utf8SequenceLength(const unsigned char* p, const unsigned char* end) {
-  const unsigned char c = p[0];
-  int n;
-  uint32_t min;
-  if (c < 0x80) return 1;
-  if ((c & 0xE0) == 0xC0) n = 2, min = 0x80;
-  else if ((c & 0xF0) == 0xE0) n = 3, min = 0x800;
-  else if ((c & 0xF8) == 0xF0) n = 4, min = 0x10000;
-  else return 0;
-  if (end - p < n) return 0;
-  uint32_t cp = c & (0x7F >> n);
-  for (int i = 1; i < n; ++i) {
-    if ((p[i] & 0xC0) != 0x80) return 0;
-    cp = (cp << 6) | (p[i] & 0x3F);
-  }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-  return n;
-}
-}  // namespace
-
 bool IsValidUtf8(QByteArrayView bytes) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const auto* end = p + bytes.size();

@@ -77,6 +77,18 @@ QString TrackInfo::DisplayTitle() const {
   return artist.isEmpty() ? title : artist + QStringLiteral(" - ") + title;
 }
 
+QString StreamMetadata::Song() const {
+  if (title.isEmpty()) return {};
+  return artist.isEmpty() ? title : artist + QStringLiteral(" - ") + title;
+}
+
+std::pair<QString, QString> StreamMetadata::ArtistAndTitle() const {
+  if (!artist.isEmpty() || title.isEmpty()) return {artist, title};
+  const qsizetype dash = title.indexOf(QStringLiteral(" - "));
+  if (dash <= 0 || dash + 3 >= title.size()) return {QString(), title};
+  return {title.left(dash).trimmed(), title.mid(dash + 3).trimmed()};
+}
+
 namespace Platform {
 bool ReadTrackInfo(const QString& path, TrackInfo& info) {
   info = TrackInfo{};

@@ -19,6 +19,24 @@ struct TrackInfo {
   QString DisplayTitle() const;
 };
 
+// What a live stream (internet radio, a chained Ogg stream) says of its station
+// and the song playing now, as the plug-in last reported it. Empty texts are unknown.
+struct StreamMetadata {
+  QString station;      // icy-name
+  QString genre;        // icy-genre
+  int bitRateKbps = 0;  // icy-br; 0 unknown
+  QString artist;       // when the stream names the artist apart
+  QString title;
+
+  bool operator==(const StreamMetadata&) const = default;
+  bool IsEmpty() const { return *this == StreamMetadata{}; }
+  // The song as one text: "Artist - Title", the title alone, or empty.
+  QString Song() const;
+  // The song's artist and title apart: a radio title "Artist - Title" split at its
+  // first " - " when the stream named no artist.
+  std::pair<QString, QString> ArtistAndTitle() const;
+};
+
 namespace Platform {
 // Reads a local file's tags and stream details through the decoder library,
 // loaded at the first call. False when the file cannot be read as audio.

@@ -1,7 +1,7 @@
 /* The input plug-in record: the one contract between the player and every input
    plug-in. A plug-in exports orvaneGetInModule2, which returns its record; the
-   player writes hostWindow, libraryHandle, the host hooks and reportStreamInfo,
-   then calls startup, and from then on drives playback through the operations.
+   player writes hostWindow, libraryHandle, the host hooks, reportStreamInfo and
+   reportStreamTags, then calls startup, and from then on drives playback through the operations.
 
    Layout: one field per slot, in this order, pointers at their natural width,
    C layout and C linkage. Compiles as C (C11) and C++. Texts are 0-terminated
@@ -44,6 +44,21 @@ enum { MSG_TRACK_ENDED = 0x0402, MSG_STREAM_RATES = 0x040B, MSG_STREAM_CHANNELS 
 #ifdef __cplusplus
 extern "C" {
 #endif
+
+/* What a plug-in tells the player of a live stream (internet radio, a chained Ogg
+   stream): the station and the song playing now. Each report carries everything
+   known at that moment; a null or empty text is unknown. The texts need to live
+   only for the call. A text the stream sent in a legacy code page may be passed
+   as its bytes, each byte above 0x7F as U+DC00 + byte: the player reads it in the
+   code page it detects. */
+typedef struct StreamTagReport {
+  int32_t size;               /* sizeof(StreamTagReport) as the plug-in knows it */
+  int32_t bitRateKbps;        /* the bit rate the station announces (icy-br); 0 unknown */
+  const char16_t* station;    /* the station's name (icy-name) */
+  const char16_t* genre;      /* icy-genre */
+  const char16_t* artist;     /* the song's artist, when the stream names it apart */
+  const char16_t* title;      /* the song; radio titles are often "Artist - Title" in one */
+} StreamTagReport;
 
 typedef struct InputModule {
   int32_t apiVersion;          /* 256 */
@@ -89,7 +104,13 @@ typedef struct InputModule {
   /* Written by the player: shows bit rate, sample rate (Hz) and channels in the main
      window (a negative value blanks its field); the fourth value is ignored. Any thread. */
   void (*reportStreamInfo)(int32_t bitRate, int32_t sampleRate, int32_t channels, int32_t fourth);
-  void* reserved3; /* neither side uses it */
+  /* Written by the player before startup; an older player leaves it null, and an
+     older plug-in never calls it. Any thread; the call returns once the player has
+     taken the report. The slot was reserved3 and keeps that name too. */
+  union {
+    void* reserved3;
+    void (*reportStreamTags)(const StreamTagReport* report);
+  };
   void (*applySpeed)(float factor); /* 1.0 = normal; the player keeps 0.6 ... 1.4 */
 } InputModule;
 
@@ -130,6 +151,8 @@ TARNELLO_STATIC_ASSERT(offsetof(InputModule, hostHook11) == 264, "hostHook11");
 TARNELLO_STATIC_ASSERT(offsetof(InputModule, applyEqualizer) == 272, "applyEqualizer");
 TARNELLO_STATIC_ASSERT(offsetof(InputModule, reportStreamInfo) == 280, "reportStreamInfo");
 TARNELLO_STATIC_ASSERT(offsetof(InputModule, reserved3) == 288, "reserved3");
+TARNELLO_STATIC_ASSERT(offsetof(InputModule, reportStreamTags) == 288, "reportStreamTags");
+TARNELLO_STATIC_ASSERT(sizeof(StreamTagReport) == 40, "StreamTagReport size");
 TARNELLO_STATIC_ASSERT(offsetof(InputModule, applySpeed) == 296, "applySpeed");
 TARNELLO_STATIC_ASSERT(sizeof(InputModule) == 304, "InputModule size");
 #endif

@@ -77,6 +77,29 @@ bool PlaybackControl::PlayRow(int row) {
   return true;
 }
 
+int PlaybackControl::StreamTagsReported(const StreamMetadata& tags) {
+  // A report that arrives after its track stopped belongs to no track.
+  if (!state_.IsPlaying() || tags == state_.StreamTags()) return 0;
+  const QString before = TitleWithSong();
+  state_.SetStreamTags(tags);
+  const QString after = TitleWithSong();
+  if (after != before) host_.SetTitle(after);
+  return 0;
+}
+
+QString PlaybackControl::TitleWithSong() const {
+  const int row = playlist_ ? playlist_->GetCurrentRow() : -1;
+  if (row < 0 || row >= playlist_->GetCount()) return state_.StreamTags().Song();
+  const StreamMetadata& tags = state_.StreamTags();
+  const QString song = tags.Song();
+  if (song.isEmpty()) return playlist_->GetDisplayText(row);
+  // Without a station name the row's title stands for it (without its number).
+  QString station = tags.station;
+  if (station.isEmpty()) station = playlist_->GetTitle(row);
+  if (station.isEmpty()) station = Playlist::TitleFromPath(playlist_->GetPath(row));
+  return station.isEmpty() ? song : station + QStringLiteral(" \u2013 ") + song;
+}
+
 void PlaybackControl::StopPlay() {
   const AwakeScope awake(*this);
   // The plug-in may still report the end of the track just stopped.

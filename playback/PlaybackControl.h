@@ -88,6 +88,10 @@ class PlaybackControl {
   void OpenCommand();
   // MSG_TRACK_ENDED; returns 0.
   int TrackEnded();
+  // The plug-in's reportStreamTags: the state keeps them, and while a song is named
+  // the title panel shows "station – song" (the station's name, else the row's
+  // text). The row's text in the list stays as it is. Returns 0.
+  int StreamTagsReported(const StreamMetadata& tags);
   // The playlist editor asks for a row (message 0x40E): 1 if it started, else 0.
   int RowRequest(int row);
   // MSG_SLIDER_TRACK and MSG_SLIDER_SET of the volume and balance sliders, by
@@ -148,6 +152,7 @@ class PlaybackControl {
   void Pause();
   void Resume();
   void ApplyVolume(int volume, bool armed);
+  QString TitleWithSong() const;
 
   PlaybackPlugins& plugins_;
   PlaybackHost& host_;

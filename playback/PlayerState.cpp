@@ -36,6 +36,7 @@ void PlayerState::TrackStarted() {
   paused_ = false;
   knownPositionMs_ = 0;
   knownLengthMs_ = -1;
+  streamTags_ = StreamMetadata{};
   Tell([](PlayerStateObserver& o) { o.PlaybackChanged(); });
 }
 
@@ -43,6 +44,7 @@ void PlayerState::TrackStopped() {
   playing_ = paused_ = false;
   loopA_ = loopB_ = -1;
   knownPositionMs_ = 0;
+  streamTags_ = StreamMetadata{};
   Tell([](PlayerStateObserver& o) { o.PositionCleared(); });
   Tell([](PlayerStateObserver& o) { o.PlaybackChanged(); });
 }
@@ -50,6 +52,12 @@ void PlayerState::TrackStopped() {
 void PlayerState::SetPaused(bool paused) {
   paused_ = paused;
   Tell([](PlayerStateObserver& o) { o.PlaybackChanged(); });
+}
+
+void PlayerState::SetStreamTags(const StreamMetadata& tags) {
+  if (!playing_ || tags == streamTags_) return;
+  streamTags_ = tags;
+  Tell([](PlayerStateObserver& o) { o.StreamTagsChanged(); });
 }
 
 void PlayerState::SetKnownLength(int lengthMs) {

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/TrackInfo.h"
+
 // What the equalizer hands a new track: its switch, ten bands and the preamp.
 struct EqualizerState {
   int enabled = 0;
@@ -29,6 +31,8 @@ class PlayerStateObserver {
   virtual void PositionFollowed(int positionMs, int lengthMs) { (void)positionMs, (void)lengthMs; }
   // The position bar goes back to its start (the track stopped).
   virtual void PositionCleared() {}
+  // The playing stream named its station or a new song (see StreamTags).
+  virtual void StreamTagsChanged() {}
 };
 
 // The player's state, owned in one place: volume, balance, equalizer, speed, the
@@ -80,6 +84,11 @@ class PlayerState {
   // The position bar follows positionMs of lengthMs; the position becomes known.
   void FollowPosition(int positionMs, int lengthMs);
 
+  // What the playing stream last said of its station and song; cleared when a
+  // track starts or stops. Ignored while nothing plays (a late report).
+  void SetStreamTags(const StreamMetadata& tags);
+  const StreamMetadata& StreamTags() const { return streamTags_; }
+
   // The time display shows positionMs; it reads in whole seconds.
   void ShowTime(int positionMs);
   // The elapsed time on display in milliseconds, a whole number of seconds.
@@ -105,6 +114,7 @@ class PlayerState {
   int knownPositionMs_ = 0;
   int knownLengthMs_ = -1;
   int displayedTimeMs_ = 0;
+  StreamMetadata streamTags_;
 };
 
 // The value of a bar from minimum to maximum at positionMs of lengthMs (not 0);

@@ -50,6 +50,17 @@ QString FileInfoText(const QString& location, const TrackInfo& info, bool readab
   return lines.join('\n');
 }
 
+QString StreamInfoText(const QString& location, const StreamMetadata& stream) {
+  QStringList lines;
+  lines << QStringLiteral("File: ") + location;
+  if (!stream.station.isEmpty()) lines << QStringLiteral("Station: ") + stream.station;
+  if (!stream.genre.isEmpty()) lines << QStringLiteral("Genre: ") + stream.genre;
+  if (stream.bitRateKbps > 0) lines << QStringLiteral("Bit rate: %1 kbit/s").arg(stream.bitRateKbps);
+  const QString song = stream.Song();
+  if (!song.isEmpty()) lines << QStringLiteral("Playing: ") + song;
+  return lines.join('\n');
+}
+
 void SetFileInfoPresenter(FileInfoPresenter presenter) { installed = std::move(presenter); }
 
 void ShowFileInfo(QWidget* parent, const QString& location, const QString& text) {

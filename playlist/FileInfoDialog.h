@@ -3,11 +3,14 @@
 #include <functional>
 
 class QWidget;
+struct StreamMetadata;
 struct TrackInfo;
 
 // "File Info": the row's location, its stream details and every tag of the file.
 // The text the dialog shows, line by line ("Name: value").
 QString FileInfoText(const QString& location, const TrackInfo& info, bool readable);
+// The same for a live stream: the station's name, genre and bit rate, and the song.
+QString StreamInfoText(const QString& location, const StreamMetadata& stream);
 
 // Shows the dialog (modal, with a Close button). Replaceable so that tests look
 // at what would be shown instead of waiting for a person.

@@ -12,6 +12,7 @@
 #include "skin/SkinnedWindow.h"
 
 class OutlineWindow;
+class PlayerState;
 class SettingsFile;
 class SkinSet;
 
@@ -38,6 +39,9 @@ class PlaylistEditorWindow : public SkinnedWindow {
   // the stop command when the playing row goes away.
   bool Create(SkinSet& skin, OpenFilter openFilter, SettingsFile& settings, Window* owner,
               const QString& commandLine);
+
+  // The player's state, read by File Info for what the playing stream says of itself.
+  void ShareState(const PlayerState& state) { playerState_ = &state; }
 
   Playlist& GetPlaylist() { return session_->GetPlaylist(); }
   PlaylistListControl& List() { return *list_; }
@@ -112,6 +116,7 @@ class PlaylistEditorWindow : public SkinnedWindow {
   OpenFilter openFilter_;  // the plug-ins' types, for the add commands and the drop
   SettingsFile* settings_ = nullptr;
   std::unique_ptr<PlaylistSession> session_;
+  const PlayerState* playerState_ = nullptr;
   std::array<SkinToggle, 5> groups_;
   std::array<SkinButton, 11> subButtons_;
   std::unique_ptr<PlaylistListControl> list_;

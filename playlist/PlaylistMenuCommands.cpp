@@ -9,6 +9,7 @@
 #include "playlist/AddCommands.h"
 #include "playlist/AddFolder.h"
 #include "playlist/CueSheet.h"
+#include "playback/PlayerState.h"
 #include "playlist/FileInfoDialog.h"
 #include "playlist/HtmlPlaylist.h"
 #include "playlist/JumpDialog.h"
@@ -67,6 +68,12 @@ void PlaylistEditorWindow::FileInfoOfSelected() {
   if (row < 0) return;
   // A cue sheet's track shows its audio file.
   const QString path = CueSheet::FileOfPath(playlist.GetPath(row));
+  // The stream playing now: what its station said of itself.
+  if (playerState_ && playerState_->IsPlaying() && row == playlist.GetCurrentRow() && ListCommands::IsUrl(path) &&
+      !playerState_->StreamTags().IsEmpty()) {
+    ShowFileInfo(Widget(), path, StreamInfoText(path, playerState_->StreamTags()));
+    return;
+  }
   TrackInfo info;
   const bool readable = Platform::ReadTrackInfo(path, info);
   ShowFileInfo(Widget(), path, FileInfoText(path, info, readable));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <strings.h>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -22,6 +23,26 @@ std::string ErrorText(int error) {
   return text;
 }
 constexpr double kSeekPreroll = 0.5;  // seconds before the target to start decoding
+
+bool IsNetworkSource(const std::string& source) {
+  return strncasecmp(source.c_str(), "http://", 7) == 0 || strncasecmp(source.c_str(), "https://", 8) == 0;
+}
+
+// A string option of the http protocol under the source's I/O context; empty
+// when there is none (a file, a server that sent no metadata).
+std::string HttpOption(AVIOContext* io, const char* name) {
+  uint8_t* value = nullptr;
+  if (!io || av_opt_get(io, name, AV_OPT_SEARCH_CHILDREN, &value) < 0 || !value) return {};
+  std::string text(reinterpret_cast<const char*>(value));
+  av_free(value);
+  return text;
+}
+
+std::string Comment(const AVDictionary* stream, const AVDictionary* format, const char* key) {
+  const AVDictionaryEntry* e = av_dict_get(stream, key, nullptr, 0);
+  if (!e) e = av_dict_get(format, key, nullptr, 0);
+  return e && e->value ? IcyMetadata::CleanText(e->value) : std::string();
+}
 }  // namespace
 
 FfmpegDecoder::FfmpegDecoder(Cancelled cancelled, std::chrono::milliseconds stallTimeout, Layout layout)
@@ -105,6 +126,9 @@ const char* FfmpegDecoder::OpenSource(const std::string& source) {
     duration_ = double(stream->duration) * av_q2d(stream->time_base);
   }
   nextSample_ = 0;
+  network_ = IsNetworkSource(source);
+  if (network_) ReadStationHeaders();
+  ReadTags(true);
   const int channels = codec_->ch_layout.nb_channels;
   if (codec_->sample_rate <= 0 || channels <= 0) return "no sample rate or channels";
   if (layout_ == Layout::kNative) outFormat_ = SoundFormat{codec_->sample_rate, channels == 1 ? 1 : 2};
@@ -133,9 +157,44 @@ bool FfmpegDecoder::ReadPacket() {
     Touch();
     const int r = av_read_frame(format_, packet_);
     if (r < 0) return false;
+    ReadTags(false);
     if (packet_->stream_index == stream_) return true;
     av_packet_unref(packet_);
   }
+}
+
+void FfmpegDecoder::ReadStationHeaders() {
+  // "icy-name: ...\n" lines as FFmpeg's http protocol collects them (it asks for
+  // in-band metadata by default, sending Icy-MetaData: 1).
+  IcyMetadata::ReadHeaders(HttpOption(format_->pb, "icy_metadata_headers"), tags_);
+}
+
+// The current song, from the last in-band metadata block of an http stream or
+// from comments that changed mid-stream (a chained Ogg stream's next part).
+void FfmpegDecoder::ReadTags(bool opening) {
+  if (network_) {
+    std::string block = HttpOption(format_->pb, "icy_metadata_packet");
+    if (!block.empty() && block != lastIcyBlock_) {
+      std::string title;
+      if (IcyMetadata::StreamTitle(block, title)) {
+        tags_.title = std::move(title);
+        tags_.artist.clear();
+      }
+      lastIcyBlock_ = std::move(block);
+    }
+  }
+  AVStream* stream = format_->streams[stream_];
+  const bool updated = (stream->event_flags & AVSTREAM_EVENT_FLAG_METADATA_UPDATED) ||
+                       (format_->event_flags & AVFMT_EVENT_FLAG_METADATA_UPDATED);
+  stream->event_flags &= ~AVSTREAM_EVENT_FLAG_METADATA_UPDATED;
+  format_->event_flags &= ~AVFMT_EVENT_FLAG_METADATA_UPDATED;
+  // The comments found while opening are a file's own tags, which its playlist row
+  // shows already; a live stream's name the song playing now.
+  if (opening ? !network_ : !updated) return;
+  std::string title = Comment(stream->metadata, format_->metadata, "title");
+  if (title.empty()) return;
+  tags_.title = std::move(title);
+  tags_.artist = Comment(stream->metadata, format_->metadata, "artist");
 }
 
 bool FfmpegDecoder::Next(std::vector<float>& out) {

@@ -18,6 +18,7 @@ class FfmpegDecoder : public MediaDecoder {
   double Duration() const override { return duration_; }
   SoundFormat Format() const override { return outFormat_; }
   StreamInfo Info() const override { return info_; }
+  StreamTags Tags() const override { return tags_; }
   GainTags Gains() const override { return gains_; }
   bool Next(std::vector<float>& out) override;
   bool Seek(double seconds) override;
@@ -33,6 +34,8 @@ class FfmpegDecoder : public MediaDecoder {
   bool Convert(const AVFrame* frame, int64_t skip, std::vector<float>& out);
   bool MakeResampler(const AVFrame* frame);
   bool ReadPacket();
+  void ReadStationHeaders();
+  void ReadTags(bool opening);
   void ReadGainTags();
 
   Cancelled cancelled_;
@@ -40,6 +43,9 @@ class FfmpegDecoder : public MediaDecoder {
   Layout layout_;
   SoundFormat outFormat_;
   StreamInfo info_;
+  StreamTags tags_;
+  bool network_ = false;       // an http(s) source: its first comments name the current song
+  std::string lastIcyBlock_;   // the metadata block last read, to notice a new one
   GainTags gains_;
   std::chrono::steady_clock::time_point deadline_;
 

@@ -8,6 +8,7 @@
 
 #include "platform/media/ReplayGain.h"
 #include "platform/media/SoundOutput.h"
+#include "platform/media/StreamTags.h"
 
 // What a stream is, as the main window shows it.
 struct StreamInfo {
@@ -49,6 +50,9 @@ class MediaDecoder {
   virtual SoundFormat Format() const = 0;
   // The stream as last decoded; a live stream may change it.
   virtual StreamInfo Info() const = 0;
+  // What a live stream (or a chained Ogg file) says of its station and current
+  // song, as last read; empty for a plain file.
+  virtual StreamTags Tags() const { return {}; }
   // The ReplayGain tags of the source, known once Open succeeded.
   virtual GainTags Gains() const = 0;
   // The next decoded samples (replacing out's contents); false at the end of the

@@ -164,16 +164,29 @@ void MediaPlayer::Core::EndSession(uint64_t session, MediaEvent event) {
   events_->Post(event);
 }
 
-void MediaPlayer::Core::NoteStreamInfo(const MediaDecoder& decoder) {
+void MediaPlayer::Core::NoteStreamInfo(uint64_t session, const MediaDecoder& decoder) {
   const StreamInfo info = decoder.Info();
+  StreamTags tags = decoder.Tags();
+  bool infoChanged = false;
+  bool tagsChanged = false;
   {
     std::lock_guard lock(mutex_);
-    if (info == info_) return;
-    info_ = info;
-    if (infoChanges_.size() >= 16) infoChanges_.pop_front();
-    infoChanges_.push_back(info);
+    // A session stopped meanwhile must not speak for the next source.
+    if (session_.load() != session) return;
+    if (info != info_) {
+      info_ = info;
+      if (infoChanges_.size() >= 16) infoChanges_.pop_front();
+      infoChanges_.push_back(info);
+      infoChanged = true;
+    }
+    if (tags != tags_) {
+      tags_ = std::move(tags);
+      tagsChanged = true;
+    }
   }
-  events_->Post(MediaEvent::StreamInfoChanged);
+  if (infoChanged) events_->Post(MediaEvent::StreamInfoChanged);
+  // Only the latest tags matter: a handler that runs late reads them then.
+  if (tagsChanged) events_->Post(MediaEvent::TagsChanged);
 }
 
 bool MediaPlayer::Core::SetSource(const std::string& source) {
@@ -184,6 +197,7 @@ bool MediaPlayer::Core::SetSource(const std::string& source) {
   duration_ = 0;
   info_ = StreamInfo{};
   infoChanges_.clear();
+  tags_ = StreamTags{};
   return true;
 }
 
@@ -221,6 +235,11 @@ bool MediaPlayer::Core::TakeInfoChange(StreamInfo& info) {
   info = infoChanges_.front();
   infoChanges_.pop_front();
   return true;
+}
+
+StreamTags MediaPlayer::Core::Tags() const {
+  std::lock_guard lock(mutex_);
+  return tags_;
 }
 
 double MediaPlayer::Core::Position() const {
@@ -328,6 +347,7 @@ bool MediaPlayer::SetVolume(int32_t hundredthsOfDb) { return core_->SetVolume(hu
 void MediaPlayer::SetSoundSettings(const SoundSettings& settings) { core_->SetSoundSettings(settings); }
 StreamInfo MediaPlayer::Info() const { return core_->Info(); }
 bool MediaPlayer::TakeInfoChange(StreamInfo& info) { return core_->TakeInfoChange(info); }
+StreamTags MediaPlayer::Tags() const { return core_->Tags(); }
 double MediaPlayer::Position() const { return core_->Position(); }
 bool MediaPlayer::SetPosition(double seconds) { return core_->SetPosition(seconds); }
 double MediaPlayer::Duration() const { return core_->Duration(); }

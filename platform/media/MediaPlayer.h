@@ -16,6 +16,7 @@ enum class MediaEvent {
   EndOfStream,
   OpenFailed,   // the source could not be opened or holds no playable audio
   StreamInfoChanged,  // the source opened, or a live stream changed its rate or channels (see Info)
+  TagsChanged,        // a live stream named its station or a new song (see Tags)
 };
 
 class MediaEventSink {
@@ -78,6 +79,8 @@ class MediaPlayer {
   // per event, so a handler that runs late still sees every state); false when none
   // is left.
   bool TakeInfoChange(StreamInfo& info);
+  // What the current source last said of its station and song; empty for a plain file.
+  StreamTags Tags() const;
   // Seconds of the source heard (track time, whatever the speed).
   double Position() const;
   bool SetPosition(double seconds);

@@ -75,6 +75,7 @@ class MediaPlayer::Core : public std::enable_shared_from_this<MediaPlayer::Core>
   void SetSoundSettings(const SoundSettings& settings);
   StreamInfo Info() const;
   bool TakeInfoChange(StreamInfo& info);
+  StreamTags Tags() const;
   double Position() const;
   bool SetPosition(double seconds);
   double Duration() const { return duration_.load(); }
@@ -119,7 +120,7 @@ class MediaPlayer::Core : public std::enable_shared_from_this<MediaPlayer::Core>
   void SettlePause();
   void Forget(Session& s);
   int64_t InputFrameAt(const Session& s, int64_t outputFrame) const;
-  void NoteStreamInfo(const MediaDecoder& decoder);
+  void NoteStreamInfo(uint64_t session, const MediaDecoder& decoder);
   bool Cancelled(uint64_t session) const;
   float Gain() const;
   void EndSession(uint64_t session, MediaEvent event);
@@ -155,6 +156,7 @@ class MediaPlayer::Core : public std::enable_shared_from_this<MediaPlayer::Core>
   bool settingsChanged_ = false;        // settings_ differs from what the queued frames were rendered with
   StreamInfo info_;
   std::deque<StreamInfo> infoChanges_;  // one per StreamInfoChanged not yet taken
+  StreamTags tags_;
   mutable PlayTimeline timeline_;       // output frames to track seconds, under mutex_
 
   std::atomic<double> duration_{0};

@@ -120,7 +120,7 @@ bool MediaPlayer::Core::RenderBlock(Session& s) {
     s.queue.AddOutput(processed);
     return !processed.empty();
   }
-  NoteStreamInfo(*s.decoder);
+  NoteStreamInfo(s.id, *s.decoder);
   if (layout_ != MediaDecoder::Layout::kNative) {
     s.queue.AddOutput(block);
     return true;
@@ -346,7 +346,7 @@ void MediaPlayer::Core::RunSession(uint64_t session, const std::string& source, 
     if (!Cancelled(session)) EndSession(session, MediaEvent::OpenFailed);
     return;
   }
-  NoteStreamInfo(*s.decoder);
+  NoteStreamInfo(s.id, *s.decoder);
   SoundOutput* output = Output();
   struct Settle {
     Core* core;

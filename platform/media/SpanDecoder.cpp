@@ -44,6 +44,7 @@ class SpanDecoder : public MediaDecoder {
 
   SoundFormat Format() const override { return inner_->Format(); }
   StreamInfo Info() const override { return inner_->Info(); }
+  StreamTags Tags() const override { return inner_->Tags(); }
   GainTags Gains() const override { return inner_->Gains(); }
 
   bool Next(std::vector<float>& out) override {

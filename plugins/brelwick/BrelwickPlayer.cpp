@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "plugins/common/ControlHost.h"
+#include "plugins/common/PluginText.h"
 
 bool BrelwickPlayer::Create() {
   control_ = MediaPlayer::Create(this, MediaDecoder::Layout::kNative);
@@ -58,6 +59,7 @@ void BrelwickPlayer::SetReplayGain(const ReplayGainSettings& replayGain) {
 void BrelwickPlayer::TrackStarting() {
   std::lock_guard lock(mutex_);
   reported_ = StreamInfo{};
+  reportedTags_ = StreamTags{};
 }
 
 void BrelwickPlayer::Apply() {
@@ -83,6 +85,8 @@ void BrelwickPlayer::OnMediaEvent(MediaEvent event) {
       reported_ = info;
     }
     module_.reportStreamInfo(info.bitRateKbps, info.sampleRate, info.channels, 0);
+  } else if (MediaPlayer* control = current_.load(); event == MediaEvent::TagsChanged && control) {
+    ReportTags(*control);
   } else if (event == MediaEvent::OpenFailed && module_.reportStreamInfo) {
     // A source that cannot be opened has no rates: the player shows none rather
     // than those of the track before.
@@ -92,4 +96,25 @@ void BrelwickPlayer::OnMediaEvent(MediaEvent event) {
     }
     module_.reportStreamInfo(-1, -1, 0, 0);
   }
+}
+
+// The latest tags, each new state once; a player that wrote no reportStreamTags
+// (an older one) hears nothing of them.
+void BrelwickPlayer::ReportTags(MediaPlayer& control) {
+  const auto report = module_.reportStreamTags;
+  if (!report) return;
+  StreamTags tags = control.Tags();
+  {
+    std::lock_guard lock(mutex_);
+    if (tags.Empty() || tags == reportedTags_) return;
+    reportedTags_ = tags;
+  }
+  // Texts in a legacy code page go as their bytes; the player detects the code page.
+  const std::u16string station = PluginText::BytesToUtf16(tags.station);
+  const std::u16string genre = PluginText::BytesToUtf16(tags.genre);
+  const std::u16string artist = PluginText::BytesToUtf16(tags.artist);
+  const std::u16string title = PluginText::BytesToUtf16(tags.title);
+  const StreamTagReport r{int32_t(sizeof(StreamTagReport)), tags.bitRateKbps, station.c_str(),
+                          genre.c_str(),                    artist.c_str(),   title.c_str()};
+  report(&r);
 }

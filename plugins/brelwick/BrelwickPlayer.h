@@ -10,8 +10,9 @@
 // The media player control as Brelwick hosts it, at the track's own rate and
 // channels with the sound processing: created at start-up, released at shutdown;
 // the end of a stream goes to the player's main window, stream details to its
-// reportStreamInfo. Holds the player's equalizer, balance and speed and the
-// plug-in's ReplayGain settings as the control wants them.
+// reportStreamInfo, a live stream's station and song to its reportStreamTags
+// (when the player wrote one). Holds the player's equalizer, balance and speed and
+// the plug-in's ReplayGain settings as the control wants them.
 class BrelwickPlayer : public MediaEventSink {
  public:
   explicit BrelwickPlayer(const InputModule& module) : module_(module) {}
@@ -41,6 +42,7 @@ class BrelwickPlayer : public MediaEventSink {
 
  private:
   void Apply();
+  void ReportTags(MediaPlayer& control);
 
   const InputModule& module_;
   std::unique_ptr<MediaPlayer> control_;
@@ -48,4 +50,5 @@ class BrelwickPlayer : public MediaEventSink {
   std::mutex mutex_;
   SoundSettings settings_;
   StreamInfo reported_;  // what the player was last told about the current track, under mutex_
+  StreamTags reportedTags_;  // likewise for its tags
 };

@@ -25,7 +25,49 @@ void AppendUtf8(std::string& out, uint32_t c) {
   }
 }
 
+// The code points of valid UTF-8 (no overlong forms, no surrogates, none above
+// U+10FFFF); false at the first byte that breaks it.
+bool DecodeUtf8(std::string_view s, std::u32string& out) {
+  for (size_t i = 0; i < s.size();) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    const int extra = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : -1;
+    if (extra < 0 || i + size_t(extra) > s.size() - 1) return false;
+    uint32_t c = extra == 0 ? b : b & (0x3F >> extra);
+    for (int k = 1; k <= extra; ++k) {
+      const auto t = static_cast<unsigned char>(s[i + size_t(k)]);
+      if ((t & 0xC0) != 0x80) return false;
+      c = (c << 6) | (t & 0x3F);
+    }
+    static constexpr uint32_t kLeast[4] = {0, 0x80, 0x800, 0x10000};
+    if (c < kLeast[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
+    out += char32_t(c);
+    i += size_t(extra) + 1;
+  }
+  return true;
+}
+
 }  // namespace
+
+std::u16string BytesToUtf16(std::string_view bytes) {
+  std::u16string out;
+  std::u32string points;
+  if (!DecodeUtf8(bytes, points)) {
+    for (char b : bytes) {
+      const auto u = static_cast<unsigned char>(b);
+      out += char16_t(u < 0x80 ? u : 0xDC00 + u);
+    }
+    return out;
+  }
+  for (char32_t c : points) {
+    if (c < 0x10000) {
+      out += char16_t(c);
+    } else {
+      out += char16_t(0xD800 + ((c - 0x10000) >> 10));
+      out += char16_t(0xDC00 + ((c - 0x10000) & 0x3FF));
+    }
+  }
+  return out;
+}
 
 std::string ToUtf8(const char16_t* text) {
   std::string out;

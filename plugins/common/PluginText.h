@@ -11,6 +11,11 @@ namespace PluginText {
 // unpaired surrogate becomes U+FFFD. A null text is empty.
 std::string ToUtf8(const char16_t* text);
 
+// UTF-8 to UTF-16. Bytes that are not UTF-8 (a radio station's legacy code page)
+// are kept as they are: the text's bytes above 0x7F each become U+DC00 + byte, the
+// player's way of passing a byte, which it reads in the code page it detects.
+std::u16string BytesToUtf16(std::string_view bytes);
+
 // Text in the process's locale (as the system hands out library paths) to UTF-16;
 // each byte that starts no character becomes U+FFFD.
 std::u16string LocalToUtf16(std::string_view text);

@@ -71,6 +71,48 @@ TEST_F(MediaBridgeTest, TheStatusIsThePlayersStateAndThePlaylistsCurrentRow) {
   EXPECT_EQ(bridge.GetPositionUs(), 0);
 }
 
+StreamMetadata Song(const QString& artist, const QString& title) {
+  StreamMetadata m;
+  m.station = "Radio Q";
+  m.artist = artist;
+  m.title = title;
+  return m;
+}
+
+TEST_F(MediaBridgeTest, AStreamsSongIsTheTitleAndArtistWhileItPlays) {
+  playlist.AddFile("http://radio.example/stream");
+  playlist.SetTitle(0, "My Radio");
+  playlist.SetCurrentRow(0);
+  state.TrackStarted();
+  EXPECT_EQ(bridge.GetMediaStatus().title, "My Radio");
+
+  // A radio title "Artist - Title" is split at its first " - ".
+  state.SetStreamTags(Song("", "Beta's Band - Two - Live"));
+  MediaStatus s = bridge.GetMediaStatus();
+  EXPECT_EQ(s.title, "Two - Live");
+  EXPECT_EQ(s.artist, "Beta's Band");
+  EXPECT_EQ(s.location, "http://radio.example/stream");
+  // One the stream names apart is taken as it is; a title without " - " has no artist.
+  state.SetStreamTags(Song("Gamma", "Three - Remix"));
+  s = bridge.GetMediaStatus();
+  EXPECT_EQ(s.title, "Three - Remix");
+  EXPECT_EQ(s.artist, "Gamma");
+  state.SetStreamTags(Song("", "Station jingle"));
+  s = bridge.GetMediaStatus();
+  EXPECT_EQ(s.title, "Station jingle");
+  EXPECT_TRUE(s.artist.isEmpty());
+  state.SetStreamTags(Song("", " - "));
+  EXPECT_EQ(bridge.GetMediaStatus().title, " - ");
+  // Without a song the row's title is back; stopped, the stream's tags are gone.
+  state.SetStreamTags(Song("", ""));
+  EXPECT_EQ(bridge.GetMediaStatus().title, "My Radio");
+  state.SetStreamTags(Song("", "Four"));
+  state.TrackStopped();
+  s = bridge.GetMediaStatus();
+  EXPECT_EQ(s.title, "My Radio");
+  EXPECT_TRUE(s.artist.isEmpty());
+}
+
 TEST_F(MediaBridgeTest, RequestsBecomeThePlayersOwnCommandsAndPlayNeverRestartsAPlayingTrack) {
   bridge.MediaPause();  // nothing plays: nothing to pause
   bridge.MediaPlay();

@@ -152,7 +152,9 @@ class StateRecorder : public PlayerStateObserver {
   void TimeShown(int positionMs) override { timeMs = positionMs; }
   void PositionFollowed(int positionMs, int lengthMs) override { followed.push_back({positionMs, lengthMs}); }
   void PositionCleared() override { ++cleared; }
+  void StreamTagsChanged() override { ++tagChanges; }
 
+  int tagChanges = 0;
   std::vector<int> volumes;
   int changes = 0;
   std::vector<int> seeks;
@@ -828,3 +830,60 @@ TEST_F(PlaybackControlTest, TimersAndFunctionsSeekShowTheTimeAndReachTheWindow) 
 }
 
 }  // namespace
+
+StreamMetadata Tags(const QString& station, const QString& artist, const QString& title) {
+  StreamMetadata m;
+  m.station = station;
+  m.artist = artist;
+  m.title = title;
+  return m;
+}
+
+TEST_F(PlaybackControlTest, AStreamsSongShowsAsStationAndSongWhileTheRowKeepsItsText) {
+  playlist.AddFile("/m/radio.tst");
+  playlist.AddFile("/m/next.tst");
+  playlist.SetTitle(0, "My Radio");
+  ASSERT_TRUE(control->RowRequest(0));
+  EXPECT_EQ(host.title, "1. My Radio");
+
+  control->StreamTagsReported(Tags("Radio Q", "", "Alpha - One"));
+  EXPECT_EQ(host.title, "Radio Q \u2013 Alpha - One");
+  EXPECT_EQ(state.StreamTags().title, "Alpha - One");
+  EXPECT_EQ(seen.tagChanges, 1);
+  EXPECT_EQ(playlist.GetDisplayText(0), "1. My Radio");
+  EXPECT_EQ(playlist.GetTitle(0), "My Radio");
+
+  // The same report again changes nothing; artist and title apart become one song.
+  host.title.clear();
+  control->StreamTagsReported(Tags("Radio Q", "", "Alpha - One"));
+  EXPECT_TRUE(host.title.isEmpty());
+  EXPECT_EQ(seen.tagChanges, 1);
+  control->StreamTagsReported(Tags("Radio Q", "Beta", "Two"));
+  EXPECT_EQ(host.title, "Radio Q \u2013 Beta - Two");
+
+  // No station name: the row's title (without its number) stands for it.
+  control->StreamTagsReported(Tags("", "", "Three"));
+  EXPECT_EQ(host.title, "My Radio \u2013 Three");
+  // No song any more (a station's pause between songs): the row's text again.
+  control->StreamTagsReported(Tags("Radio Q", "", ""));
+  EXPECT_EQ(host.title, "1. My Radio");
+  EXPECT_EQ(state.StreamTags().station, "Radio Q");
+
+  // The next track starts without the stream's tags; a report that comes after
+  // its track stopped is dropped.
+  control->StreamTagsReported(Tags("Radio Q", "", "Four"));
+  ASSERT_TRUE(control->RowRequest(1));
+  EXPECT_EQ(host.title, "2. next.tst");
+  EXPECT_TRUE(state.StreamTags().IsEmpty());
+  control->StopPlay();
+  control->StreamTagsReported(Tags("Radio Q", "", "Late"));
+  EXPECT_TRUE(state.StreamTags().IsEmpty());
+  EXPECT_EQ(host.title, "2. next.tst");
+}
+
+TEST_F(PlaybackControlTest, AStreamRowWithoutATitleLendsItsFileNameToTheSong) {
+  playlist.AddFile("/m/stream.tst");
+  ASSERT_TRUE(control->RowRequest(0));
+  control->StreamTagsReported(Tags("", "", "Song"));
+  EXPECT_EQ(host.title, Playlist::TitleFromPath("/m/stream.tst") + " \u2013 Song");
+}

@@ -1,4 +1,6 @@
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QTemporaryDir>
@@ -9,6 +11,7 @@
 #include "playback/HostCallbacks.h"
 #include "playback/OpenFilter.h"
 #include "playback/PluginManager.h"
+#include "platform/Messages.h"
 #include "platform/Window.h"
 #include "support/LogCapture.h"
 #include "support/RecordingMessageBoxes.h"
@@ -29,8 +32,13 @@ class Receiver : public Window {
  protected:
   intptr_t OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override {
     messages.push_back({message, intptr_t(wParam), lParam});
+    // The report lives only while the message is handled.
+    if (message == MSG_STREAM_TAGS) tags.push_back(*reinterpret_cast<const StreamMetadata*>(lParam));
     return 0;
   }
+
+ public:
+  std::vector<StreamMetadata> tags;
 };
 
 class PluginManagerTest : public ::testing::Test {
@@ -323,6 +331,87 @@ TEST_F(PluginManagerTest, StreamInfoReachesTheMainWindowOnlyOnceItIsPublished) {
   EXPECT_EQ(host.messages[1].message, uint32_t(MSG_STREAM_CHANNELS));
   EXPECT_EQ(host.messages[1].wParam, 5);
   EXPECT_EQ(host.messages[1].lParam, 0);
+}
+
+TEST_F(PluginManagerTest, AStreamsTagsReachTheMainWindowFromThePluginsThread) {
+  AddPlugin("a.so", "", ".tst");
+  Receiver host;
+  PluginManager manager(host.GetHandle(), pluginDir);
+  manager.LoadAll();
+  EXPECT_NE(manager.Entry(0).module->reportStreamTags, nullptr);
+  HostCallbacks::PublishMainWindow(host.GetHandle());
+  ASSERT_EQ(manager.PlayFile("a.tst"), 0);
+  WriteControl("a.so.tags", "Radio Q\n\nAlpha - One\n");
+  QElapsedTimer clock;
+  clock.start();
+  while (host.tags.empty() && clock.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  ASSERT_EQ(host.tags.size(), 1u);
+  EXPECT_EQ(host.tags[0].station, "Radio Q");
+  EXPECT_TRUE(host.tags[0].artist.isEmpty());
+  EXPECT_EQ(host.tags[0].title, "Alpha - One");
+  HostCallbacks::PublishMainWindow(nullptr);
+}
+
+TEST(StreamTagReport, IsReadAsFarAsItsSizeGoesWithTextsBoundedAndOnOneLine) {
+  std::u16string longText(100000, u'x');
+  const StreamTagReport full{int32_t(sizeof(StreamTagReport)), 128, u"  Radio\nQ ", nullptr, u"A\tB", longText.c_str()};
+  StreamMetadata m = HostCallbacks::ReadStreamTags(full);
+  EXPECT_EQ(m.station, "Radio Q");
+  EXPECT_EQ(m.genre, "");
+  EXPECT_EQ(m.artist, "A B");
+  EXPECT_EQ(m.title.size(), HostCallbacks::kMaxTextLength);
+  EXPECT_EQ(m.bitRateKbps, 128);
+
+  // A plug-in that knew only the first fields: the rest is not read (it may be
+  // whatever lies behind its shorter record).
+  StreamTagReport older = full;
+  older.size = int32_t(offsetof(StreamTagReport, artist));
+  m = HostCallbacks::ReadStreamTags(older);
+  EXPECT_EQ(m.station, "Radio Q");
+  EXPECT_TRUE(m.artist.isEmpty() && m.title.isEmpty());
+  older.size = -5;
+  EXPECT_TRUE(HostCallbacks::ReadStreamTags(older).IsEmpty());
+  StreamTagReport absurd = full;
+  absurd.bitRateKbps = -3;
+  EXPECT_EQ(HostCallbacks::ReadStreamTags(absurd).bitRateKbps, 0);
+}
+
+std::u16string U16(const char* utf8) { return QString::fromUtf8(utf8).toStdU16String(); }
+
+// Bytes as a plug-in passes those of a text that is not UTF-8: U+DC00 + byte above 0x7F.
+std::u16string Passed(const std::string& bytes) {
+  std::u16string out;
+  for (char b : bytes) out += char16_t(uint8_t(b) < 0x80 ? uint8_t(b) : 0xDC00 + uint8_t(b));
+  return out;
+}
+
+TEST(StreamTagReport, TextsPassedAsBytesAreReadInTheirDetectedCodePage) {
+  // A Western station that still sends Windows-1252, beside a title in UTF-8.
+  const std::u16string station = Passed("Caf\xE9 Radio"), title = Passed("Caf\xE9 Ol\xE9 - Three");
+  const std::u16string artist = U16("Ñandú");
+  StreamTagReport report{int32_t(sizeof(StreamTagReport)), 0, station.c_str(), nullptr, artist.c_str(), title.c_str()};
+  StreamMetadata m = HostCallbacks::ReadStreamTags(report);
+  EXPECT_EQ(m.station, QString::fromUtf8("Café Radio"));
+  EXPECT_EQ(m.title, QString::fromUtf8("Café Olé - Three"));
+  EXPECT_EQ(m.artist, QString::fromUtf8("Ñandú"));
+
+  // A Russian one in Windows-1251, its texts read together.
+  const std::u16string cyrStation = Passed("\xD0\xE0\xE4\xE8\xEE \xCA\xE8\xED\xEE");
+  const std::u16string cyrTitle = Passed("\xC3\xF0\xF3\xEF\xEF\xE0 \xEA\xF0\xEE\xE2\xE8 - \xC7\xE2\xE5\xE7\xE4\xE0");
+  report = {int32_t(sizeof(StreamTagReport)), 0, cyrStation.c_str(), nullptr, nullptr, cyrTitle.c_str()};
+  m = HostCallbacks::ReadStreamTags(report);
+  EXPECT_EQ(m.station, QString::fromUtf8("Радио Кино"));
+  EXPECT_EQ(m.title, QString::fromUtf8("Группа крови - Звезда"));
+
+  // Bytes no code page makes sense of still come out as characters, never lost,
+  // but control characters (C1 included) become blanks; a character beyond U+FFFF
+  // whose second half looks like a passed byte is a character.
+  const std::u16string junk = Passed("\xFF\xFE\xFD\xFC\xFB"), controls = Passed("a\x81\x8D\x8F\x90\x9D" "b");
+  report = {int32_t(sizeof(StreamTagReport)), 0, controls.c_str(), nullptr, junk.c_str(), u"\U00010080"};
+  m = HostCallbacks::ReadStreamTags(report);
+  EXPECT_EQ(m.artist.size(), 5);
+  EXPECT_EQ(m.station, "a b");
+  EXPECT_EQ(m.title, QString::fromUtf8("\U00010080"));
 }
 
 TEST_F(PluginManagerTest, ThePluginEndsATrackOnRequestFromItsOwnThread) {

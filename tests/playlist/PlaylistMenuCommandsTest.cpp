@@ -14,6 +14,7 @@
 #include "playback/PluginManager.h"
 #include "platform/DesktopServices.h"
 #include "platform/FileNames.h"
+#include "playback/PlayerState.h"
 #include "playlist/FileInfoDialog.h"
 #include "playlist/ListCommands.h"
 #include "playlist/PlayOrder.h"
@@ -264,6 +265,40 @@ TEST_F(PlaylistMenuCommandsTest, FileInfoAndExtendedInfoReadTheFilesTags) {
   editor_->SendCommand(CMD_READ_INFO);
   EXPECT_EQ(List().GetTitle(1), "missing.wma");
   EXPECT_EQ(List().GetLengthText(1), "");
+}
+
+TEST_F(PlaylistMenuCommandsTest, FileInfoOfThePlayingStreamShowsWhatItsStationSays) {
+  List().AddFile("http://radio.example/stream");
+  List().AddFile("http://radio.example/other");
+  List().SetCurrentRow(0);
+  PlayerState state;
+  editor_->ShareState(state);
+  QString text;
+  SetFileInfoPresenter([&](QWidget*, const QString&, const QString& shown) { text = shown; });
+  List().SelectRow(0);
+  // Nothing plays yet: a URL is no file that could be read.
+  editor_->SendCommand(CMD_FILE_INFO);
+  EXPECT_TRUE(text.contains("cannot be read")) << text.toStdString();
+
+  state.TrackStarted();
+  StreamMetadata tags;
+  tags.station = "Radio Q";
+  tags.genre = "Jazz";
+  tags.bitRateKbps = 128;
+  tags.title = "Alpha - One";
+  state.SetStreamTags(tags);
+  editor_->SendCommand(CMD_FILE_INFO);
+  EXPECT_EQ(text, "File: http://radio.example/stream\nStation: Radio Q\nGenre: Jazz\nBit rate: 128 kbit/s\n"
+                  "Playing: Alpha - One");
+  // Another row is not the stream that plays.
+  List().SelectRow(1);
+  editor_->SendCommand(CMD_FILE_INFO);
+  EXPECT_TRUE(text.contains("cannot be read"));
+  // Nor is the stream once it stopped.
+  List().SelectRow(0);
+  state.TrackStopped();
+  editor_->SendCommand(CMD_FILE_INFO);
+  EXPECT_TRUE(text.contains("cannot be read"));
 }
 
 TEST_F(PlaylistMenuCommandsTest, MenuSortAndRemoveEntriesReachTheList) {

@@ -73,3 +73,19 @@ TEST(PluginTextTest, SecondsBecomeMillisecondsCutTowardsZeroAndHeldInRange) {
 }
 
 }  // namespace
+
+TEST(PluginTextTest, TagBytesBecomeUtf16OrArePassedAsBytesWhenTheyAreNotUtf8) {
+  EXPECT_EQ(PluginText::BytesToUtf16("Caf\xC3\xA9 \xF0\x9F\x8E\xB5"), u"Caf\u00E9 \U0001F3B5");
+  EXPECT_EQ(PluginText::BytesToUtf16(""), u"");
+  // Windows-1252 "Café": every byte above 0x7F is passed as U+DC00 + byte.
+  EXPECT_EQ(PluginText::BytesToUtf16("Caf\xE9"), u"Caf\xDCE9");
+  // Not UTF-8 either: overlong forms, encoded surrogates, a cut sequence, a lone continuation.
+  EXPECT_EQ(PluginText::BytesToUtf16("\xC0\xAF"), u"\xDCC0\xDCAF");
+  EXPECT_EQ(PluginText::BytesToUtf16("\xED\xA0\x80"), u"\xDCED\xDCA0\xDC80");
+  EXPECT_EQ(PluginText::BytesToUtf16("ab\xE2\x82"), u"ab\xDCE2\xDC82");
+  EXPECT_EQ(PluginText::BytesToUtf16("\x80"), u"\xDC80");
+  EXPECT_EQ(PluginText::BytesToUtf16("\xF4\x90\x80\x80"), u"\xDCF4\xDC90\xDC80\xDC80");
+  // Passed bytes come back as the same bytes.
+  const std::string bytes = "R\xE0\xE4\xE8\xEE \xFF\x81";
+  EXPECT_EQ(PluginText::ToUtf8(PluginText::BytesToUtf16(bytes).c_str()), bytes);
+}

@@ -12,7 +12,8 @@
 //                called with them in startup / in playFile
 // Every call is appended to log.txt there as "N operation arguments". Creating the
 // file N.end ends the current track: the plug-in sends MSG_TRACK_ENDED to hostWindow
-// from its own thread, as a real plug-in does, and removes the file.
+// from its own thread, as a real plug-in does, and removes the file. Creating N.tags
+// ("station\nartist\ntitle", UTF-8) likewise reports them through reportStreamTags.
 #include <dlfcn.h>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -102,7 +103,25 @@ void ReportFrom(const std::string& suffix) {
   module.reportStreamInfo(bitRate, sampleRate, channels, 0);
 }
 
-// Watches the control folder for N.end without polling.
+// N.tags, reported from the watcher's thread as a live stream's plug-in reports them.
+void ReportTagsFrom(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string station, artist, title;
+  std::getline(in, station);
+  std::getline(in, artist);
+  std::getline(in, title);
+  in.close();
+  unlink(path.c_str());
+  Log("reportStreamTags " + station + "|" + artist + "|" + title);
+  if (!module.reportStreamTags) return;
+  const std::u16string s = QString::fromStdString(station).toStdU16String();
+  const std::u16string a = QString::fromStdString(artist).toStdU16String();
+  const std::u16string t = QString::fromStdString(title).toStdU16String();
+  const StreamTagReport report{int32_t(sizeof(StreamTagReport)), 0, s.c_str(), nullptr, a.c_str(), t.c_str()};
+  module.reportStreamTags(&report);
+}
+
+// Watches the control folder for N.end and N.tags without polling.
 class EndWatcher {
  public:
   void Start() {
@@ -128,8 +147,10 @@ class EndWatcher {
   void Run() {
     const std::string endName = OwnName() + ".end";
     const std::string endPath = ControlDir() + "/" + endName;
+    const std::string tagsPath = ControlDir() + "/" + OwnName() + ".tags";
     alignas(inotify_event) char buffer[4096];
     for (;;) {
+      if (access(tagsPath.c_str(), F_OK) == 0) ReportTagsFrom(tagsPath);
       if (access(endPath.c_str(), F_OK) == 0) {
         unlink(endPath.c_str());
         Log("trackEnded");

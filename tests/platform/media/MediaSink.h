@@ -13,9 +13,9 @@ class RecordingSink : public MediaEventSink {
   void OnMediaEvent(MediaEvent event) override {
     if (handler) handler(event);
     std::lock_guard lock(mutex);
-    // Stream details are counted apart: the events below are the ends of sources.
-    if (event == MediaEvent::StreamInfoChanged) {
-      ++infoEvents;
+    // Stream details and tags are counted apart: the events below are the ends of sources.
+    if (event == MediaEvent::StreamInfoChanged || event == MediaEvent::TagsChanged) {
+      ++(event == MediaEvent::TagsChanged ? tagEvents : infoEvents);
       return;
     }
     events.push_back(event);
@@ -36,4 +36,5 @@ class RecordingSink : public MediaEventSink {
   std::condition_variable changed;
   std::vector<MediaEvent> events;
   int infoEvents = 0;
+  int tagEvents = 0;
 };

@@ -27,8 +27,9 @@ inline int ListenOnLoopback(int& port) {
 // no length header it looks like a live stream that ends.
 class StaticHttpServer {
  public:
-  StaticHttpServer(std::string type, std::vector<uint8_t> body, bool withLength)
-      : type_(std::move(type)), body_(std::move(body)), withLength_(withLength) {
+  // extraHeaders: lines ending in "\r\n" added to the response's header.
+  StaticHttpServer(std::string type, std::vector<uint8_t> body, bool withLength, std::string extraHeaders = {})
+      : type_(std::move(type)), body_(std::move(body)), withLength_(withLength), extra_(std::move(extraHeaders)) {
     listen_ = ListenOnLoopback(port_);
     if (pipe(stop_) != 0) stop_[0] = stop_[1] = -1;
     thread_ = std::thread([this] { Run(); });
@@ -53,7 +54,7 @@ class StaticHttpServer {
       [[maybe_unused]] ssize_t got = recv(client, request, sizeof request, 0);
       std::string header = "HTTP/1.0 200 OK\r\nContent-Type: " + type_ + "\r\n";
       if (withLength_) header += "Content-Length: " + std::to_string(body_.size()) + "\r\n";
-      header += "\r\n";
+      header += extra_ + "\r\n";
       std::vector<uint8_t> reply(header.begin(), header.end());
       reply.insert(reply.end(), body_.begin(), body_.end());
       for (size_t sent = 0; sent < reply.size();) {
@@ -67,6 +68,7 @@ class StaticHttpServer {
   std::string type_;
   std::vector<uint8_t> body_;
   bool withLength_;
+  std::string extra_;
   int listen_ = -1;
   int stop_[2] = {-1, -1};
   int port_ = 0;
