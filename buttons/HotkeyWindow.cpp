@@ -60,11 +60,12 @@ void HotkeyWindow::RegisterButtons() {
   ReleaseButtons();
   // A key another program holds is simply not reached; nothing is reported.
   for (const HardwareButton& b : buttons_) RegisterHotKey(this, b.id, b.modifiers, b.virtualKey);
+  SetTimer(TIMER_PRESSES, 100);
   registered_ = true;
 }
 
 void HotkeyWindow::ReleaseButtons() {
-  StopTicking();
+  KillTimer(TIMER_PRESSES);
   for (const HardwareButton& b : buttons_) UnregisterHotKey(this, b.id);
   registered_ = false;
 }
@@ -92,23 +93,13 @@ void HotkeyWindow::KeyPressed(int key) {
   } else {
     ++presses_;
   }
-  // The press timer runs only while a sequence is open: an idle player does not
-  // wake ten times a second for it. Later presses keep its rhythm.
-  if (!ticking_) {
-    SetTimer(TIMER_PRESSES, 100);
-    ticking_ = true;
-  }
 }
 
 void HotkeyWindow::Tick() {
-  if (!pending_) {
-    StopTicking();
-    return;
-  }
+  if (!pending_) return;
   if (++ticks_ <= kTicksToDecide) return;
   pending_ = false;
   ticks_ = 0;
-  StopTicking();
   if (!target_) {
     EndSequence();
     return;
@@ -127,11 +118,6 @@ void HotkeyWindow::Tick() {
     Click(1);
     Report(key, count, false);
   }
-}
-
-void HotkeyWindow::StopTicking() {
-  KillTimer(TIMER_PRESSES);
-  ticking_ = false;
 }
 
 void HotkeyWindow::EndSequence() {

@@ -77,7 +77,6 @@ class HotkeyWindow : public Window {
   void Click(int times);
   void Report(int value, int count, bool bound);
   void EndSequence();
-  void StopTicking();
 
   Window* target_;
   bool beep_ = false;
@@ -86,7 +85,6 @@ class HotkeyWindow : public Window {
   std::vector<HotkeyBinding> bindings_;
   bool registered_ = false;
   bool pending_ = false;
-  bool ticking_ = false;  // the press timer runs
   int presses_ = 0;
   int ticks_ = 0;
   int lastKey_ = 0;
