@@ -7,33 +7,8 @@
 set -u
 host=$1
 plugins=$2
-work=$(mktemp -d)
-pulse_pid=""
-parec_pid=""
-cleanup() {
-  [ -n "$parec_pid" ] && kill "$parec_pid" 2>/dev/null
-  [ -n "$pulse_pid" ] && kill "$pulse_pid" 2>/dev/null && wait "$pulse_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
-
-unset TARNELLO_AUDIO PULSE_SERVER
-export XDG_RUNTIME_DIR=$work/run HOME=$work
-mkdir -m 0700 "$XDG_RUNTIME_DIR"
-
-start_pulse() {
-  pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
-    -L module-native-protocol-unix \
-    -L "module-null-sink sink_name=null rate=44100 channels=2 format=s16le" >>"$work/pulse.log" 2>&1 &
-  pulse_pid=$!
-  for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-  pactl info >/dev/null 2>&1 || return 1
-  pactl set-default-sink null
-}
-if ! start_pulse; then
-  echo "SKIP: pulseaudio cannot start here"; cat "$work/pulse.log"; exit 77
-fi
+. "$(dirname "$0")/private_pulse.sh"
+start_pulse_or_skip
 
 ffmpeg -nostdin -loglevel error -y -f lavfi -i sine=frequency=1000:duration=3 -c:a wmav2 -b:a 128k \
   "$work/sine.wma" || fail "ffmpeg"
