@@ -99,3 +99,5 @@ void MainWindow::SetSleepInhibited(bool inhibited) { Platform::InhibitSleep(inhi
 void MainWindow::StartTimer(int id, int periodMs) { SetTimer(id, periodMs); }
 
 void MainWindow::StopTimer(int id) { KillTimer(id); }
+
+void MainWindow::RestPlaybackTimer(int id, bool rest) { RestTimer(id, rest); }

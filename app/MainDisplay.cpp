@@ -256,13 +256,19 @@ void MainWindow::SetTitle(const QString& text) { titleText_.SetText(text); }
 
 void MainWindow::ShowMessage(const QString& text, bool armed) {
   titleText_.ShowMessage(text);
-  if (armed) osdShown_ = true;
+  if (!armed) return;
+  osdShown_ = true;
+  RestTimer(TIMER_MESSAGE, false);
 }
 
 void MainWindow::RestoreTitle() { titleText_.RestoreText(); }
 
 void MainWindow::TimerMessageTick() {
-  if (!osdShown_) return;
+  // Without an armed message the tick does nothing: the timer rests till the next.
+  if (!osdShown_) {
+    RestTimer(TIMER_MESSAGE, true);
+    return;
+  }
   titleText_.RestoreText();
   osdShown_ = false;
 }

@@ -128,6 +128,7 @@ bool MainWindow::Create(const QString& title) {
   // 18. Timers of the display: idle reset while playing, end of armed messages.
   SetTimer(TIMER_IDLE_RESET, 29000);
   SetTimer(TIMER_MESSAGE, 1000);
+  RestTimer(TIMER_MESSAGE, !osdShown_);
 
   // 19. The skin applied to the main window.
   ApplySkin();

@@ -111,6 +111,7 @@ class MainWindow : public SkinnedWindow, public PlaybackHost, private PlayerStat
   void RestoreTitle() override;
   void StartTimer(int id, int periodMs) override;
   void StopTimer(int id) override;
+  void RestPlaybackTimer(int id, bool rest) override;
   bool AskOpenFile(const QString& filter, QString& path) override;
   bool AskSpeed(int& position) override;
   bool IsPositionDragged() const override { return positionSlider_.IsDragging(); }

@@ -60,7 +60,10 @@ void HotkeyWindow::RegisterButtons() {
   ReleaseButtons();
   // A key another program holds is simply not reached; nothing is reported.
   for (const HardwareButton& b : buttons_) RegisterHotKey(this, b.id, b.modifiers, b.virtualKey);
+  // Ticks from registration on; it rests while no sequence is open (a tick then
+  // does nothing) and wakes on the same grid at the first press of one.
   SetTimer(TIMER_PRESSES, 100);
+  RestTimer(TIMER_PRESSES, true);
   registered_ = true;
 }
 
@@ -86,6 +89,7 @@ void HotkeyWindow::KeyPressed(int key) {
     Report(only->function, 1, true);
     return;
   }
+  RestTimer(TIMER_PRESSES, false);
   if (lastKey_ != key) {
     // Another key's open sequence is dropped without an event.
     presses_ = 0;
@@ -96,7 +100,10 @@ void HotkeyWindow::KeyPressed(int key) {
 }
 
 void HotkeyWindow::Tick() {
-  if (!pending_) return;
+  if (!pending_) {
+    RestTimer(TIMER_PRESSES, true);
+    return;
+  }
   if (++ticks_ <= kTicksToDecide) return;
   pending_ = false;
   ticks_ = 0;

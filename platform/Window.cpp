@@ -1,5 +1,7 @@
 #include "platform/Window.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDropEvent>
@@ -70,7 +72,8 @@ WindowWidget::~WindowWidget() {
   // Qt deletes child widgets with their parent; the Window that carried this one
   // must not keep pointing at it.
   if (owner_) {
-    for (const auto& [id, qtId] : owner_->timers_) killTimer(qtId);
+    for (const auto& [id, slot] : owner_->timers_)
+      if (slot.qtId) killTimer(slot.qtId);
     owner_->timers_.clear();
     owner_->widget_ = nullptr;
   }
@@ -101,11 +104,15 @@ void WindowWidget::resizeEvent(QResizeEvent*) {
 
 void WindowWidget::timerEvent(QTimerEvent* e) {
   if (!owner_) return;
-  for (const auto& [id, qtId] : owner_->timers_) {
-    if (qtId == e->timerId()) {
-      owner_->OnTimer(id);
-      return;
+  for (auto& [id, slot] : owner_->timers_) {
+    if (slot.qtId != e->timerId()) continue;
+    // The first tick after a rest came on the grid; the period runs from here.
+    if (slot.aligning) {
+      killTimer(slot.qtId);
+      owner_->StartQtTimer(slot, slot.periodMs, false);
     }
+    owner_->OnTimer(id);
+    return;
   }
 }
 
@@ -225,7 +232,8 @@ bool Window::CreateChild(Window* parent, const Rect& clientRect, int id, bool vi
 void Window::Destroy() {
   if (!widget_) return;
   OnDestroy();
-  for (const auto& [id, qtId] : timers_) widget_->killTimer(qtId);
+  for (const auto& [id, slot] : timers_)
+    if (slot.qtId) widget_->killTimer(slot.qtId);
   timers_.clear();
   WindowWidget* w = widget_;
   widget_ = nullptr;
@@ -273,14 +281,49 @@ intptr_t Window::Dispatch(uint32_t message, uintptr_t wParam, intptr_t lParam) {
 void Window::SetTimer(int timerId, int periodMs) {
   if (!widget_) return;
   KillTimer(timerId);
-  timers_[timerId] = widget_->startTimer(periodMs, Qt::CoarseTimer);
+  TimerSlot& slot = timers_[timerId];
+  slot.periodMs = std::max(periodMs, 0);
+  slot.origin = std::chrono::steady_clock::now();
+  StartQtTimer(slot, slot.periodMs, false);
+}
+
+void Window::StartQtTimer(TimerSlot& slot, int delayMs, bool aligning) {
+  // The one shot to the grid must be on time; periodic ticks may be coalesced
+  // with other timers' wake-ups.
+  slot.qtId = widget_->startTimer(delayMs, aligning ? Qt::PreciseTimer : Qt::CoarseTimer);
+  slot.aligning = aligning;
 }
 
 void Window::KillTimer(int timerId) {
   auto it = timers_.find(timerId);
   if (it == timers_.end()) return;
-  if (widget_) widget_->killTimer(it->second);
+  if (widget_ && it->second.qtId) widget_->killTimer(it->second.qtId);
   timers_.erase(it);
+}
+
+bool Window::IsTimerResting(int timerId) const {
+  const auto it = timers_.find(timerId);
+  return it != timers_.end() && it->second.qtId == 0;
+}
+
+void Window::RestTimer(int timerId, bool rest) {
+  auto it = timers_.find(timerId);
+  if (it == timers_.end() || !widget_ || rest == (it->second.qtId == 0)) return;
+  TimerSlot& slot = it->second;
+  if (rest) {
+    widget_->killTimer(slot.qtId);
+    slot.qtId = 0;
+    return;
+  }
+  if (slot.periodMs == 0) {
+    StartQtTimer(slot, 0, false);
+    return;
+  }
+  // The next tick of the grid that started with SetTimer.
+  const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - slot.origin);
+  const int64_t period = int64_t(slot.periodMs) * 1000;
+  const int64_t untilNext = period - elapsed.count() % period;
+  StartQtTimer(slot, int((untilNext + 999) / 1000), true);
 }
 
 void Window::SetCapture() {

@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -52,6 +53,10 @@ class Window {
 
   void SetTimer(int timerId, int periodMs);
   void KillTimer(int timerId);
+  // A timer with nothing to do may rest: it stops waking the program, and once
+  // woken its ticks fall where they would have fallen had it ticked all along.
+  void RestTimer(int timerId, bool rest);
+  bool IsTimerResting(int timerId) const;
 
   void SetCapture();
   void ReleaseCapture();
@@ -131,7 +136,14 @@ class Window {
   WindowWidget* widget_ = nullptr;
   Window* parent_ = nullptr;
   int id_ = 0;
-  std::map<int, int> timers_;  // design id -> Qt timer id
+  struct TimerSlot {
+    int qtId = 0;  // 0 while resting
+    int periodMs = 0;
+    std::chrono::steady_clock::time_point origin;  // the start its ticks count from
+    bool aligning = false;  // one shot to the next tick of the grid, then periodic
+  };
+  void StartQtTimer(TimerSlot& slot, int delayMs, bool aligning);
+  std::map<int, TimerSlot> timers_;  // by design id
   // Top-level windows: the last place the player gave the window.
   Point placed_;
   bool eraseNext_ = false;

@@ -63,6 +63,7 @@ bool PlaybackControl::PlayPath(const QString& path) {
   RestartTimer(host_, TIMER_TIME_DISPLAY, 200);
   RestartTimer(host_, TIMER_POSITION, 500);
   RestartTimer(host_, TIMER_AB_LOOP, 300);
+  RestLoopTimer();
   state_.TrackStarted();
   return true;
 }
@@ -379,7 +380,11 @@ void PlaybackControl::LoopStep() {
     state_.SetLoop(-1, -1);
     host_.ShowMessage(" A<->B : Release", true);
   }
+  RestLoopTimer();
 }
+
+// The loop check does nothing until both points are set.
+void PlaybackControl::RestLoopTimer() { host_.RestPlaybackTimer(TIMER_AB_LOOP, !(state_.LoopA() > 0 && state_.LoopB() > 0)); }
 
 void PlaybackControl::FollowPosition() {
   if (host_.IsPositionDragged()) return;
@@ -395,5 +400,9 @@ void PlaybackControl::CheckLoop() {
   // The display shows whole seconds, so the jump comes up to a second after B.
   const int a = state_.LoopA();
   const int b = state_.LoopB();
-  if (a > 0 && b > 0 && b < state_.DisplayedTimeMs()) plugins_.SeekToMs(a);
+  if (a <= 0 || b <= 0) {
+    RestLoopTimer();
+    return;
+  }
+  if (b < state_.DisplayedTimeMs()) plugins_.SeekToMs(a);
 }

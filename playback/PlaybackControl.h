@@ -11,7 +11,7 @@ class Playlist;
 // Timers of the main window, by id.
 constexpr int TIMER_TIME_DISPLAY = 10;  // 200 ms while a track plays: the time display
 constexpr int TIMER_POSITION = 101;     // 500 ms while a track plays: the position slider
-constexpr int TIMER_AB_LOOP = 102;      // 300 ms once a track started: the A-B loop check
+constexpr int TIMER_AB_LOOP = 102;      // 300 ms once a track started: the A-B loop check (rests without a loop)
 constexpr int TIMER_IDLE_RESET = 103;   // 29000 ms from creation: keep the system awake while playing
 constexpr int TIMER_MESSAGE = 104;      // 1000 ms from creation: end an armed on-screen message
 
@@ -45,6 +45,9 @@ class PlaybackHost {
   virtual void RestoreTitle() = 0;
   virtual void StartTimer(int id, int periodMs) = 0;
   virtual void StopTimer(int id) = 0;
+  // A started timer with nothing to do stops waking the program; woken again, it
+  // keeps the tick times it started with.
+  virtual void RestPlaybackTimer(int id, bool rest) = 0;
   // The open-file dialog with a plug-in filter; false when cancelled or failed.
   virtual bool AskOpenFile(const QString& filter, QString& path) = 0;
   // The speed dialog, opened at position (speed x 10); false when cancelled.
@@ -149,6 +152,7 @@ class PlaybackControl {
   void LoopStep();
   void FollowPosition();
   void CheckLoop();
+  void RestLoopTimer();
   void Pause();
   void Resume();
   void ApplyVolume(int volume, bool armed);

@@ -15,6 +15,8 @@ measured beside the player's.
 Each figure is given twice: from the clock-tick samples of /proc/PID/stat (what
 `time` reports) and counted exactly by the scheduler (/proc/PID/task/*/schedstat).
 With --only=mp3 only the MP3 run with the equalizer off is made.
+Each run also lists the player's threads with their CPU time and how often they
+were scheduled in (about how often they woke up).
 Usage: python3 tests/bench/playback_cpu.py [--pulse] [--only=mp3] [seconds]   (takes about 4 x (seconds + 8))
 """
 import os
@@ -50,6 +52,31 @@ def exact_cpu_seconds(pid):
         except (FileNotFoundError, ProcessLookupError):
             pass
     return total / 1e9
+
+
+def thread_counts(pid):
+    """Per thread (by name and id): CPU nanoseconds and times it was scheduled in."""
+    counts = {}
+    for task in os.listdir("/proc/%d/task" % pid):
+        try:
+            with open("/proc/%d/task/%s/comm" % (pid, task)) as f:
+                name = f.read().strip()
+            with open("/proc/%d/task/%s/schedstat" % (pid, task)) as f:
+                ns, _, slices = (int(v) for v in f.read().split())
+        except (FileNotFoundError, ProcessLookupError):
+            continue
+        counts[(name, task)] = (ns, slices)
+    return counts
+
+
+def thread_report(before, after, wall):
+    """One line per thread: its CPU and wake-ups per minute over the measured span."""
+    lines = []
+    for key, (ns, slices) in sorted(after.items()):
+        ns0, slices0 = before.get(key, (0, 0))
+        lines.append("    thread %-16s %.3f s per minute, %.1f wake-ups a second"
+                     % (key[0], (ns - ns0) / 1e9 * 60.0 / wall, (slices - slices0) / wall))
+    return "\n".join(lines)
 
 
 def make_track(path, seconds, codec):
@@ -129,16 +156,18 @@ def measure(track, seconds, hidden, processing=False, pulse=False):
         server_start = cpu_seconds(server.pid) if server else 0
         server_exact_start = exact_cpu_seconds(server.pid) if server else 0
         player_exact_start = exact_cpu_seconds(p.process.pid)
+        threads_start = thread_counts(p.process.pid)
         player_start, xvfb_start, wall_start = cpu_seconds(p.process.pid), cpu_seconds(xvfb), time.monotonic()
         time.sleep(seconds)
         player_cpu, xvfb_cpu = cpu_seconds(p.process.pid) - player_start, cpu_seconds(xvfb) - xvfb_start
         player_exact = exact_cpu_seconds(p.process.pid) - player_exact_start
+        threads = thread_report(threads_start, thread_counts(p.process.pid), time.monotonic() - wall_start)
         server_cpu = cpu_seconds(server.pid) - server_start if server else 0
         server_exact = exact_cpu_seconds(server.pid) - server_exact_start if server else 0
         wall = time.monotonic() - wall_start
         with open("/proc/%d/status" % p.process.pid) as f:
             rss = [int(line.split()[1]) for line in f if line.startswith("VmRSS")][0] / 1024
-        return player_cpu, xvfb_cpu, server_cpu, wall, rss, player_exact, server_exact
+        return player_cpu, xvfb_cpu, server_cpu, wall, rss, player_exact, server_exact, threads
 
 
 def main():
@@ -161,11 +190,12 @@ def main():
         reference = {kind: decode_only(path) for kind, path in tracks.items()}
         results = [measure(tracks[kind], seconds, hidden, processing, pulse) for _, kind, hidden, processing in runs]
     print("output: %s" % ("private PulseAudio, null sink" if pulse else "TARNELLO_AUDIO=null"))
-    for (label, _, _, _), (cpu, xvfb, server, wall, rss, exact, server_exact) in zip(runs, results):
+    for (label, _, _, _), (cpu, xvfb, server, wall, rss, exact, server_exact, threads) in zip(runs, results):
         print("player, %-34s: %.3f s CPU over %.1f s of playback = %.3f s per minute, %.3f s counted exactly "
               "(sound server %.3f s, exactly %.3f s; X server %.3f s per minute; RSS %.1f MB)"
               % (label, cpu, wall, cpu * 60.0 / wall, exact * 60.0 / wall, server * 60.0 / wall,
                  server_exact * 60.0 / wall, xvfb * 60.0 / wall, rss))
+        print(threads)
     for kind, cpu in reference.items():
         print("ffmpeg -i same.%s -f null - (%d s of audio): %.3f s CPU = %.3f s per minute of audio"
               % (kind, seconds + 10, cpu, cpu * 60.0 / (seconds + 10)))

@@ -8,6 +8,8 @@
 #include "settings/SettingsFile.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QComboBox>
 #include <QTableWidget>
 
@@ -89,6 +91,26 @@ TEST_F(HotkeyWindowTest, PressesAreCountedUntilTheSixthTick) {
   Ticks(6);
   EXPECT_EQ(target_.events, (std::vector<Event>{{kKeyA, 3, 0}}));
   EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(HotkeyWindowTest, ThePressTimerRestsBetweenSequencesAndDecidesOnItsOwnTicks) {
+  window_.AddBinding(5, 1, kKeyA);
+  window_.AddBinding(2, 2, kKeyA);
+  window_.RegisterButtons();
+  EXPECT_TRUE(window_.IsTimerResting(HotkeyWindow::TIMER_PRESSES));
+  QElapsedTimer clock;
+  clock.start();
+  window_.KeyPressed(kKeyA);
+  EXPECT_FALSE(window_.IsTimerResting(HotkeyWindow::TIMER_PRESSES));
+  while (target_.events.empty() && clock.elapsed() < 3000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  // Six ticks of 100 ms, the first at most one period after the press.
+  EXPECT_EQ(target_.events, (std::vector<Event>{{5, 1, 1}}));
+  EXPECT_GE(clock.elapsed(), 480);
+  // The tick after the decision finds nothing open and rests the timer.
+  while (!window_.IsTimerResting(HotkeyWindow::TIMER_PRESSES) && clock.elapsed() < 4000)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  EXPECT_TRUE(window_.IsTimerResting(HotkeyWindow::TIMER_PRESSES));
+  window_.ReleaseButtons();
 }
 
 TEST_F(HotkeyWindowTest, AnotherKeyDropsTheOpenSequenceAndBeepOffIsSilent) {

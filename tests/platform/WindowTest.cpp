@@ -109,6 +109,38 @@ TEST(Window, TimersTickByIdUntilKilled) {
   EXPECT_TRUE(w.ticks.empty());
 }
 
+TEST(Window, ARestingTimerStaysQuietAndWakesOnTheGridItStartedWith) {
+  ProbeWindow w;
+  ASSERT_TRUE(w.CreateTopLevel("probe", Rect::FromSize(0, 0, 10, 10), 1, nullptr, false));
+  QElapsedTimer clock;
+  w.SetTimer(105, 200);
+  clock.start();
+  w.RestTimer(105, true);
+  EXPECT_TRUE(w.IsTimerResting(105));
+  // Two ticks' worth of rest, then woken 30 ms before its next tick would have come.
+  SpinUntil([&] { return clock.elapsed() >= 570; });
+  EXPECT_TRUE(w.ticks.empty());
+  const qint64 woken = clock.elapsed();
+  w.RestTimer(105, false);
+  EXPECT_FALSE(w.IsTimerResting(105));
+  std::vector<qint64> at;
+  SpinUntil(
+      [&] {
+        if (w.ticks.size() > at.size()) at.push_back(clock.elapsed());
+        return at.size() >= 2;
+      },
+      3000);
+  ASSERT_EQ(at.size(), 2u);
+  // On the 200 ms grid from SetTimer (600 ms), not a period after waking (770 ms).
+  const qint64 grid = (woken / 200 + 1) * 200;
+  EXPECT_GE(at[0], grid - 2);
+  EXPECT_LT(at[0], grid + 150);
+  // Then periodic again.
+  EXPECT_GE(at[1], at[0] + 150);
+  w.KillTimer(105);
+  EXPECT_FALSE(w.IsTimerResting(105));
+}
+
 TEST(Window, StylusArrivesInClientCoordinatesOfChildWindows) {
   ProbeWindow top, child;
   ASSERT_TRUE(top.CreateTopLevel("probe", Rect::FromSize(100, 100, 200, 100), 1));

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 
 #include "playback/PlaybackControl.h"
 #include "playlist/PlayOrder.h"
@@ -107,7 +108,15 @@ class RecordingHost : public PlaybackHost {
   void ShowMessage(const QString& text, bool armed) override { messages.push_back({text, armed}); }
   void RestoreTitle() override { ++restores; }
   void StartTimer(int id, int periodMs) override { timers[id] = periodMs; }
-  void StopTimer(int id) override { timers.erase(id); }
+  void StopTimer(int id) override {
+    timers.erase(id);
+    resting.erase(id);
+  }
+  void RestPlaybackTimer(int id, bool rest) override {
+    if (!timers.count(id)) return;
+    if (rest) resting.insert(id);
+    else resting.erase(id);
+  }
   bool AskOpenFile(const QString& filter, QString& path) override {
     askedFilters.append(filter);
     path = openPath;
@@ -132,6 +141,7 @@ class RecordingHost : public PlaybackHost {
   std::vector<Message> messages;
   int restores = 0;
   std::map<int, int> timers;
+  std::set<int> resting;
   QStringList askedFilters;
   bool openAnswer = false;
   QString openPath;
@@ -670,14 +680,19 @@ TEST_F(PlaybackControlTest, SpeedStepsStayBetweenTheBoundsInSinglePrecision) {
 
 TEST_F(PlaybackControlTest, TheABLoopSetsALoopsBackOnceTheDisplayPassesBAndReleases) {
   ASSERT_TRUE(control->PlayPath("/m/a.tst"));
+  // The loop check has nothing to do until both points are set: it does not wake.
+  EXPECT_EQ(host.timers.at(TIMER_AB_LOOP), 300);
+  EXPECT_TRUE(host.resting.count(TIMER_AB_LOOP));
   HoldAt(12300);
   control->RunFunction(F::ABLoop);
   EXPECT_EQ(control->LoopA(), 12300);
   EXPECT_EQ(host.messages.back(), (RecordingHost::Message{" A<->B : Set A", false}));
+  EXPECT_TRUE(host.resting.count(TIMER_AB_LOOP));
 
   plugins.SeekToMs(20000);
   control->RunFunction(F::ABLoop);
   EXPECT_EQ(control->LoopB(), 20000);
+  EXPECT_FALSE(host.resting.count(TIMER_AB_LOOP));
   EXPECT_EQ(host.messages.back(), (RecordingHost::Message{" A<->B : Loop", false}));
 
   // The check compares B with the time on display, which the display timer
@@ -703,6 +718,7 @@ TEST_F(PlaybackControlTest, TheABLoopSetsALoopsBackOnceTheDisplayPassesBAndRelea
   EXPECT_EQ(control->LoopA(), -1);
   EXPECT_EQ(control->LoopB(), -1);
   EXPECT_EQ(host.messages.back(), (RecordingHost::Message{" A<->B : Release", true}));
+  EXPECT_TRUE(host.resting.count(TIMER_AB_LOOP));
   ClearLog();
   control->OnTimer(TIMER_AB_LOOP);
   EXPECT_TRUE(Log().isEmpty());
@@ -713,6 +729,9 @@ TEST_F(PlaybackControlTest, TheABLoopSetsALoopsBackOnceTheDisplayPassesBAndRelea
   control->PlayPath("/m/b.tst");
   EXPECT_EQ(control->LoopA(), -1);
   EXPECT_EQ(control->LoopB(), -1);
+  // A tick that finds no loop (the points went with the last track) rests the timer.
+  control->OnTimer(TIMER_AB_LOOP);
+  EXPECT_TRUE(host.resting.count(TIMER_AB_LOOP));
 }
 
 TEST_F(PlaybackControlTest, ABPointsAtZeroOrWithoutAPluginNeverLoopAndBBeforeAIsOrdered) {
