@@ -35,10 +35,16 @@ QtPlatformChoice::QtPlatformChoice() {
     chosen_ = ChooseQtPlatform(environment);
   }
   if (!chosen_.isEmpty()) qputenv("QT_QPA_PLATFORM", chosen_);
+  if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) {
+    qputenv("QT_XCB_NO_MITSHM", "1");
+    setNoShm_ = true;
+  }
 }
 
 void QtPlatformChoice::Forget() {
   if (!chosen_.isEmpty() && qgetenv("QT_QPA_PLATFORM") == chosen_) qunsetenv("QT_QPA_PLATFORM");
+  if (setNoShm_) qunsetenv("QT_XCB_NO_MITSHM");
+  setNoShm_ = false;
 }
 
 namespace {

@@ -27,7 +27,10 @@ bool X11Reachable(const QByteArray& display);
 // Sets QT_QPA_PLATFORM for the application object about to be created (X11
 // only when its server answers), and
 // takes it back out of the environment once that exists, so programs the
-// player starts make their own choice.
+// player starts make their own choice. On X11 the small windows are drawn
+// without shared-memory images (QT_XCB_NO_MITSHM), unless the user said otherwise:
+// for a few changed pixels Qt would otherwise wait for a round trip to the X
+// server before each repaint of a region it showed last.
 class QtPlatformChoice {
  public:
   QtPlatformChoice();
@@ -40,6 +43,7 @@ class QtPlatformChoice {
 
  private:
   QByteArray chosen_;
+  bool setNoShm_ = false;
 };
 
 // False where the compositor places top-level windows and never tells the

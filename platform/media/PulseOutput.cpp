@@ -13,7 +13,7 @@ constexpr pa_usec_t kConnectTimeoutUs = 3 * PA_USEC_PER_SEC;
 // queued frames are rewritten.
 constexpr int kQueueMs = 1500;
 constexpr int kRequestMs = 500;
-constexpr int kWriteMs = 250;  // the writer's pieces; playback starts with the first
+constexpr int kWriteMs = kRequestMs;  // the writer's pieces, one per request; playback starts with the first
 // Timing is asked of the server at most this often while positions are read;
 // between two measurements the library interpolates.
 constexpr auto kTimingInterval = std::chrono::milliseconds(1000);

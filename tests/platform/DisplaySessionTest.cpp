@@ -32,6 +32,28 @@ TEST(QtPlatformChoice, TheUsersChoiceAndOtherSessionsAreLeftAlone) {
   EXPECT_EQ("", ChooseQtPlatform(Env("", "", "", "")));
 }
 
+TEST(QtPlatformChoice, SharedMemoryImagesAreOffForTheApplicationObjectUnlessTheUserSaid) {
+  const QByteArray saved = qgetenv("QT_XCB_NO_MITSHM");
+  qunsetenv("QT_XCB_NO_MITSHM");
+  {
+    Platform::QtPlatformChoice choice;
+    EXPECT_EQ("1", qgetenv("QT_XCB_NO_MITSHM"));
+    choice.Forget();
+    // Programs the player starts are not told.
+    EXPECT_FALSE(qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"));
+  }
+  qputenv("QT_XCB_NO_MITSHM", "");
+  {
+    Platform::QtPlatformChoice choice;
+  }
+  EXPECT_TRUE(qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"));
+  if (saved.isNull()) {
+    qunsetenv("QT_XCB_NO_MITSHM");
+  } else {
+    qputenv("QT_XCB_NO_MITSHM", saved);
+  }
+}
+
 TEST(QtPlatformChoice, IsSetForTheApplicationObjectAndTakenBackAfterwards) {
   const QByteArray saved[] = {qgetenv("QT_QPA_PLATFORM"), qgetenv("WAYLAND_DISPLAY"), qgetenv("DISPLAY")};
   qunsetenv("QT_QPA_PLATFORM");
