@@ -3,6 +3,7 @@
 // operations playback uses.
 #include <algorithm>
 #include <climits>
+#include <optional>
 
 #include "app/MainLayout.h"
 #include "app/MainWindow.h"
@@ -232,11 +233,19 @@ void MainWindow::ShowTime(int minutes, int seconds) {
   minutes_ = minutes;
   seconds_ = seconds;
   const std::array<int, 5> after = TimeGlyphs(minutes_, seconds_);
-  // Only the glyphs that changed are drawn again: the display ticks five times a second.
+  // Only the glyphs that changed are drawn again (the display ticks five times a
+  // second), in one paint: the span from the first changed glyph to the last.
+  std::optional<Rect> changed;
   for (size_t i = 0; i < after.size(); ++i) {
     if (before[i] == after[i]) continue;
-    RedrawNow(ScaledControlRect(Rect::FromSize(kGlyphPlaces[i].x, kGlyphPlaces[i].y, kGlyphWidth, kGlyphHeight)));
+    const Rect glyph = Rect::FromSize(kGlyphPlaces[i].x, kGlyphPlaces[i].y, kGlyphWidth, kGlyphHeight);
+    if (!changed) changed = glyph;
+    changed->left = std::min(changed->left, glyph.left);
+    changed->top = std::min(changed->top, glyph.top);
+    changed->right = std::max(changed->right, glyph.right);
+    changed->bottom = std::max(changed->bottom, glyph.bottom);
   }
+  if (changed) RedrawNow(ScaledControlRect(*changed));
 }
 
 void MainWindow::PositionFollowed(int positionMs, int lengthMs) {

@@ -96,11 +96,13 @@ class MediaPlayer::Core : public std::enable_shared_from_this<MediaPlayer::Core>
     GainTags gains;          // the source's ReplayGain tags
     SoundSettings rendered;  // the settings the processor was last given
     float gain = 1.0f;       // the volume of the frames last written
-    bool ended = false;      // the decoder has nothing more
+    bool decoderDone = false;  // the decoder said it has nothing more
+    bool ended = false;      // nor has the processor: the source is all rendered
     bool silenced = false;   // paused by silencing the queue: the output holds that silence
     int64_t silenceFrom = 0; // the first frame of that silence
     int64_t heldAt = 0;      // the first frame written after it
     RenderQueue queue;
+    std::vector<float> piece, block, processed;  // RenderBlock's buffers, kept for their capacity
   };
 
   SoundOutput* Output() const { return output_.load(); }

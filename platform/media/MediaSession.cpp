@@ -12,6 +12,7 @@ constexpr int kRewriteMarginMs = 30;
 // Decoded frames before a rewrite's start that the filters see first, so their
 // state has settled when the rewritten frames begin.
 constexpr int kPrerollMs = 100;
+constexpr int kBlockMs = 100;  // decoded and processed at a time
 constexpr size_t kGainRampFrames = 256;
 // The end of a source is reported when this much of it is left to hear: time
 // enough for the next source to open and follow without a gap.
@@ -92,7 +93,7 @@ bool MediaPlayer::Core::SeekSession(Session& s, double seconds) {
   SoundOutput* output = Output();
   output->Flush();
   if (s.processor) s.processor->Reset();
-  s.ended = false;
+  s.ended = s.decoderDone = false;
   std::lock_guard lock(mutex_);
   const int64_t written = output->WrittenFrames();
   s.silenced = false;  // what a pause silenced is gone
@@ -111,8 +112,23 @@ int64_t MediaPlayer::Core::InputFrameAt(const Session& s, int64_t outputFrame) c
 // nothing more.
 bool MediaPlayer::Core::RenderBlock(Session& s) {
   if (s.ended) return false;
-  std::vector<float> block, processed;
-  if (!s.decoder->Next(block)) {
+  std::vector<float>& block = s.block;
+  std::vector<float>& processed = s.processed;
+  block.clear();
+  processed.clear();
+  // Several of the decoder's frames at a time: fewer rounds of locking and
+  // processing per second of sound.
+  const size_t want = size_t(s.format.rate) * kBlockMs / 1000 * size_t(std::max(s.format.channels, 1));
+  // After the decoder's end, the next call drains the processor.
+  while (!s.decoderDone && block.size() < want) {
+    if (!s.decoder->Next(s.piece)) {
+      s.decoderDone = true;
+      break;
+    }
+    NoteStreamInfo(s.id, *s.decoder);
+    block.insert(block.end(), s.piece.begin(), s.piece.end());
+  }
+  if (block.empty()) {
     s.ended = true;
     if (!s.processor) return false;
     s.processor->Finish(processed);
@@ -120,7 +136,6 @@ bool MediaPlayer::Core::RenderBlock(Session& s) {
     s.queue.AddOutput(processed);
     return !processed.empty();
   }
-  NoteStreamInfo(s.id, *s.decoder);
   if (layout_ != MediaDecoder::Layout::kNative) {
     s.queue.AddOutput(block);
     return true;
@@ -146,7 +161,8 @@ bool MediaPlayer::Core::RenderBlock(Session& s) {
   if (s.processor) {
     s.processor->SetSettings(s.rendered);
     s.processor->Process(block, processed);
-    block.swap(processed);
+    s.queue.AddOutput(processed);
+    return true;
   }
   s.queue.AddOutput(block);
   return true;

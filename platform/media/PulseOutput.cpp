@@ -267,7 +267,9 @@ bool PulseOutput::UpdateTimingLocked(bool wait) {
   if (!op) return false;
   timingPending_ = true;
   const int target = timingsDone_ + 1;
+  if (wait) ++timingWaiters_;
   while (wait && timingsDone_ < target && ReadyLocked()) pa_threaded_mainloop_wait(loop_);
+  if (wait) --timingWaiters_;
   pa_operation_unref(op);
   return !wait || timingsDone_ >= target;
 }
@@ -326,7 +328,9 @@ void PulseOutput::OnTiming(pa_stream*, int, void* self) {
   auto* output = static_cast<PulseOutput*>(self);
   ++output->timingsDone_;
   output->timingPending_ = false;
-  pa_threaded_mainloop_signal(output->loop_, 0);
+  // An answer nobody waits for (the position's periodic refresh) must not wake the
+  // writer, which waits for room in the queue.
+  if (output->timingWaiters_ > 0) pa_threaded_mainloop_signal(output->loop_, 0);
 }
 
 void PulseOutput::OnTimeout(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self) {

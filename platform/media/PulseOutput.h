@@ -67,6 +67,7 @@ class PulseOutput : public SoundOutput {
   bool timedOut_ = false;
   int drainsDone_ = 0;
   int timingsDone_ = 0;
+  int timingWaiters_ = 0;  // threads waiting for a timing answer; only they are woken by one
   bool timingPending_ = false;
   std::chrono::steady_clock::time_point lastTiming_{};
   std::chrono::steady_clock::time_point nextReconnect_{};

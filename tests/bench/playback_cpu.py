@@ -14,10 +14,11 @@ With --pulse the same runs play to a private PulseAudio server with a null sink
 measured beside the player's.
 Each figure is given twice: from the clock-tick samples of /proc/PID/stat (what
 `time` reports) and counted exactly by the scheduler (/proc/PID/task/*/schedstat).
-With --only=mp3 only the MP3 run with the equalizer off is made.
+With --only=mp3 only the MP3 run with the equalizer off is made; --only=eq and
+--only=speed make only the MP3 run with the equalizer on (at speed 1.0 or 1.2).
 Each run also lists the player's threads with their CPU time and how often they
 were scheduled in (about how often they woke up).
-Usage: python3 tests/bench/playback_cpu.py [--pulse] [--only=mp3] [seconds]   (takes about 4 x (seconds + 8))
+Usage: python3 tests/bench/playback_cpu.py [--pulse] [--only=mp3|eq|speed] [seconds]   (takes about 4 x (seconds + 8))
 """
 import os
 import contextlib
@@ -173,15 +174,17 @@ def measure(track, seconds, hidden, processing=False, pulse=False):
 def main():
     args = sys.argv[1:]
     pulse = "--pulse" in args
-    only_mp3 = "--only=mp3" in args
-    args = [a for a in args if a not in ("--pulse", "--only=mp3")]
+    only = [a.split("=", 1)[1] for a in args if a.startswith("--only=")]
+    args = [a for a in args if a != "--pulse" and not a.startswith("--only=")]
     seconds = int(args[0]) if args else 60
     runs = [("WMA (Dovrel), window shown", "wma", False, False), ("WMA (Dovrel), window hidden", "wma", True, False),
             ("MP3 (Brelwick), EQ off, speed 1.0", "mp3", False, False),
             ("MP3 (Brelwick), EQ on, speed 1.0", "mp3", False, "eq"),
             ("MP3 (Brelwick), EQ on, speed 1.2", "mp3", False, "speed")]
-    if only_mp3:
-        runs = [run for run in runs if run[0] == "MP3 (Brelwick), EQ off, speed 1.0"]
+    # --only=mp3: MP3 with the equalizer off; --only=eq: on; --only=speed: on at 1.2.
+    kinds = {"mp3": False, "eq": "eq", "speed": "speed"}
+    if only:
+        runs = [run for run in runs if run[1] == "mp3" and run[3] == kinds.get(only[0])]
     with Player() as scratch:
         # Tracks long enough for the lead-in and the measured span.
         tracks = {"wma": os.path.join(scratch.home, "sine.wma"), "mp3": os.path.join(scratch.home, "sine.mp3")}
