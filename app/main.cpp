@@ -3,6 +3,7 @@
 #include "app/PlayerApp.h"
 #include "platform/DesktopDensity.h"
 #include "platform/DisplaySession.h"
+#include "platform/FontWarmup.h"
 #include "playlist/RowText.h"
 
 int main(int argc, char** argv) {
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
   Platform::QtPlatformChoice platformChoice;
   QApplication application(argc, argv);
   platformChoice.Forget();
+  const Platform::FontWarmup fontWarmup;
   // The last window closing must not end the program: the main window's close
   // handler saves everything first and ends the loop itself.
   application.setQuitOnLastWindowClosed(false);

@@ -10,7 +10,7 @@ QColor ToQColor(Colour c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
 QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
 
 QFont MakeFont(int pixelHeight, const QString& face) {
-  QFont font(face.isEmpty() ? QStringLiteral("DejaVu Sans") : face);
+  QFont font(face.isEmpty() ? Canvas::DefaultFace() : face);
   font.setPixelSize(pixelHeight > 0 ? pixelHeight : 1);
   font.setStyleStrategy(QFont::NoSubpixelAntialias);
   return font;
@@ -24,6 +24,8 @@ QFont MakeCellFont(int cellHeight, const QString& face) {
   return MakeFont(int(cellHeight * ratio + 0.5), face);
 }
 }  // namespace
+
+QString Canvas::DefaultFace() { return QStringLiteral("DejaVu Sans"); }
 
 Rect Canvas::DirtyRect() const {
   if (!dirty_.IsEmpty()) return dirty_;

@@ -32,6 +32,8 @@ class Canvas {
   // short figure (a bit rate) shows whole in a panel sized for a narrower face.
   void DrawTextFitted(const Rect& rect, const QString& text, int cellHeight, const QString& face,
                       Colour textColour);
+  // The face drawn where a skin names none.
+  static QString DefaultFace();
   // Pixel width of text in that font.
   static int TextWidth(const QString& text, int pixelHeight, const QString& face);
   void DottedOutline(const Rect& rect);

@@ -1,8 +1,11 @@
 """Warm start-up and idle memory of the assembled player, under Xvfb.
 
 Start-up is timed from the exec of the program to the map of its main window
-(with the CPU time the process had used by then, steadier on a busy machine),
-after one untimed run so that files and libraries are in the page cache. For
+and to the moment all its windows (the player's three) have been drawn, with the
+CPU time the process had used by then (steadier on a busy machine), after one
+untimed run so that files and libraries are in the page cache. "Drawn" is the
+first drawing each window takes, as the X server's Damage extension reports it
+(tests/bench/x11waitdrawn); without that tool only the map is timed. For
 scale, the same is measured for a bare Qt window (python is not used for that:
 a one-window Qt program is built alongside the tests as bare_qt_window).
 With --pulse both run beside a private PulseAudio server with a null sink, as on a
@@ -21,6 +24,7 @@ from harness import BUILD, Player  # noqa: E402
 from playback_cpu import private_pulse  # noqa: E402
 
 WAITMAP = os.path.join(BUILD, "tests/system/x11waitmap")
+WAITDRAWN = os.path.join(BUILD, "tests/bench/x11waitdrawn")
 
 
 def cpu_ns(pid):
@@ -35,34 +39,50 @@ def cpu_ns(pid):
     return total
 
 
-def time_to_map(player, command, title):
-    waiter = subprocess.Popen([WAITMAP, title], env=player.env, stdout=subprocess.PIPE, text=True)
+def time_to_map(player, command, titles):
+    """Milliseconds from exec to the first title's window mapped and to all drawn
+    (None without the Damage tool), and the CPU milliseconds used by each moment."""
+    drawn_tool = os.path.exists(WAITDRAWN)
+    waiter = subprocess.Popen([WAITDRAWN if drawn_tool else WAITMAP] + (titles if drawn_tool else titles[:1]),
+                              env=player.env, stdout=subprocess.PIPE, text=True)
     assert waiter.stdout.readline().strip() == "ready"
     start = time.monotonic()
     process = subprocess.Popen(command, env=player.env, cwd=player.home,
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     mapped = float(waiter.stdout.readline())
     # CPU time spent by then: on a machine busy with other work, the steadier figure.
-    cpu = cpu_ns(process.pid) / 1e9
+    cpu_mapped = cpu_ns(process.pid) / 1e6
+    drawn = cpu_drawn = None
+    if drawn_tool:
+        drawn = (float(waiter.stdout.readline()) - start) * 1000
+        cpu_drawn = cpu_ns(process.pid) / 1e6
     waiter.wait()
-    return process, (mapped - start) * 1000, cpu * 1000
+    return process, (mapped - start) * 1000, cpu_mapped, drawn, cpu_drawn
 
 
-def measure(command, title, runs, pulse=False):
+def measure(command, titles, runs, pulse=False):
     with Player(audio="pulse" if pulse else "null") as p, \
             (private_pulse(p.env) if pulse else contextlib.nullcontext()):
-        times, cpus, rss = [], [], []
+        rows, rss = [], []
         for i in range(runs + 1):
-            process, ms, cpu = time_to_map(p, [p.path(c) if c == "tarnello" else c for c in command], title)
+            process, *row = time_to_map(p, [p.path(c) if c == "tarnello" else c for c in command], titles)
             time.sleep(1.5)
             with open("/proc/%d/status" % process.pid) as f:
                 rss += [int(l.split()[1]) for l in f if l.startswith("VmRSS")]
             process.terminate()
             process.wait()
             if i:
-                times.append(ms)
-                cpus.append(cpu)
-        return statistics.median(times), min(times), statistics.median(rss[1:]) / 1024, statistics.median(cpus)
+                rows.append(row)
+        medians = [statistics.median(column) if None not in column else None for column in zip(*rows)]
+        return medians, min(row[0] for row in rows), statistics.median(rss[1:]) / 1024
+
+
+def report(name, result):
+    (mapped, cpu_mapped, drawn, cpu_drawn), best, rss = result
+    line = "%s: start to window mapped median %.1f ms (best %.1f ms), CPU by then %.1f ms" % (name, mapped, best, cpu_mapped)
+    if drawn is not None:
+        line += "; to all windows drawn %.1f ms, CPU by then %.1f ms" % (drawn, cpu_drawn)
+    print(line + "; idle RSS %.1f MB" % rss)
 
 
 def main():
@@ -70,14 +90,10 @@ def main():
     pulse = "--pulse" in args
     args = [a for a in args if a != "--pulse"]
     runs = int(args[0]) if args else 10
-    median, best, rss, cpu = measure(["tarnello"], "Tarnello", runs, pulse)
-    print("player: start to window mapped median %.1f ms (best %.1f ms), CPU by then %.1f ms, idle RSS %.1f MB"
-          % (median, best, cpu, rss))
+    report("player", measure(["tarnello"], ["Tarnello", "Equalizer", "Playlist Editor"], runs, pulse))
     bare = os.path.join(BUILD, "tests/bench/bare_qt_window")
     if os.path.exists(bare):
-        median, best, rss, cpu = measure([bare], "bare", runs, pulse)
-        print("bare Qt window: median %.1f ms (best %.1f ms), CPU by then %.1f ms, idle RSS %.1f MB"
-              % (median, best, cpu, rss))
+        report("bare Qt window", measure([bare], ["bare"], runs, pulse))
 
 
 if __name__ == "__main__":

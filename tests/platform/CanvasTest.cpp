@@ -1,11 +1,24 @@
 #include <algorithm>
+#include <QFontDatabase>
 #include <QImage>
 #include <QPainter>
 #include <gtest/gtest.h>
 
 #include "platform/Canvas.h"
+#include "platform/FontWarmup.h"
 
 namespace {
+TEST(Canvas, TextIsMeasuredAlikeWhileTheFontListLoadsOnItsOwnThread) {
+  int during = 0;
+  {
+    const Platform::FontWarmup warmup;
+    during = Canvas::TextWidth(QStringLiteral("Tarnello 0:00"), 9, QString());
+  }
+  EXPECT_GT(during, 0);
+  EXPECT_EQ(during, Canvas::TextWidth(QStringLiteral("Tarnello 0:00"), 9, QString()));
+  EXPECT_TRUE(QFontDatabase::hasFamily(Canvas::DefaultFace()));
+}
+
 TEST(Canvas, StretchCopyUsesNearestNeighbourWithoutBlending) {
   // A 2x1 source: red, blue. Doubled it must stay two pure colours, no purple seam.
   QImage src(2, 1, QImage::Format_RGB32);
