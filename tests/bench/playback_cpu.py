@@ -72,11 +72,15 @@ def thread_counts(pid):
 
 def thread_report(before, after, wall):
     """One line per thread: its CPU and wake-ups per minute over the measured span."""
-    lines = []
+    lines, idle = [], 0
     for key, (ns, slices) in sorted(after.items()):
         ns0, slices0 = before.get(key, (0, 0))
+        if slices == slices0:
+            idle += 1
+            continue
         lines.append("    thread %-16s %.3f s per minute, %.1f wake-ups a second"
                      % (key[0], (ns - ns0) / 1e9 * 60.0 / wall, (slices - slices0) / wall))
+    lines.append("    (%d other threads never ran)" % idle)
     return "\n".join(lines)
 
 
