@@ -286,7 +286,10 @@ int64_t PulseOutput::PlayedLocked() {
 
 int64_t PulseOutput::PlayedFrames() {
   LoopLock lock(loop_);
-  if (ReadyLocked() && std::chrono::steady_clock::now() - lastTiming_ >= kTimingInterval) UpdateTimingLocked(false);
+  // A paused stream's clock stands still: asking the server again would only wake
+  // it and the sound library's thread (the resume asks afresh).
+  if (ReadyLocked() && !paused_ && std::chrono::steady_clock::now() - lastTiming_ >= kTimingInterval)
+    UpdateTimingLocked(false);
   return PlayedLocked();
 }
 

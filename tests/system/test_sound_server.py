@@ -1,6 +1,7 @@
 """The player with a real sound server that is frozen (SIGSTOP) when it starts: the
 window is not held up, and once the server answers again (SIGCONT) pressing Play
-plays. A private PulseAudio daemon with a null sink, inspected with pactl."""
+plays. Idle and paused, no thread but the user interface's runs. A private
+PulseAudio daemon with a null sink, inspected with pactl."""
 import os
 import shutil
 import signal
@@ -11,6 +12,27 @@ import unittest
 from harness import Player, click_screen
 
 PLAY = (39 + 11, 88 + 9)
+PAUSE = (39 + 11 + 23, 88 + 9)
+
+
+def schedules(pid):
+    """How often each thread of the process has been scheduled in, by thread id."""
+    counts = {}
+    for task in os.listdir("/proc/%d/task" % pid):
+        try:
+            with open("/proc/%d/task/%s/schedstat" % (pid, task)) as f:
+                counts[int(task)] = int(f.read().split()[2])
+        except (FileNotFoundError, ProcessLookupError):
+            pass
+    return counts
+
+
+def threads_that_ran(pid, seconds):
+    """The threads other than the main one that were scheduled in over that span."""
+    before = schedules(pid)
+    time.sleep(seconds)
+    after = schedules(pid)
+    return sorted(t for t, n in after.items() if t != pid and n != before.get(t, 0))
 
 
 class FrozenSoundServer(unittest.TestCase):
@@ -56,9 +78,29 @@ class FrozenSoundServer(unittest.TestCase):
     def our_streams(self):
         return [line for line in self.pactl("list", "short", "sink-inputs").stdout.splitlines() if line.strip()]
 
-    def press_play(self):
+    def press(self, button):
         x, y = self.p.geometry()[:2]
-        click_screen(self.p, x + PLAY[0], y + PLAY[1])
+        click_screen(self.p, x + button[0], y + button[1])
+
+    def press_play(self):
+        self.press(PLAY)
+
+    def test_idle_and_paused_no_thread_but_the_user_interfaces_wakes(self):
+        p = self.p
+        p.start()
+        self.addCleanup(p.process.stderr.close)
+        time.sleep(1.0)
+        self.assertEqual([], threads_that_ran(p.process.pid, 2.0))
+        self.press_play()
+        p.wait_for(lambda: len(self.our_streams()) == 1, timeout=10)
+        time.sleep(1.0)
+        # Playing, the decoder and the sound library's thread work.
+        self.assertNotEqual([], threads_that_ran(p.process.pid, 1.0))
+        self.press(PAUSE)
+        # The pause silences the queue from just ahead and then pauses the stream.
+        time.sleep(1.0)
+        self.assertEqual([], threads_that_ran(p.process.pid, 2.5))
+        self.assertEqual(0, p.close())
 
     def test_a_frozen_server_neither_holds_up_the_window_nor_keeps_playback_off(self):
         p = self.p
