@@ -112,35 +112,34 @@ int64_t MediaPlayer::Core::InputFrameAt(const Session& s, int64_t outputFrame) c
 // nothing more.
 bool MediaPlayer::Core::RenderBlock(Session& s) {
   if (s.ended) return false;
-  std::vector<float>& block = s.block;
+  RenderQueue& q = s.queue;
+  const bool native = layout_ == MediaDecoder::Layout::kNative;
   std::vector<float>& processed = s.processed;
-  block.clear();
   processed.clear();
   // Several of the decoder's frames at a time: fewer rounds of locking and
-  // processing per second of sound.
-  const size_t want = size_t(s.format.rate) * kBlockMs / 1000 * size_t(std::max(s.format.channels, 1));
+  // processing per second of sound. They go straight into the queue.
+  const int64_t want = int64_t(s.format.rate) * kBlockMs / 1000;
+  const int64_t blockStart = native ? q.InputEnd() : q.OutputEnd();
+  auto blockEnd = [&] { return native ? q.InputEnd() : q.OutputEnd(); };
   // After the decoder's end, the next call drains the processor.
-  while (!s.decoderDone && block.size() < want) {
+  while (!s.decoderDone && blockEnd() - blockStart < want) {
     if (!s.decoder->Next(s.piece)) {
       s.decoderDone = true;
       break;
     }
     NoteStreamInfo(s.id, *s.decoder);
-    block.insert(block.end(), s.piece.begin(), s.piece.end());
+    if (native) q.AddInput(s.piece);
+    else q.AddOutput(s.piece);
   }
-  if (block.empty()) {
+  if (blockEnd() == blockStart) {
     s.ended = true;
     if (!s.processor) return false;
     s.processor->Finish(processed);
     s.processor.reset();
-    s.queue.AddOutput(processed);
+    q.AddOutput(processed);
     return !processed.empty();
   }
-  if (layout_ != MediaDecoder::Layout::kNative) {
-    s.queue.AddOutput(block);
-    return true;
-  }
-  s.queue.AddInput(block);
+  if (!native) return true;
   {
     // A change not yet applied to the queue waits for ApplyChanges, which renders
     // the queued frames and these alike.
@@ -149,7 +148,7 @@ bool MediaPlayer::Core::RenderBlock(Session& s) {
     const float speed = ClampedSpeed(s.rendered);
     if (speed != s.speed) {
       s.speed = speed;
-      timeline_.Change(s.queue.OutputEnd(), double(speed) / s.format.rate);
+      timeline_.Change(q.OutputEnd(), double(speed) / s.format.rate);
     }
   }
   if (!s.processor && !s.rendered.Neutral()) {
@@ -159,12 +158,13 @@ bool MediaPlayer::Core::RenderBlock(Session& s) {
     if (s.processor) s.processor->Process({}, processed);
   }
   if (s.processor) {
+    q.CopyInput(blockStart, q.InputEnd(), s.block);
     s.processor->SetSettings(s.rendered);
-    s.processor->Process(block, processed);
-    s.queue.AddOutput(processed);
+    s.processor->Process(s.block, processed);
+    q.AddOutput(processed);
     return true;
   }
-  s.queue.AddOutput(block);
+  q.AddOutputFromInput(blockStart);
   return true;
 }
 
@@ -181,18 +181,18 @@ void MediaPlayer::Core::Rerender(Session& s, int64_t from, const SoundSettings& 
   if (processor) {
     processor->SetSettings(s.rendered);
     const int64_t preroll = std::min<int64_t>(s.format.rate * kPrerollMs / 1000, inFrom - q.InputStart());
-    in.assign(q.InputAt(inFrom - preroll), q.InputAt(inFrom));
+    q.CopyInput(inFrom - preroll, inFrom, in);
     processor->Process(in, out);
     // The frames the pre-roll stands for at the old speed are dropped, also those
     // a time stretcher hands out only later.
     int64_t drop = std::llround(double(preroll) / oldSpeed) - int64_t(out.size() / q.Channels());
     processor->SetSettings(want);
-    in.assign(q.InputAt(inFrom), q.InputAt(q.InputEnd()));
+    q.CopyInput(inFrom, q.InputEnd(), in);
     processor->Process(in, out);
     drop = std::clamp<int64_t>(drop, 0, int64_t(out.size() / q.Channels()));
     out.erase(out.begin(), out.begin() + std::ptrdiff_t(size_t(drop) * q.Channels()));
   } else {
-    out.assign(q.InputAt(inFrom), q.InputAt(q.InputEnd()));
+    q.CopyInput(inFrom, q.InputEnd(), out);
   }
   s.processor = std::move(processor);
   s.rendered = want;
@@ -227,7 +227,8 @@ void MediaPlayer::Core::ApplyChanges(Session& s, bool settingsChanged) {
   const float gain = Gain();
   if (from < q.Sent()) {
     const size_t frames = size_t(q.Sent() - from);
-    std::vector<float> samples(q.OutputAt(from), q.OutputAt(q.Sent()));
+    std::vector<float> samples;
+    q.CopyOutput(from, q.Sent(), samples);
     ApplyGain(samples.data(), frames, q.Channels(), s.gain, gain);
     output->Rewrite(from, samples.data(), frames);
   }
@@ -235,15 +236,9 @@ void MediaPlayer::Core::ApplyChanges(Session& s, bool settingsChanged) {
 }
 
 void MediaPlayer::Core::WriteSome(Session& s, uint64_t epoch) {
-  RenderQueue& q = s.queue;
-  // At full volume the queued frames go out as they are, without a copy.
-  if (s.gain == 1.0f) {
-    q.MarkSent(Output()->Write(q.OutputAt(q.Sent()), q.Unsent(), epoch));
-    return;
-  }
-  std::vector<float> samples(q.OutputAt(q.Sent()), q.OutputAt(q.OutputEnd()));
-  ApplyGain(samples.data(), q.Unsent(), q.Channels(), s.gain, s.gain);
-  q.MarkSent(Output()->Write(samples.data(), q.Unsent(), epoch));
+  // The output scales by the volume as it takes the frames: no copy of our own.
+  const auto [samples, frames] = s.queue.UnsentRun();
+  s.queue.MarkSent(Output()->Write(samples, frames, epoch, s.gain));
 }
 
 // Waits while the output holds more than the last kEndLeadMs of the source; false
@@ -325,7 +320,8 @@ void MediaPlayer::Core::ResumeSession(Session& s) {
       const int64_t end = s.heldAt + int64_t(frames);
       while (q.OutputEnd() < end && RenderBlock(s)) {}
       if (q.OutputEnd() < end) q.AddSilence(size_t(end - q.OutputEnd()));
-      std::vector<float> samples(q.OutputAt(s.heldAt), q.OutputAt(end));
+      std::vector<float> samples;
+      q.CopyOutput(s.heldAt, end, samples);
       ApplyGain(samples.data(), frames, q.Channels(), s.gain, s.gain);
       if (output->Rewrite(at, samples.data(), frames)) {
         std::lock_guard lock(mutex_);
@@ -352,7 +348,7 @@ void MediaPlayer::Core::Forget(Session& s) {
   const int64_t played = Output()->PlayedFrames();
   const int64_t keepInput =
       layout_ == MediaDecoder::Layout::kNative ? InputFrameAt(s, played) - s.format.rate * kPrerollMs / 500 : played;
-  s.queue.DropBefore(played, keepInput, s.format.rate / 2);
+  s.queue.DropBefore(played, keepInput);
 }
 
 void MediaPlayer::Core::RunSession(uint64_t session, const std::string& source, double start) {

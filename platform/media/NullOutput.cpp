@@ -39,7 +39,7 @@ void NullOutput::ConsumePlayedLocked(Clock::time_point now) {
 
 size_t NullOutput::PreferredWriteFrames() const { return size_t(Format().rate * kWriteMs / 1000); }
 
-size_t NullOutput::Write(const float* samples, size_t frames, uint64_t epoch) {
+size_t NullOutput::Write(const float* samples, size_t frames, uint64_t epoch, float gain) {
   std::unique_lock lock(mutex_);
   const int64_t capacity = Rate() * kBufferMs / 1000;
   const size_t channels = size_t(Format().channels);
@@ -64,8 +64,16 @@ size_t NullOutput::Write(const float* samples, size_t frames, uint64_t epoch) {
     if (room > 0 && room >= std::min<int64_t>(int64_t(frames), piece)) {
       const size_t n = std::min(frames, size_t(room));
       written_ += int64_t(n);
-      if (timed_) queue_.insert(queue_.end(), samples, samples + n * channels);
-      else Consume(samples, n);
+      if (timed_) {
+        queue_.resize(queue_.size() + n * channels);
+        ScaledCopy(queue_.data() + queue_.size() - n * channels, samples, n * channels, gain);
+      } else if (gain == 1.0f) {
+        Consume(samples, n);
+      } else {
+        scaled_.resize(n * channels);
+        ScaledCopy(scaled_.data(), samples, n * channels, gain);
+        Consume(scaled_.data(), n);
+      }
       return n;
     }
     wake_.wait_until(lock, TimeOfFrameLocked(written_ - capacity + piece));

@@ -13,7 +13,7 @@
 class NullOutput : public SoundOutput {
  public:
   explicit NullOutput(bool timed);
-  size_t Write(const float* samples, size_t frames, uint64_t epoch) override;
+  size_t Write(const float* samples, size_t frames, uint64_t epoch, float gain) override;
   bool Drain(uint64_t epoch) override;
   void Flush() override;
   void SetPaused(bool paused) override;
@@ -45,4 +45,5 @@ class NullOutput : public SoundOutput {
   std::vector<float> queue_;
   size_t queueHead_ = 0;
   int64_t consumed_ = 0;  // frames handed to Consume or dropped by a flush
+  std::vector<float> scaled_;  // untimed: the frames of a write at their volume
 };

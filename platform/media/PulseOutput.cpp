@@ -165,7 +165,7 @@ size_t PulseOutput::WriteOfflineLocked(size_t frames) {
   return n;
 }
 
-size_t PulseOutput::Write(const float* samples, size_t frames, uint64_t epoch) {
+size_t PulseOutput::Write(const float* samples, size_t frames, uint64_t epoch, float gain) {
   LoopLock lock(loop_);
   const size_t frameBytes = size_t(Format().channels) * sizeof(float);
   // A stream closed while idle opens again in the current format.
@@ -184,8 +184,8 @@ size_t PulseOutput::Write(const float* samples, size_t frames, uint64_t epoch) {
     // The server asks in large steps; the writer sleeps until one is due.
     const size_t room = writable / frameBytes;
     if (room > 0 && room >= std::min(frames, PreferredWriteFrames())) {
-      const size_t n = std::min(frames, room);
-      if (pa_stream_write(stream_, samples, n * frameBytes, nullptr, 0, PA_SEEK_RELATIVE) < 0) return 0;
+      const size_t n = WriteScaledLocked(samples, std::min(frames, room), gain);
+      if (n == 0) return 0;
       written_ += int64_t(n);
       // The write that starts playback makes the last timing stale: the clock the
       // library interpolates with stood still until now.
@@ -197,6 +197,30 @@ size_t PulseOutput::Write(const float* samples, size_t frames, uint64_t epoch) {
     }
     pa_threaded_mainloop_wait(loop_);
   }
+}
+
+// Scales the frames straight into the library's buffers (which go to the server
+// through shared memory), so they are copied once on their way. Returns the frames
+// written, all of them unless the stream failed.
+size_t PulseOutput::WriteScaledLocked(const float* samples, size_t frames, float gain) {
+  const size_t channels = size_t(Format().channels);
+  const size_t frameBytes = channels * sizeof(float);
+  size_t done = 0;
+  while (done < frames) {
+    void* buffer = nullptr;
+    size_t bytes = (frames - done) * frameBytes;
+    if (pa_stream_begin_write(stream_, &buffer, &bytes) < 0 || !buffer) break;
+    // The library may offer less than asked: whole frames of it.
+    const size_t n = std::min(bytes / frameBytes, frames - done);
+    if (n == 0) {
+      pa_stream_cancel_write(stream_);
+      break;
+    }
+    ScaledCopy(static_cast<float*>(buffer), samples + done * channels, n * channels, gain);
+    if (pa_stream_write(stream_, buffer, n * frameBytes, nullptr, 0, PA_SEEK_RELATIVE) < 0) break;
+    done += n;
+  }
+  return done;
 }
 
 bool PulseOutput::Rewrite(int64_t from, const float* samples, size_t frames) {

@@ -23,7 +23,7 @@ class PulseOutput : public SoundOutput {
   static std::unique_ptr<PulseOutput> Open();
   ~PulseOutput() override;
 
-  size_t Write(const float* samples, size_t frames, uint64_t epoch) override;
+  size_t Write(const float* samples, size_t frames, uint64_t epoch, float gain) override;
   bool Drain(uint64_t epoch) override;
   void Flush() override;
   void SetPaused(bool paused) override;
@@ -49,6 +49,7 @@ class PulseOutput : public SoundOutput {
   bool UpdateTimingLocked(bool wait);
   int64_t PlayedLocked();
   size_t WriteOfflineLocked(size_t frames);
+  size_t WriteScaledLocked(const float* samples, size_t frames, float gain);
 
   static void OnContextState(pa_context* c, void* self);
   static void OnStreamState(pa_stream* s, void* self);

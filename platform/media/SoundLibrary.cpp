@@ -38,7 +38,7 @@ extern "C" __attribute__((visibility("default"))) int32_t PlayPcmAndWait(const i
   const uint64_t epoch = output->Epoch();
   const size_t outFrames = frames * 2;
   for (size_t done = 0; done < outFrames;) {
-    const size_t n = output->Write(out.data() + done * SoundOutput::kChannels, outFrames - done, epoch);
+    const size_t n = output->Write(out.data() + done * SoundOutput::kChannels, outFrames - done, epoch, 1.0f);
     if (n == 0) break;
     done += n;
   }

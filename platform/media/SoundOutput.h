@@ -2,8 +2,18 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
+
+// Copies count samples scaled by gain; at full volume a plain copy.
+inline void ScaledCopy(float* to, const float* from, size_t count, float gain) {
+  if (gain == 1.0f) {
+    std::memcpy(to, from, count * sizeof(float));
+    return;
+  }
+  for (size_t i = 0; i < count; ++i) to[i] = from[i] * gain;
+}
 
 // The frames a sound output takes: interleaved 32-bit float samples (full scale
 // ±1.0) at a rate and channel count that the track decides.
@@ -37,11 +47,11 @@ class SoundOutput {
   }
   SoundFormat Format() const { return format_.load(); }
 
-  // Takes frames for playing, opening the device stream if it is closed. Blocks
-  // while the device has no room or is paused, so the writer is paced by the
-  // device; returns the frames taken, fewer only when Interrupt() was called after
-  // the writer read epoch.
-  virtual size_t Write(const float* samples, size_t frames, uint64_t epoch) = 0;
+  // Takes frames for playing, scaled by gain (the volume) on their way to the
+  // device, opening the device stream if it is closed. Blocks while the device has
+  // no room or is paused, so the writer is paced by the device; returns the frames
+  // taken, fewer only when Interrupt() was called after the writer read epoch.
+  virtual size_t Write(const float* samples, size_t frames, uint64_t epoch, float gain) = 0;
   // Blocks until everything written has been heard; false when interrupted first.
   virtual bool Drain(uint64_t epoch) = 0;
   // Drops everything written and not yet heard.

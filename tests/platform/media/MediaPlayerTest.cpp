@@ -320,7 +320,7 @@ TEST(RenderQueue, RenumberedFramesFollowASilenceAndTheTrackStandsStillOverIt) {
   EXPECT_EQ(q.OutputStart(), 3000);
   EXPECT_EQ(q.Sent(), 3000);
   EXPECT_EQ(q.Unsent(), size_t(2600));
-  EXPECT_EQ(*q.OutputAt(3000), 400.0f);
+  EXPECT_EQ(q.OutputSample(3000, 0), 400.0f);
   EXPECT_DOUBLE_EQ(t.At(1399), 3.99);
   EXPECT_DOUBLE_EQ(t.At(1400), 4.0);
   EXPECT_DOUBLE_EQ(t.At(2999), 4.0);
@@ -332,8 +332,8 @@ TEST(RenderQueue, RenumberedFramesFollowASilenceAndTheTrackStandsStillOverIt) {
   q.Renumber(3000, 1750);
   t.Shift(3000, 1750 - 3000);
   EXPECT_EQ(q.Sent(), 3500);
-  EXPECT_EQ(*q.OutputAt(1750), 400.0f);
-  EXPECT_EQ(*q.OutputAt(3500), 400.0f + 1750);
+  EXPECT_EQ(q.OutputSample(1750, 0), 400.0f);
+  EXPECT_EQ(q.OutputSample(3500, 0), 400.0f + 1750);
   EXPECT_DOUBLE_EQ(t.At(1749), 4.0);
   EXPECT_DOUBLE_EQ(t.At(1750), 4.0);
   EXPECT_DOUBLE_EQ(t.At(1850), 5.0);
@@ -389,37 +389,92 @@ TEST(SoundOutputAvailable, IsToldFromTheSocketTheNullOutputsAndTheWavFolder) {
   else unsetenv("XDG_RUNTIME_DIR");
 }
 
+// A ring that has wrapped around its memory and then grows keeps its frames in
+// order; runs never reach past the wrap.
+TEST(SampleRing, GrowsWhileWrappedAndKeepsItsFramesInOrder) {
+  SampleRing ring;
+  ring.Reset(3);
+  std::vector<float> frames;
+  float next = 0, first = 0;
+  auto append = [&](size_t n) {
+    frames.clear();
+    for (size_t i = 0; i < n * 3; ++i) frames.push_back(next + float(i / 3));
+    next += float(n);
+    ring.Append(frames.data(), n);
+  };
+  append(4000);
+  ring.DropFront(3000);
+  first = 3000;
+  append(3000);  // wraps: its end lies before its start
+  const auto [samples, run] = ring.Run(0, ring.Frames());
+  EXPECT_LT(run, ring.Frames());
+  EXPECT_EQ(samples[0], first);
+  append(20000);  // grows while wrapped
+  ring.DropFront(500);
+  first += 500;
+  ASSERT_EQ(ring.Frames(), size_t(next - first));
+  for (size_t f = 0; f < ring.Frames(); ++f)
+    for (size_t c = 0; c < 3; ++c) ASSERT_EQ(ring.Sample(f, c), first + float(f)) << f;
+  std::vector<float> copy;
+  ring.CopyTo(10, ring.Frames(), copy);
+  ASSERT_EQ(copy.size(), (ring.Frames() - 10) * 3);
+  EXPECT_EQ(copy.back(), next - 1);
+  ring.Truncate(5);
+  ring.AppendSilence(2);
+  EXPECT_EQ(ring.Frames(), 7u);
+  EXPECT_EQ(ring.Sample(4, 2), first + 4);
+  EXPECT_EQ(ring.Sample(6, 0), 0.0f);
+}
+
 // A long play with the queue dropping what was heard: every frame that may still be
-// rendered again reads as itself, nothing unsent is dropped, and the kept frames
-// stay within a bounded multiple of what is queued.
-TEST(RenderQueue, DropsHeardFramesKeepingEverythingStillNeededAndBoundedMemory) {
-  constexpr int64_t kBlock = 1152, kQueued = 44100, kStep = 22050, kPreroll = 8820;
+// rendered again reads as itself, nothing unsent is dropped, the kept frames are
+// only those still needed, and the frames read and written in runs (which wrap
+// around the queue's memory many times here) come out whole and in order.
+TEST(RenderQueue, DropsHeardFramesKeepingEverythingStillNeeded) {
+  constexpr int64_t kBlock = 1152, kQueued = 44100, kPreroll = 8820;
   RenderQueue q;
   q.Start(2, 5000, 0);
-  std::vector<float> block(size_t(kBlock) * 2);
+  std::vector<float> block(size_t(kBlock) * 2), copy;
   int64_t written = 0;
   for (int b = 0; b < 300; ++b) {
     for (int64_t f = 0; f < kBlock; ++f) block[size_t(f) * 2] = block[size_t(f) * 2 + 1] = float(written + f);
     written += kBlock;
     q.AddInput(block);
-    q.AddOutput(block);
-    // The last block stays unsent; the device has played all but kQueued of the rest.
-    q.MarkSent(size_t(q.OutputEnd() - kBlock - q.Sent()));
+    if (b % 2) q.AddOutput(block);
+    else q.AddOutputFromInput(q.InputEnd() - kBlock);
+    // Written in the runs the queue hands out, all but the last block.
+    for (size_t left = size_t(q.OutputEnd() - kBlock - q.Sent()); left > 0;) {
+      const auto [samples, run] = q.UnsentRun();
+      ASSERT_GT(run, 0u);
+      const size_t n = std::min(run, left);
+      for (size_t f = 0; f < n; ++f) ASSERT_EQ(samples[f * 2 + 1], float(q.Sent() - 5000 + int64_t(f))) << b;
+      q.MarkSent(n);
+      left -= n;
+    }
     const int64_t played = std::max<int64_t>(5000, q.Sent() - kQueued);
     const int64_t keepInput = std::max<int64_t>(0, played - 5000 - kPreroll);
-    q.DropBefore(played, keepInput, kStep);
-    ASSERT_LE(q.OutputStart(), played);
-    ASSERT_LE(q.InputStart(), keepInput);
+    q.DropBefore(played, keepInput);
+    ASSERT_EQ(q.OutputStart(), played);
+    ASSERT_EQ(q.InputStart(), keepInput);
     ASSERT_EQ(q.Unsent(), size_t(kBlock));
-    for (int64_t f : {played, q.Sent(), q.OutputEnd() - 1}) ASSERT_EQ(*q.OutputAt(f), float(f - 5000)) << b;
-    for (int64_t f : {keepInput, q.InputEnd() - 1}) ASSERT_EQ(q.InputAt(f)[1], float(f)) << b;
-    ASSERT_LE(q.OutputEnd() - q.OutputStart(), 2 * (q.OutputEnd() - played) + kStep + kBlock) << b;
-    ASSERT_LE(q.InputEnd() - q.InputStart(), 2 * (q.InputEnd() - keepInput) + kStep + kBlock) << b;
+    for (int64_t f : {played, q.Sent(), q.OutputEnd() - 1}) ASSERT_EQ(q.OutputSample(f, 0), float(f - 5000)) << b;
+    for (int64_t f : {keepInput, q.InputEnd() - 1}) ASSERT_EQ(q.InputSample(f, 1), float(f)) << b;
+    q.CopyInput(keepInput, q.InputEnd(), copy);
+    ASSERT_EQ(copy.size(), size_t(q.InputEnd() - keepInput) * 2);
+    for (size_t i = 0; i < copy.size(); ++i) ASSERT_EQ(copy[i], float(keepInput + int64_t(i / 2))) << b;
   }
   // A drop asked for beyond what was sent keeps the unsent frames.
   const int64_t sent = q.Sent();
-  q.DropBefore(q.OutputEnd(), q.InputEnd(), 1);
+  q.DropBefore(q.OutputEnd(), q.InputEnd());
   EXPECT_EQ(q.OutputStart(), sent);
-  EXPECT_EQ(*q.OutputAt(q.OutputEnd() - 1), float(written - 1));
+  EXPECT_EQ(q.OutputSample(q.OutputEnd() - 1, 0), float(written - 1));
+  // Output cut and rendered again reads as the new frames, across the wrap too.
+  q.CutOutput(sent + 100);
+  q.AddSilence(50);
+  q.CopyOutput(sent, q.OutputEnd(), copy);
+  ASSERT_EQ(copy.size(), size_t(150) * 2);
+  EXPECT_EQ(copy[199 * 1], float(sent - 5000 + 99));
+  EXPECT_EQ(copy[200], 0.0f);
+  EXPECT_EQ(copy[299], 0.0f);
 }
 }  // namespace
