@@ -36,6 +36,8 @@ void LogFailure(const char* what, pa_context* context, bool timedOut) {
 }
 }  // namespace
 
+PulseOutput::PulseOutput() : clock_(kTimingInterval) {}
+
 std::unique_ptr<PulseOutput> PulseOutput::Open() {
   auto output = std::unique_ptr<PulseOutput>(new PulseOutput());
   output->loop_ = pa_threaded_mainloop_new();
@@ -123,6 +125,7 @@ bool PulseOutput::OpenStreamLocked() {
   }
   streamBase_ = written_;
   startFrames_ = 0;
+  StaleTimingLocked();
   UpdateTimingLocked(false);
   return true;
 }
@@ -135,6 +138,7 @@ void PulseOutput::CloseStreamLocked() {
   pa_stream_unref(stream_);
   stream_ = nullptr;
   timingPending_ = false;
+  StaleTimingLocked();
 }
 
 void PulseOutput::DisconnectLocked() {
@@ -162,6 +166,7 @@ size_t PulseOutput::WriteOfflineLocked(size_t frames) {
   std::this_thread::sleep_for(std::chrono::microseconds(int64_t(n) * 1000000 / rate));
   pa_threaded_mainloop_lock(loop_);
   written_ += int64_t(n);
+  writtenShared_ = written_;
   return n;
 }
 
@@ -187,11 +192,12 @@ size_t PulseOutput::Write(const float* samples, size_t frames, uint64_t epoch, f
       const size_t n = WriteScaledLocked(samples, std::min(frames, room), gain);
       if (n == 0) return 0;
       written_ += int64_t(n);
+      writtenShared_ = written_;
       // The write that starts playback makes the last timing stale: the clock the
       // library interpolates with stood still until now.
       if (startFrames_ >= 0 && (startFrames_ += int64_t(n)) >= int64_t(PreferredWriteFrames())) {
         startFrames_ = -1;
-        lastTiming_ = {};
+        StaleTimingLocked();
       }
       return n;
     }
@@ -247,7 +253,7 @@ bool PulseOutput::Drain(uint64_t epoch) {
   if (!ReadyLocked()) return !Interrupted(epoch);
   // Start playback even if less than the server's start threshold was written.
   if (pa_operation* op = pa_stream_trigger(stream_, nullptr, nullptr)) pa_operation_unref(op);
-  lastTiming_ = {};
+  StaleTimingLocked();
   const int target = drainsDone_ + 1;
   pa_operation* op = pa_stream_drain(stream_, OnSuccess, this);
   if (!op) return false;
@@ -260,7 +266,7 @@ void PulseOutput::Flush() {
   LoopLock lock(loop_);
   if (ReadyLocked()) {
     if (pa_operation* op = pa_stream_flush(stream_, nullptr, nullptr)) pa_operation_unref(op);
-    lastTiming_ = {};
+    StaleTimingLocked();
     startFrames_ = 0;
   }
   pa_threaded_mainloop_signal(loop_, 0);
@@ -271,7 +277,7 @@ void PulseOutput::SetPaused(bool paused) {
   paused_ = paused;
   if (ReadyLocked()) {
     if (pa_operation* op = pa_stream_cork(stream_, paused ? 1 : 0, nullptr, nullptr)) pa_operation_unref(op);
-    lastTiming_ = {};
+    StaleTimingLocked();
   }
   pa_threaded_mainloop_signal(loop_, 0);
 }
@@ -289,6 +295,7 @@ bool PulseOutput::UpdateTimingLocked(bool wait) {
   if (timingPending_ && !wait) return true;
   pa_operation* op = pa_stream_update_timing_info(stream_, OnTiming, this);
   if (!op) return false;
+  ++timingsAsked_;
   timingPending_ = true;
   const int target = timingsDone_ + 1;
   if (wait) ++timingWaiters_;
@@ -298,6 +305,8 @@ bool PulseOutput::UpdateTimingLocked(bool wait) {
   return !wait || timingsDone_ >= target;
 }
 
+// What the stream reports as played now (the library interpolates since the
+// server's last answer); a report that can be carried forward by the clock is kept.
 int64_t PulseOutput::PlayedLocked() {
   if (!ReadyLocked()) return written_;
   const int rate = Format().rate;
@@ -305,10 +314,20 @@ int64_t PulseOutput::PlayedLocked() {
   int negative = 0;
   if (pa_stream_get_latency(stream_, &usec, &negative) != 0) return streamBase_;
   const int64_t pending = negative ? 0 : int64_t(usec * pa_usec_t(rate) / PA_USEC_PER_SEC);
-  return std::max<int64_t>(streamBase_, written_ - pending);
+  const int64_t played = std::max<int64_t>(streamBase_, written_ - pending);
+  // Only an answer since the clock last changed, with the stream under way, tells
+  // how it runs on.
+  const pa_timing_info* timing = pa_stream_get_timing_info(stream_);
+  if (timingsDone_ <= staleTimings_ || paused_ || startFrames_ >= 0 || !timing || !timing->playing) return played;
+  const auto now = std::chrono::steady_clock::now();
+  clock_.Measured(now, played, rate);
+  return clock_.Played(now, written_).value_or(played);
 }
 
 int64_t PulseOutput::PlayedFrames() {
+  // Between the server's answers the clock carries the position forward without
+  // the sound library's lock.
+  if (const auto played = clock_.Played(std::chrono::steady_clock::now(), writtenShared_.load())) return *played;
   LoopLock lock(loop_);
   // A paused stream's clock stands still: asking the server again would only wake
   // it and the sound library's thread (the resume asks afresh).
@@ -321,6 +340,15 @@ int64_t PulseOutput::MeasurePlayedFrames() {
   LoopLock lock(loop_);
   UpdateTimingLocked(true);
   return PlayedLocked();
+}
+
+// The stream's clock stops, starts or moves: what was measured no longer tells
+// where it is, until the server answers again.
+void PulseOutput::StaleTimingLocked() {
+  lastTiming_ = {};
+  staleTimings_ = timingsAsked_;  // answers to what was asked so far tell the old clock
+  timingPending_ = false;
+  clock_.Forget();
 }
 
 int64_t PulseOutput::WrittenFrames() {

@@ -1,8 +1,10 @@
 #pragma once
 #include <pulse/pulseaudio.h>
 
+#include <atomic>
 #include <chrono>
 
+#include "platform/media/PlayClock.h"
 #include "platform/media/SoundOutput.h"
 
 // Plays to the PulseAudio server (or PipeWire's PulseAudio service): a threaded main
@@ -16,7 +18,8 @@
 // the first write, corks while paused and closes on CloseStream, so an idle player
 // holds no stream and the sink may suspend. When the server goes away it
 // reconnects on the next write. Timing comes from the server only when a position
-// is asked for and the last measurement is old; in between it is interpolated.
+// is asked for and the last measurement is old; in between the system clock
+// carries it forward.
 class PulseOutput : public SoundOutput {
  public:
   // Null when no server answers within a few seconds.
@@ -39,7 +42,7 @@ class PulseOutput : public SoundOutput {
   void Wake() override;
 
  private:
-  PulseOutput() = default;
+  PulseOutput();
   bool ConnectLocked();
   bool OpenStreamLocked();
   void CloseStreamLocked();
@@ -48,6 +51,7 @@ class PulseOutput : public SoundOutput {
   bool ContextReadyLocked() const;
   bool UpdateTimingLocked(bool wait);
   int64_t PlayedLocked();
+  void StaleTimingLocked();
   size_t WriteOfflineLocked(size_t frames);
   size_t WriteScaledLocked(const float* samples, size_t frames, float gain);
 
@@ -63,13 +67,17 @@ class PulseOutput : public SoundOutput {
   pa_stream* stream_ = nullptr;
   bool paused_ = false;
   int64_t written_ = 0;  // frames taken by Write since the output opened
+  std::atomic<int64_t> writtenShared_{0};  // written_, for reads without the loop's lock
   int64_t streamBase_ = 0;  // written_ when the current stream opened
   int64_t startFrames_ = 0;  // frames written since the stream opened or flushed, until playback starts; then -1
   bool timedOut_ = false;
   int drainsDone_ = 0;
   int timingsDone_ = 0;
+  int timingsAsked_ = 0;
+  int staleTimings_ = 0;  // the answers up to this one were asked before the clock last changed
   int timingWaiters_ = 0;  // threads waiting for a timing answer; only they are woken by one
   bool timingPending_ = false;
   std::chrono::steady_clock::time_point lastTiming_{};
   std::chrono::steady_clock::time_point nextReconnect_{};
+  PlayClock clock_;
 };

@@ -7,12 +7,16 @@
 #include <string>
 
 // Copies count samples scaled by gain; at full volume a plain copy.
-inline void ScaledCopy(float* to, const float* from, size_t count, float gain) {
+inline void ScaledCopy(float* __restrict to, const float* __restrict from, size_t count, float gain) {
   if (gain == 1.0f) {
     std::memcpy(to, from, count * sizeof(float));
     return;
   }
-  for (size_t i = 0; i < count; ++i) to[i] = from[i] * gain;
+  // In runs of eight, which the compiler turns into vector multiplies at -O2.
+  size_t i = 0;
+  for (; i + 8 <= count; i += 8)
+    for (size_t k = 0; k < 8; ++k) to[i + k] = from[i + k] * gain;
+  for (; i < count; ++i) to[i] = from[i] * gain;
 }
 
 // The frames a sound output takes: interleaved 32-bit float samples (full scale
