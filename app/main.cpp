@@ -4,6 +4,7 @@
 #include "platform/DesktopDensity.h"
 #include "platform/DisplaySession.h"
 #include "platform/FontWarmup.h"
+#include "platform/MediaControl.h"
 #include "playlist/RowText.h"
 
 int main(int argc, char** argv) {
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   platformChoice.Forget();
   const Platform::FontWarmup fontWarmup;
+  const Platform::SessionBusWarmup busWarmup;
   // The last window closing must not end the program: the main window's close
   // handler saves everything first and ends the loop itself.
   application.setQuitOnLastWindowClosed(false);

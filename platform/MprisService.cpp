@@ -9,8 +9,11 @@
 #include <QThread>
 #include <QUrl>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <thread>
 
+#include "platform/InstanceClaim.h"
 #include "platform/Log.h"
 #include "platform/MediaControl.h"
 
@@ -359,10 +362,24 @@ std::unique_ptr<MediaControl> MediaControl::Start(MediaControlTarget& target) {
 
 namespace Platform {
 
+SessionBusWarmup::SessionBusWarmup() : thread_([] { QDBusConnection::sessionBus(); }) {}
+
+SessionBusWarmup::~SessionBusWarmup() {
+  if (thread_.joinable()) thread_.join();
+}
+
 bool HandToRunningPlayer(const QStringList& items) {
+  const InstanceClaim claim = ClaimInstance();
+  if (claim == InstanceClaim::kFirst) return false;
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected() || !bus.interface()) return false;
-  if (!bus.interface()->isServiceRegistered(kServiceName).value()) return false;
+  // A player that has just started takes its name on the bus a moment after its
+  // windows; the items wait for it rather than start a second player.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  while (!bus.interface()->isServiceRegistered(kServiceName).value()) {
+    if (claim != InstanceClaim::kTaken || std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
   QDBusMessage call = items.isEmpty()
                           ? QDBusMessage::createMethodCall(kServiceName, kObjectPath, kRootInterface, "Raise")
                           : QDBusMessage::createMethodCall(kServiceName, kObjectPath, kOwnInterface, "Open");

@@ -7,6 +7,10 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <unistd.h>
+
+#include "platform/InstanceClaim.h"
 #include "platform/MessageBox.h"
 #include "platform/System.h"
 
@@ -152,5 +156,51 @@ TEST(System, ShowBoxInChild) {
   if (!qEnvironmentVariableIsSet("TARNELLO_TEST_CHILD")) GTEST_SKIP() << "runs only as a child";
   ShowMessageBox(nullptr, "Option read fail!");
   ShowMessageBox(nullptr, "line one\nline two", "Cap");
+}
+
+// The first player of a session holds its claim for as long as it runs: a second
+// start of the same session finds it taken, one of another session does not, and
+// once the first has ended (however) the next start is first again.
+TEST(System, TheFirstPlayerOfASessionHoldsItsClaimUntilItEnds) {
+  if (qEnvironmentVariableIsSet("TARNELLO_TEST_CHILD")) return;
+  const QString self = QCoreApplication::applicationFilePath();
+  const QString bus = "unix:path=/nonexistent/claim-test-" + QString::number(QCoreApplication::applicationPid());
+  auto start = [&](QProcess& child, const QString& address, bool hold) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TARNELLO_TEST_CHILD", "1");
+    env.insert("DBUS_SESSION_BUS_ADDRESS", address);
+    if (hold) env.insert("TARNELLO_CLAIM_HOLD", "1");
+    child.setProcessEnvironment(env);
+    child.start(self, {"--gtest_filter=System.ClaimInChild"});
+    EXPECT_TRUE(child.waitForStarted(20000));
+  };
+  auto claim = [&](const QString& address) {
+    QProcess child;
+    start(child, address, false);
+    EXPECT_TRUE(child.waitForFinished(20000));
+    const QString out = QString::fromUtf8(child.readAllStandardOutput());
+    return out.contains("claim=first") ? "first" : out.contains("claim=taken") ? "taken" : "other";
+  };
+  QProcess first;
+  start(first, bus, true);
+  QByteArray said;
+  while (!said.contains("claim=") && first.waitForReadyRead(20000)) said += first.readAll();
+  EXPECT_TRUE(said.contains("claim=first")) << said.constData();
+  EXPECT_STREQ("taken", claim(bus));
+  EXPECT_STREQ("first", claim(bus + "-other"));
+  first.kill();
+  ASSERT_TRUE(first.waitForFinished(20000));
+  EXPECT_STREQ("first", claim(bus));
+}
+
+TEST(System, ClaimInChild) {
+  if (!qEnvironmentVariableIsSet("TARNELLO_TEST_CHILD")) GTEST_SKIP() << "runs only as a child";
+  const Platform::InstanceClaim claim = Platform::ClaimInstance();
+  std::printf("claim=%s\n", claim == Platform::InstanceClaim::kFirst   ? "first"
+                           : claim == Platform::InstanceClaim::kTaken ? "taken"
+                                                                       : "unknown");
+  std::fflush(stdout);
+  // Held until the parent ends this process.
+  if (qEnvironmentVariableIsSet("TARNELLO_CLAIM_HOLD")) for (;;) pause();
 }
 }  // namespace
