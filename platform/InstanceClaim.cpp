@@ -21,10 +21,16 @@ uint64_t Fnv1a(const std::string& text) {
   return hash;
 }
 
-// What names the session: the session bus's address as the bus library finds it
-// (the variable, else the user's bus socket), else the display it would be
-// started for.
+// What names the session: its bus, else the display.
 std::string SessionName() {
+  const std::string bus = SessionBusAddress();
+  if (!bus.empty()) return bus;
+  const char* display = std::getenv("DISPLAY");
+  return display && *display ? std::string("display:") + display : std::string();
+}
+}  // namespace
+
+std::string SessionBusAddress() {
   const char* bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
   if (bus && *bus) return bus;
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
@@ -32,10 +38,8 @@ std::string SessionName() {
     const std::string socket = std::string(runtime) + "/bus";
     if (access(socket.c_str(), F_OK) == 0) return "unix:path=" + socket;
   }
-  const char* display = std::getenv("DISPLAY");
-  return display && *display ? std::string("display:") + display : std::string();
+  return {};
 }
-}  // namespace
 
 InstanceClaim ClaimInstance() {
   static int held = -1;  // kept open for the life of the process

@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 
 namespace Platform {
 
@@ -12,5 +13,10 @@ enum class InstanceClaim {
   kUnknown,  // nothing names the session, or no socket could be made: ask the bus
 };
 InstanceClaim ClaimInstance();
+
+// The session bus as the bus library finds it without starting one: the variable,
+// else the user's bus socket; empty when the session has none. A bus started just
+// for the player (the library's last resort) would carry no media controller.
+std::string SessionBusAddress();
 
 }  // namespace Platform

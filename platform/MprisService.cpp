@@ -350,6 +350,10 @@ class MprisControl : public MediaControl {
 }  // namespace
 
 std::unique_ptr<MediaControl> MediaControl::Start(MediaControlTarget& target) {
+  if (Platform::SessionBusAddress().empty()) {
+    Platform::Log("dbus", QStringLiteral("no session bus"));
+    return nullptr;
+  }
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) {
     Platform::Log("dbus", QStringLiteral("no session bus: ") + bus.lastError().message());
@@ -362,7 +366,9 @@ std::unique_ptr<MediaControl> MediaControl::Start(MediaControlTarget& target) {
 
 namespace Platform {
 
-SessionBusWarmup::SessionBusWarmup() : thread_([] { QDBusConnection::sessionBus(); }) {}
+SessionBusWarmup::SessionBusWarmup() {
+  if (!SessionBusAddress().empty()) thread_ = std::thread([] { QDBusConnection::sessionBus(); });
+}
 
 SessionBusWarmup::~SessionBusWarmup() {
   if (thread_.joinable()) thread_.join();
@@ -370,7 +376,7 @@ SessionBusWarmup::~SessionBusWarmup() {
 
 bool HandToRunningPlayer(const QStringList& items) {
   const InstanceClaim claim = ClaimInstance();
-  if (claim == InstanceClaim::kFirst) return false;
+  if (claim == InstanceClaim::kFirst || SessionBusAddress().empty()) return false;
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected() || !bus.interface()) return false;
   // A player that has just started takes its name on the bus a moment after its

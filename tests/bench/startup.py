@@ -10,6 +10,8 @@ scale, the same is measured for a bare Qt window (python is not used for that:
 a one-window Qt program is built alongside the tests as bare_qt_window).
 With --pulse both run beside a private PulseAudio server with a null sink, as on a
 desktop (the player must not pay for the sound server before the first track).
+Both always run with a session bus of their own (dbus-daemon) where one can be
+started, as on a desktop, where the player offers its media controls on it.
 Usage: python3 tests/bench/startup.py [--pulse] [runs]
 """
 import contextlib
@@ -60,8 +62,26 @@ def time_to_map(player, command, titles):
     return process, (mapped - start) * 1000, cpu_mapped, drawn, cpu_drawn
 
 
+@contextlib.contextmanager
+def session_bus(env, folder):
+    """A session bus of its own for the runs, when dbus-daemon is there."""
+    try:
+        daemon = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1",
+                                   "--address=unix:path=%s" % os.path.join(folder, "bench-bus")],
+                                  stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    except FileNotFoundError:
+        yield
+        return
+    env["DBUS_SESSION_BUS_ADDRESS"] = daemon.stdout.readline().strip()
+    try:
+        yield
+    finally:
+        daemon.terminate()
+        daemon.wait()
+
+
 def measure(command, titles, runs, pulse=False):
-    with Player(audio="pulse" if pulse else "null") as p, \
+    with Player(audio="pulse" if pulse else "null") as p, session_bus(p.env, p.home), \
             (private_pulse(p.env) if pulse else contextlib.nullcontext()):
         rows, rss = [], []
         for i in range(runs + 1):

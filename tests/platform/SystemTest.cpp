@@ -193,6 +193,23 @@ TEST(System, TheFirstPlayerOfASessionHoldsItsClaimUntilItEnds) {
   EXPECT_STREQ("first", claim(bus));
 }
 
+// The session bus is the variable's, else the user's bus socket; without either
+// the session has none (no bus is started for the player).
+TEST(System, SessionBusIsTheVariablesElseTheUsersSocket) {
+  QTemporaryDir runtime;
+  const QByteArray savedBus = qgetenv("DBUS_SESSION_BUS_ADDRESS"), savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+  qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+  qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/somewhere/bus");
+  EXPECT_EQ("unix:path=/somewhere/bus", Platform::SessionBusAddress());
+  qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+  EXPECT_EQ("", Platform::SessionBusAddress());
+  QFile socket(runtime.filePath("bus"));
+  ASSERT_TRUE(socket.open(QIODevice::WriteOnly));
+  EXPECT_EQ("unix:path=" + runtime.filePath("bus").toStdString(), Platform::SessionBusAddress());
+  qputenv("DBUS_SESSION_BUS_ADDRESS", savedBus);
+  qputenv("XDG_RUNTIME_DIR", savedRuntime);
+}
+
 TEST(System, ClaimInChild) {
   if (!qEnvironmentVariableIsSet("TARNELLO_TEST_CHILD")) GTEST_SKIP() << "runs only as a child";
   const Platform::InstanceClaim claim = Platform::ClaimInstance();
