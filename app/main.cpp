@@ -3,8 +3,8 @@
 #include "app/PlayerApp.h"
 #include "platform/DesktopDensity.h"
 #include "platform/DisplaySession.h"
-#include "platform/FontWarmup.h"
 #include "platform/MediaControl.h"
+#include "platform/Warmup.h"
 #include "playlist/RowText.h"
 
 int main(int argc, char** argv) {
@@ -17,8 +17,8 @@ int main(int argc, char** argv) {
   Platform::QtPlatformChoice platformChoice;
   QApplication application(argc, argv);
   platformChoice.Forget();
-  const Platform::FontWarmup fontWarmup;
-  const Platform::SessionBusWarmup busWarmup;
+  const Platform::Warmup fonts = Platform::WarmFonts();
+  const Platform::Warmup bus = Platform::WarmSessionBus();
   // The last window closing must not end the program: the main window's close
   // handler saves everything first and ends the loop itself.
   application.setQuitOnLastWindowClosed(false);

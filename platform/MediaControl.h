@@ -3,7 +3,8 @@
 #include <QStringList>
 #include <cstdint>
 #include <memory>
-#include <thread>
+
+#include "platform/Warmup.h"
 
 // What a desktop media controller (media keys, panel applets, playerctl) sees of
 // the player: a snapshot taken whenever the controller asks or the player says
@@ -65,18 +66,9 @@ class MediaControl {
 namespace Platform {
 // Connects to the session bus on a thread of its own while the player starts, so
 // that the desktop's media controls are offered without the UI thread waiting for
-// the bus's handshake (the connection is shared by every thread). Made once the
-// application object exists; gone before it is.
-class SessionBusWarmup {
- public:
-  SessionBusWarmup();
-  ~SessionBusWarmup();
-  SessionBusWarmup(const SessionBusWarmup&) = delete;
-  SessionBusWarmup& operator=(const SessionBusWarmup&) = delete;
-
- private:
-  std::thread thread_;
-};
+// the bus's handshake (the connection is shared by every thread). Nothing to do
+// when the session has no bus.
+Warmup WarmSessionBus();
 
 // Hands items (absolute paths or URLs) to a player already running in this
 // session; true when one took them. An empty list only brings it to the front.

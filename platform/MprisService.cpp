@@ -366,12 +366,9 @@ std::unique_ptr<MediaControl> MediaControl::Start(MediaControlTarget& target) {
 
 namespace Platform {
 
-SessionBusWarmup::SessionBusWarmup() {
-  if (!SessionBusAddress().empty()) thread_ = std::thread([] { QDBusConnection::sessionBus(); });
-}
-
-SessionBusWarmup::~SessionBusWarmup() {
-  if (thread_.joinable()) thread_.join();
+Warmup WarmSessionBus() {
+  if (SessionBusAddress().empty()) return Warmup(nullptr);
+  return Warmup([] { QDBusConnection::sessionBus(); });
 }
 
 bool HandToRunningPlayer(const QStringList& items) {

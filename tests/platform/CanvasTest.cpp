@@ -5,13 +5,13 @@
 #include <gtest/gtest.h>
 
 #include "platform/Canvas.h"
-#include "platform/FontWarmup.h"
+#include "platform/Warmup.h"
 
 namespace {
 TEST(Canvas, TextIsMeasuredAlikeWhileTheFontListLoadsOnItsOwnThread) {
   int during = 0;
   {
-    const Platform::FontWarmup warmup;
+    const Platform::Warmup warmup = Platform::WarmFonts();
     during = Canvas::TextWidth(QStringLiteral("Tarnello 0:00"), 9, QString());
   }
   EXPECT_GT(during, 0);
