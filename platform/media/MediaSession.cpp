@@ -127,10 +127,11 @@ bool MediaPlayer::Core::RenderBlock(Session& s) {
       s.decoderDone = true;
       break;
     }
-    NoteStreamInfo(s.id, *s.decoder);
     if (native) q.AddInput(s.piece);
     else q.AddOutput(s.piece);
   }
+  // What the stream says of itself (a station's title, a changed rate), once a block.
+  NoteStreamInfo(s.id, *s.decoder);
   if (blockEnd() == blockStart) {
     s.ended = true;
     if (!s.processor) return false;
