@@ -267,9 +267,9 @@ void PulseOutput::Flush() {
   LoopLock lock(loop_);
   if (ReadyLocked()) {
     if (pa_operation* op = pa_stream_flush(stream_, nullptr, nullptr)) pa_operation_unref(op);
-    StaleTimingLocked();
     startFrames_ = 0;
   }
+  StaleTimingLocked();
   pa_threaded_mainloop_signal(loop_, 0);
 }
 
@@ -278,8 +278,8 @@ void PulseOutput::SetPaused(bool paused) {
   paused_ = paused;
   if (ReadyLocked()) {
     if (pa_operation* op = pa_stream_cork(stream_, paused ? 1 : 0, nullptr, nullptr)) pa_operation_unref(op);
-    StaleTimingLocked();
   }
+  StaleTimingLocked();
   pa_threaded_mainloop_signal(loop_, 0);
 }
 
