@@ -138,7 +138,6 @@ void PulseOutput::CloseStreamLocked() {
   pa_stream_disconnect(stream_);
   pa_stream_unref(stream_);
   stream_ = nullptr;
-  timingPending_ = false;
   StaleTimingLocked();
 }
 

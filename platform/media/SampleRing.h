@@ -20,24 +20,12 @@ class SampleRing {
   size_t Frames() const { return size_; }
 
   void Append(const float* samples, size_t frames) {
-    Reserve(size_ + frames);
-    for (size_t done = 0; done < frames;) {
-      const size_t at = Wrap(head_ + size_ + done);
-      const size_t n = std::min(frames - done, capacity_ - at);
-      std::copy(samples + done * channels_, samples + (done + n) * channels_, buffer_.begin() + Index(at));
-      done += n;
-    }
-    size_ += frames;
+    AppendRuns(frames, [&](float* to, size_t done, size_t n) {
+      std::copy(samples + done * channels_, samples + (done + n) * channels_, to);
+    });
   }
   void AppendSilence(size_t frames) {
-    Reserve(size_ + frames);
-    for (size_t done = 0; done < frames;) {
-      const size_t at = Wrap(head_ + size_ + done);
-      const size_t n = std::min(frames - done, capacity_ - at);
-      std::fill_n(buffer_.begin() + Index(at), n * channels_, 0.0f);
-      done += n;
-    }
-    size_ += frames;
+    AppendRuns(frames, [&](float* to, size_t, size_t n) { std::fill_n(to, n * channels_, 0.0f); });
   }
   // Appends frames [from, to) of another ring with the same channels.
   void AppendFrom(const SampleRing& other, size_t from, size_t to) {
@@ -74,6 +62,19 @@ class SampleRing {
   float Sample(size_t frame, size_t channel) const { return buffer_[Index(Wrap(head_ + frame)) + channel]; }
 
  private:
+  // Makes room for `frames` more and hands fill(to, done, n) each stretch of it
+  // that lies in one piece: n frames at `to`, `done` frames into the appended ones.
+  template <typename Fill>
+  void AppendRuns(size_t frames, Fill fill) {
+    Reserve(size_ + frames);
+    for (size_t done = 0; done < frames;) {
+      const size_t at = Wrap(head_ + size_ + done);
+      const size_t n = std::min(frames - done, capacity_ - at);
+      fill(buffer_.data() + Index(at), done, n);
+      done += n;
+    }
+    size_ += frames;
+  }
   size_t Wrap(size_t frame) const { return capacity_ == 0 ? 0 : frame % capacity_; }
   size_t Index(size_t frame) const { return frame * channels_; }
   // Grows to at least `frames`, doubling, with the frames moved to the front.
