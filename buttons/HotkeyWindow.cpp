@@ -59,7 +59,9 @@ std::optional<HotkeyBinding> HotkeyWindow::GetBinding(int index) const {
 void HotkeyWindow::RegisterButtons() {
   ReleaseButtons();
   // A key another program holds is simply not reached; nothing is reported.
-  for (const HardwareButton& b : buttons_) RegisterHotKey(this, b.id, b.modifiers, b.virtualKey);
+  std::vector<HotkeyRequest> keys;
+  for (const HardwareButton& b : buttons_) keys.push_back({b.id, b.modifiers, b.virtualKey});
+  RegisterHotKeys(this, keys);
   // Ticks from registration on; it rests while no sequence is open (a tick then
   // does nothing) and wakes on the same grid at the first press of one.
   SetTimer(TIMER_PRESSES, 100);

@@ -115,6 +115,12 @@ bool RegisterHotKey(Window* window, int id, int modifiers, int virtualKey) {
   return service && window && service->Register(window, id, modifiers, virtualKey);
 }
 
+std::vector<bool> RegisterHotKeys(Window* window, const std::vector<HotkeyRequest>& keys) {
+  HotkeyService* service = installed ? installed : DefaultService();
+  if (!service || !window) return std::vector<bool>(keys.size(), false);
+  return service->RegisterAll(window, keys);
+}
+
 void UnregisterHotKey(Window* window, int id) {
   HotkeyService* service = installed ? installed : DefaultService();
   if (service) service->Unregister(window, id);

@@ -4,7 +4,10 @@
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>
 #include <X11/keysym.h>
+#include <algorithm>
 #include <cstdlib>
+#include <memory>
+#include <vector>
 #include <xcb/xcb.h>
 
 #include "platform/HotkeyServices.h"
@@ -80,17 +83,34 @@ class X11Hotkeys : public QObject, public HotkeyService, public QAbstractNativeE
   }
 
   bool Register(Window* window, int id, int modifiers, int virtualKey) override {
-    const uint32_t keysym = Platform::KeysymForVirtualKey(virtualKey);
-    if (!keysym || !table_.CanAdd(window, id, modifiers, virtualKey)) return false;
-    const KeyboardMap map(connection_);
-    numLock_ = map.NumLockMask();
-    const xcb_keycode_t keycode = map.Keycode(keysym);
-    if (!keycode) return false;
-    HotkeyRegistration r{window, id, modifiers, virtualKey, keycode};
-    if (!Grab(r)) return false;
-    repeats_.Forget(keycode);
-    table_.Add(r);
-    return true;
+    return RegisterAll(window, {{id, modifiers, virtualKey}}).front();
+  }
+
+  // The grabs of all keys go out together and are checked with one round trip to
+  // the server, instead of one per key.
+  std::vector<bool> RegisterAll(Window* window, const std::vector<HotkeyRequest>& keys) override {
+    std::vector<bool> results(keys.size(), false);
+    std::vector<Pending> pending;
+    for (size_t i = 0; i < keys.size(); ++i) {
+      const HotkeyRequest& k = keys[i];
+      const uint32_t keysym = Platform::KeysymForVirtualKey(k.virtualKey);
+      if (!keysym || !table_.CanAdd(window, k.id, k.modifiers, k.virtualKey) ||
+          PendingTakes(pending, window, k))
+        continue;
+      const xcb_keycode_t keycode = Map().Keycode(keysym);
+      if (!keycode) continue;
+      Pending p{i, {window, k.id, k.modifiers, k.virtualKey, keycode}, {}};
+      SendGrabs(p);
+      pending.push_back(p);
+    }
+    for (Pending& p : pending) {
+      if (!CheckGrabs(p)) continue;
+      repeats_.Forget(p.registration.keycode);
+      table_.Add(p.registration);
+      results[p.index] = true;
+    }
+    xcb_flush(connection_);
+    return results;
   }
 
   void Unregister(Window* window, int id) override {
@@ -102,9 +122,12 @@ class X11Hotkeys : public QObject, public HotkeyService, public QAbstractNativeE
   }
 
   bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
-    if (eventType != "xcb_generic_event_t" || table_.Entries().empty()) return false;
+    if (eventType != "xcb_generic_event_t") return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
     const uint8_t type = event->response_type & 0x7F;
+    // The keyboard or modifier map changed (a new layout): read it afresh next time.
+    if (type == XCB_MAPPING_NOTIFY) map_.reset();
+    if (table_.Entries().empty()) return false;
     if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE) return false;
     const auto* key = reinterpret_cast<const xcb_key_press_event_t*>(event);
     const HotkeyRegistration* match = nullptr;
@@ -126,6 +149,30 @@ class X11Hotkeys : public QObject, public HotkeyService, public QAbstractNativeE
   }
 
  private:
+  // A registration whose grabs were sent and are not checked yet.
+  struct Pending {
+    size_t index;
+    HotkeyRegistration registration;
+    xcb_void_cookie_t cookies[4];
+  };
+
+  // An earlier key of the same set already claims this id or this key.
+  static bool PendingTakes(const std::vector<Pending>& pending, Window* window, const HotkeyRequest& k) {
+    return std::any_of(pending.begin(), pending.end(), [&](const Pending& p) {
+      const HotkeyRegistration& r = p.registration;
+      return (r.window == window && r.id == k.id) || (r.modifiers == k.modifiers && r.virtualKey == k.virtualKey);
+    });
+  }
+
+  // The server's keyboard map, read once and kept until the server says it changed.
+  const KeyboardMap& Map() {
+    if (!map_) {
+      map_ = std::make_unique<KeyboardMap>(connection_);
+      numLock_ = map_->NumLockMask();
+    }
+    return *map_;
+  }
+
   // The four combinations of the key's modifiers with and without NumLock and CapsLock.
   void Masks(const HotkeyRegistration& r, uint16_t masks[4]) const {
     const uint16_t base = MaskOf(r.modifiers);
@@ -135,26 +182,29 @@ class X11Hotkeys : public QObject, public HotkeyService, public QAbstractNativeE
     masks[3] = base | XCB_MOD_MASK_LOCK | numLock_;
   }
 
-  // Grabs all four or none: BadAccess for one (another client holds it) undoes the rest.
-  bool Grab(HotkeyRegistration& r) {
+  void SendGrabs(Pending& p) {
     uint16_t masks[4];
-    Masks(r, masks);
-    xcb_void_cookie_t cookies[4];
+    Masks(p.registration, masks);
     for (int i = 0; i < 4; ++i)
-      cookies[i] = xcb_grab_key_checked(connection_, 0, root_, masks[i], xcb_keycode_t(r.keycode),
-                                        XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+      p.cookies[i] = xcb_grab_key_checked(connection_, 0, root_, masks[i], xcb_keycode_t(p.registration.keycode),
+                                          XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+  }
+
+  // All four or none: BadAccess for one (another client holds it) undoes the rest.
+  bool CheckGrabs(Pending& p) {
     bool granted[4];
     bool all = true;
     for (int i = 0; i < 4; ++i) {
-      xcb_generic_error_t* error = xcb_request_check(connection_, cookies[i]);
+      xcb_generic_error_t* error = xcb_request_check(connection_, p.cookies[i]);
       granted[i] = error == nullptr;
       all = all && granted[i];
       std::free(error);
     }
     if (all) return true;
+    uint16_t masks[4];
+    Masks(p.registration, masks);
     for (int i = 0; i < 4; ++i)
-      if (granted[i]) xcb_ungrab_key(connection_, xcb_keycode_t(r.keycode), root_, masks[i]);
-    xcb_flush(connection_);
+      if (granted[i]) xcb_ungrab_key(connection_, xcb_keycode_t(p.registration.keycode), root_, masks[i]);
     return false;
   }
 
@@ -167,6 +217,7 @@ class X11Hotkeys : public QObject, public HotkeyService, public QAbstractNativeE
   xcb_connection_t* connection_;
   xcb_window_t root_;
   uint16_t numLock_ = XCB_MOD_MASK_2;
+  std::unique_ptr<KeyboardMap> map_;
   HotkeyTable table_;
   KeyRepeatFilter repeats_;
 };

@@ -92,6 +92,28 @@ int main(int argc, char** argv) {
   Check(probe.hotkeys.size() == 6, "an unregistered F7 posts nothing");
   Check(OtherClientGrab("F7", 0) && OtherClientGrab("F7", 1), "unregistering let go of the grabs");
   UnregisterHotKey(&probe, 9);
+
+  // A whole set at once, each key as a single registration would have it: a free
+  // key, a key held by the other client and the free key again under another id.
+  const std::vector<bool> set = RegisterHotKeys(&probe, {{11, 0, 0x78}, {12, 0, 0x77}, {13, 0, 0x78}});
+  Check(set == std::vector<bool>({true, false, false}), "a set registers F9 once and refuses the held F8");
+  Check(OtherClientGrab("F8", 0), "the refused key of the set left no grab behind");
+  Keys("key F9", probe, 7);
+  Check(probe.hotkeys.size() == 7 && probe.hotkeys[6].id == 11, "F9 of the set posts its id");
+  UnregisterHotKey(&probe, 11);
+
+  // A new keyboard map (a layout switch): F10 moves to the key that was F11. The
+  // registration must grab the key that carries F10 now.
+  const int oldF10 = OtherClientKeycode("F10"), oldF11 = OtherClientKeycode("F11");
+  Check(oldF10 && oldF11 && OtherClientSetKeysym(oldF10, "F20") && OtherClientSetKeysym(oldF11, "F10"),
+        "the other client moves F10 to another key");
+  QElapsedTimer settle;
+  settle.start();
+  while (settle.elapsed() < 300) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  Check(RegisterHotKey(&probe, 14, 0, 0x79), "F10 registers on its new key");
+  Keys("key F10", probe, 8);
+  Check(probe.hotkeys.size() == 8 && probe.hotkeys[7].id == 14, "F10 on its new key posts its id");
+  UnregisterHotKey(&probe, 14);
   OtherClientClose();
   return failures ? 1 : 0;
 }

@@ -44,4 +44,14 @@ int OtherClientHasFocus(void) {
   return focused == window;
 }
 
+int OtherClientKeycode(const char* keysymName) { return XKeysymToKeycode(display, XStringToKeysym(keysymName)); }
+
+int OtherClientSetKeysym(int keycode, const char* keysymName) {
+  KeySym sym = XStringToKeysym(keysymName);
+  lastError = 0;
+  XChangeKeyboardMapping(display, keycode, 1, &sym, 1);
+  XSync(display, False);
+  return sym != NoSymbol && lastError == 0;
+}
+
 void OtherClientClose(void) { XCloseDisplay(display); }

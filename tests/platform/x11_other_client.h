@@ -11,6 +11,10 @@ int OtherClientOpen(void);
 int OtherClientGrab(const char* keysymName, int withCapsLock);
 // 1 while the client's window has the focus.
 int OtherClientHasFocus(void);
+// The keycode that carries the keysym in the server's map (0 when none does).
+int OtherClientKeycode(const char* keysymName);
+// Gives the keycode that one keysym alone; every client is told the map changed.
+int OtherClientSetKeysym(int keycode, const char* keysymName);
 void OtherClientClose(void);
 #ifdef __cplusplus
 }
