@@ -17,6 +17,8 @@ constexpr size_t kGainRampFrames = 256;
 // The end of a source is reported when this much of it is left to hear: time
 // enough for the next source to open and follow without a gap.
 constexpr int kEndLeadMs = 300;
+// The longest wait for the end of the output's queue on one reading of the position.
+constexpr auto kTailRecheck = std::chrono::milliseconds(500);
 // How long past the start of a pause's silence the output is paused: time for the
 // measurement's error and the rewrite's way to the device.
 constexpr auto kSilenceSettle = std::chrono::milliseconds(20);
@@ -259,9 +261,14 @@ bool MediaPlayer::Core::WaitForTail(Session& s) {
   lock.lock();
   const int64_t lead = int64_t(s.format.rate) * kEndLeadMs / 1000;
   if (left <= lead) return true;
-  const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds((left - lead) * 1000000 / s.format.rate);
+  // A reading taken just after the stream started can be off by a block of the
+  // server's; waits longer than kTailRecheck end in a fresh reading (false: the
+  // caller asks again), so the end is judged from one taken near it.
+  const auto wait = std::chrono::microseconds((left - lead) * 1000000 / s.format.rate);
+  const bool whole = wait <= kTailRecheck;
+  const auto until = std::chrono::steady_clock::now() + (whole ? wait : std::chrono::microseconds(kTailRecheck));
   // A pause meanwhile starts the wait afresh once playback resumes.
-  return !wake_.wait_until(lock, until, [&] { return asked() || state_ == MediaPlayer::kPaused; });
+  return !wake_.wait_until(lock, until, [&] { return asked() || state_ == MediaPlayer::kPaused; }) && whole;
 }
 
 // Pauses on an output that does not pause exactly: the queued frames from just

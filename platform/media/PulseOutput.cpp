@@ -1,6 +1,7 @@
 #include "platform/media/PulseOutput.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <thread>
 
@@ -126,6 +127,12 @@ bool PulseOutput::OpenStreamLocked() {
   }
   streamBase_ = written_;
   startFrames_ = 0;
+  streamUp_ = true;
+  {
+    // The new stream's queue is empty: the first pieces go to it at once.
+    std::lock_guard stage(stageMutex_);
+    serverHasRoom_ = true;
+  }
   StaleTimingLocked();
   UpdateTimingLocked(false);
   return true;
@@ -138,6 +145,7 @@ void PulseOutput::CloseStreamLocked() {
   pa_stream_disconnect(stream_);
   pa_stream_unref(stream_);
   stream_ = nullptr;
+  streamUp_ = false;
   StaleTimingLocked();
 }
 
@@ -171,44 +179,93 @@ size_t PulseOutput::WriteOfflineLocked(size_t frames) {
 }
 
 size_t PulseOutput::Write(const float* samples, size_t frames, uint64_t epoch, float gain) {
-  LoopLock lock(loop_);
-  const size_t frameBytes = size_t(Format().channels) * sizeof(float);
-  // A stream closed while idle opens again in the current format.
-  if (ContextReadyLocked() && !stream_) OpenStreamLocked();
-  if (!ReadyLocked()) {
-    if (WriteCancelled(epoch)) return 0;
-    const auto now = std::chrono::steady_clock::now();
-    if (now < nextReconnect_) return WriteOfflineLocked(frames);
-    nextReconnect_ = now + std::chrono::seconds(1);
-    if (!ConnectLocked() || !OpenStreamLocked()) return WriteOfflineLocked(frames);
-  }
+  const size_t piece = PreferredWriteFrames();
+  std::unique_lock stage(stageMutex_);
   for (;;) {
-    if (WriteCancelled(epoch) || !ReadyLocked()) return 0;
-    const size_t writable = pa_stream_writable_size(stream_);
-    if (writable == size_t(-1)) return 0;
-    // The server asks in large steps; the writer sleeps until one is due.
-    const size_t room = writable / frameBytes;
-    if (room > 0 && room >= std::min(frames, PreferredWriteFrames())) {
-      const size_t n = WriteScaledLocked(samples, std::min(frames, room), gain);
-      if (n == 0) return 0;
-      written_ += int64_t(n);
-      writtenShared_ = written_;
-      // The write that starts playback makes the last timing stale: the clock the
-      // library interpolates with stood still until now.
-      if (startFrames_ >= 0 && (startFrames_ += int64_t(n)) >= int64_t(PreferredWriteFrames())) {
-        startFrames_ = -1;
-        StaleTimingLocked();
+    if (WriteCancelled(epoch)) return 0;
+    if (!streamUp_) {
+      stage.unlock();
+      const size_t n = WriteUnstaged(samples, frames, epoch);
+      if (n > 0 || !streamUp_) return n;
+      stage.lock();
+      continue;
+    }
+    // Whole pieces: the server asks in large steps, and the writer sleeps until one is due.
+    const size_t room = piece > staged_ ? piece - staged_ : 0;
+    if (room > 0 && room >= std::min(frames, piece)) {
+      const size_t n = StageLocked(samples, std::min(frames, room), gain);
+      const bool send = serverHasRoom_;
+      stage.unlock();
+      if (send) {
+        LoopLock lock(loop_);
+        SendStagedLocked(false);
       }
       return n;
     }
-    pa_threaded_mainloop_wait(loop_);
+    // A full stage and a server with room (a new stream): it goes at once.
+    if (serverHasRoom_) {
+      stage.unlock();
+      {
+        LoopLock lock(loop_);
+        SendStagedLocked(false);
+      }
+      stage.lock();
+      continue;
+    }
+    stageRoom_.wait(stage);
   }
 }
 
-// Scales the frames straight into the library's buffers (which go to the server
-// through shared memory), so they are copied once on their way. Returns the frames
-// written, all of them unless the stream failed.
-size_t PulseOutput::WriteScaledLocked(const float* samples, size_t frames, float gain) {
+// Without a ready stream: opens one (the first write, or after a close) and returns
+// 0 so the caller stages the frames. With the server gone it tries again at most
+// once a second and meanwhile takes the frames at real-time pace.
+size_t PulseOutput::WriteUnstaged(const float*, size_t frames, uint64_t epoch) {
+  LoopLock lock(loop_);
+  if (ContextReadyLocked() && !stream_) OpenStreamLocked();
+  if (ReadyLocked() || WriteCancelled(epoch)) return 0;
+  const auto now = std::chrono::steady_clock::now();
+  if (now < nextReconnect_) return WriteOfflineLocked(frames);
+  nextReconnect_ = now + std::chrono::seconds(1);
+  if (!ConnectLocked() || !OpenStreamLocked()) return WriteOfflineLocked(frames);
+  return 0;
+}
+
+// Scales the frames into the stage; the stage mutex is held.
+size_t PulseOutput::StageLocked(const float* samples, size_t frames, float gain) {
+  const size_t channels = size_t(Format().channels);
+  const size_t need = PreferredWriteFrames() * channels;
+  if (stage_.size() < need) stage_.resize(need);
+  ScaledCopy(stage_.data() + staged_ * channels, samples, frames * channels, gain);
+  staged_ += frames;
+  return frames;
+}
+
+// Hands the stage to the server when it has room for all of it (or always, with
+// all). Runs on the library's thread when the server asks for more, and on the
+// writer's when the server had room already.
+void PulseOutput::SendStagedLocked(bool all) {
+  std::lock_guard stage(stageMutex_);
+  const size_t writable = ReadyLocked() ? pa_stream_writable_size(stream_) : size_t(-1);
+  if (writable == size_t(-1)) {
+    serverHasRoom_ = false;
+    return;
+  }
+  const size_t channels = size_t(Format().channels);
+  size_t room = writable / (channels * sizeof(float));
+  if (staged_ > 0 && (all || room >= staged_)) {
+    const size_t sent = SendLocked(stage_.data(), staged_);
+    std::copy(stage_.begin() + std::ptrdiff_t(sent * channels), stage_.begin() + std::ptrdiff_t(staged_ * channels),
+              stage_.begin());
+    staged_ -= sent;
+    room = room > sent ? room - sent : 0;
+    stageRoom_.notify_all();
+  }
+  serverHasRoom_ = room >= PreferredWriteFrames();
+}
+
+// Copies the frames into the library's buffers (which go to the server through
+// shared memory). Returns the frames written, all of them unless the stream failed.
+size_t PulseOutput::SendLocked(const float* samples, size_t frames) {
   const size_t channels = size_t(Format().channels);
   const size_t frameBytes = channels * sizeof(float);
   size_t done = 0;
@@ -222,35 +279,70 @@ size_t PulseOutput::WriteScaledLocked(const float* samples, size_t frames, float
       pa_stream_cancel_write(stream_);
       break;
     }
-    ScaledCopy(static_cast<float*>(buffer), samples + done * channels, n * channels, gain);
+    std::memcpy(buffer, samples + done * channels, n * frameBytes);
     if (pa_stream_write(stream_, buffer, n * frameBytes, nullptr, 0, PA_SEEK_RELATIVE) < 0) break;
     done += n;
+  }
+  written_ += int64_t(done);
+  writtenShared_ = written_;
+  // The write that starts playback makes the last timing stale: the clock the
+  // library interpolates with stood still until now.
+  if (done > 0 && startFrames_ >= 0 && (startFrames_ += int64_t(done)) >= int64_t(PreferredWriteFrames())) {
+    startFrames_ = -1;
+    StaleTimingLocked();
   }
   return done;
 }
 
+// The staged frames will not be heard (a flush, a closed or lost stream). They count
+// as written, as the frames the server dropped with them do.
+void PulseOutput::DropStagedLocked() {
+  std::lock_guard stage(stageMutex_);
+  written_ += int64_t(staged_);
+  writtenShared_ = written_;
+  staged_ = 0;
+  serverHasRoom_ = false;
+  stageRoom_.notify_all();
+}
+
 bool PulseOutput::Rewrite(int64_t from, const float* samples, size_t frames) {
   LoopLock lock(loop_);
-  if (!ReadyLocked() || frames == 0 || from + int64_t(frames) != written_ || from < streamBase_) return false;
+  if (!ReadyLocked() || frames == 0 || from < streamBase_) return false;
   const int64_t frameBytes = int64_t(Format().channels) * int64_t(sizeof(float));
+  // The server's write index (where written_ ends) is asked for first: the wait for
+  // it lets the library's thread run, which takes the stage mutex.
   const pa_timing_info* timing = pa_stream_get_timing_info(stream_);
-  if (!timing || timing->write_index_corrupt) {
+  if (from < written_ && (!timing || timing->write_index_corrupt)) {
     if (!UpdateTimingLocked(true)) return false;
     timing = pa_stream_get_timing_info(stream_);
     if (!timing || timing->write_index_corrupt) return false;
   }
-  // The server's write index is where written_ ends; the frames go in before it, at
-  // absolute places, so a late arrival loses only what was already heard.
-  const int64_t start = timing->write_index - int64_t(frames) * frameBytes;
+  std::lock_guard stage(stageMutex_);
+  if (from + int64_t(frames) != written_ + int64_t(staged_)) return false;
+  // The frames still in the stage are replaced there.
+  const size_t channels = size_t(Format().channels);
+  const size_t inStage = size_t(written_ + int64_t(staged_) - std::max(from, written_));
+  std::copy(samples + (frames - inStage) * channels, samples + frames * channels,
+            stage_.begin() + std::ptrdiff_t((staged_ - inStage) * channels));
+  if (from >= written_) return true;
+  // The rest go in before the server's write index, at absolute places, so a late
+  // arrival loses only what was already heard.
+  const int64_t toServer = written_ - from;
+  const int64_t start = timing->write_index - toServer * frameBytes;
   if (start < 0) return false;
-  return pa_stream_write(stream_, samples, frames * size_t(frameBytes), nullptr, start, PA_SEEK_ABSOLUTE) >= 0;
+  return pa_stream_write(stream_, samples, size_t(toServer * frameBytes), nullptr, start, PA_SEEK_ABSOLUTE) >= 0;
 }
 
 size_t PulseOutput::PreferredWriteFrames() const { return size_t(Format().rate) * kWriteMs / 1000; }
 
 bool PulseOutput::Drain(uint64_t epoch) {
   LoopLock lock(loop_);
-  if (!ReadyLocked()) return !Interrupted(epoch);
+  if (!ReadyLocked()) {
+    // No server to hear them: the next stream may be in another format.
+    DropStagedLocked();
+    return !Interrupted(epoch);
+  }
+  SendStagedLocked(true);
   // Start playback even if less than the server's start threshold was written.
   if (pa_operation* op = pa_stream_trigger(stream_, nullptr, nullptr)) pa_operation_unref(op);
   StaleTimingLocked();
@@ -268,6 +360,7 @@ void PulseOutput::Flush() {
     if (pa_operation* op = pa_stream_flush(stream_, nullptr, nullptr)) pa_operation_unref(op);
     startFrames_ = 0;
   }
+  DropStagedLocked();
   StaleTimingLocked();
   pa_threaded_mainloop_signal(loop_, 0);
 }
@@ -285,6 +378,7 @@ void PulseOutput::SetPaused(bool paused) {
 void PulseOutput::CloseStream() {
   LoopLock lock(loop_);
   CloseStreamLocked();
+  DropStagedLocked();
   pa_threaded_mainloop_signal(loop_, 0);
 }
 
@@ -353,25 +447,42 @@ void PulseOutput::StaleTimingLocked() {
 
 int64_t PulseOutput::WrittenFrames() {
   LoopLock lock(loop_);
-  return written_;
+  std::lock_guard stage(stageMutex_);
+  return written_ + int64_t(staged_);
 }
 
 void PulseOutput::Wake() {
   LoopLock lock(loop_);
   pa_threaded_mainloop_signal(loop_, 0);
+  WakeWriterLocked();
 }
 
-void PulseOutput::OnContextState(pa_context*, void* self) {
-  pa_threaded_mainloop_signal(static_cast<PulseOutput*>(self)->loop_, 0);
+// A writer waiting for room in the stage looks again.
+void PulseOutput::WakeWriterLocked() {
+  std::lock_guard stage(stageMutex_);
+  stageRoom_.notify_all();
 }
 
-void PulseOutput::OnStreamState(pa_stream*, void* self) {
-  pa_threaded_mainloop_signal(static_cast<PulseOutput*>(self)->loop_, 0);
+void PulseOutput::OnContextState(pa_context* c, void* self) {
+  auto* output = static_cast<PulseOutput*>(self);
+  if (pa_context_get_state(c) != PA_CONTEXT_READY && output->streamUp_) {
+    output->streamUp_ = false;
+    output->WakeWriterLocked();
+  }
+  pa_threaded_mainloop_signal(output->loop_, 0);
 }
 
-void PulseOutput::OnStreamWrite(pa_stream*, size_t, void* self) {
-  pa_threaded_mainloop_signal(static_cast<PulseOutput*>(self)->loop_, 0);
+void PulseOutput::OnStreamState(pa_stream* s, void* self) {
+  auto* output = static_cast<PulseOutput*>(self);
+  output->streamUp_ = output->ContextReadyLocked() && pa_stream_get_state(s) == PA_STREAM_READY;
+  // A writer waiting for room must look again: the stream it waits on is gone. The
+  // stage is kept for the stream of the next connection.
+  if (!output->streamUp_) output->WakeWriterLocked();
+  pa_threaded_mainloop_signal(output->loop_, 0);
 }
+
+// The server asks for more: the stage goes to it from here, on the library's thread.
+void PulseOutput::OnStreamWrite(pa_stream*, size_t, void* self) { static_cast<PulseOutput*>(self)->SendStagedLocked(false); }
 
 void PulseOutput::OnSuccess(pa_stream*, int, void* self) {
   auto* output = static_cast<PulseOutput*>(self);

@@ -3,12 +3,18 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <vector>
 
 #include "platform/media/PlayClock.h"
 #include "platform/media/SoundOutput.h"
 
 // Plays to the PulseAudio server (or PipeWire's PulseAudio service): a threaded main
-// loop and a playback stream written straight from Write. The server holds a large
+// loop and a playback stream. Write scales the frames into a stage of one request's
+// size; the library's thread hands the stage to the server when the server asks for
+// more, so in steady playback the writer never takes the loop's lock and wakes once
+// per request, and the library's thread is not woken by writes. The server holds a large
 // queue (well over a second), so the server and the player both sleep most of the
 // time; what must be heard at once gets there anyway: a pause corks the stream, a
 // seek flushes it, and a changed setting rewrites the queued frames in place
@@ -53,7 +59,12 @@ class PulseOutput : public SoundOutput {
   int64_t PlayedLocked();
   void StaleTimingLocked();
   size_t WriteOfflineLocked(size_t frames);
-  size_t WriteScaledLocked(const float* samples, size_t frames, float gain);
+  size_t WriteUnstaged(const float* samples, size_t frames, uint64_t epoch);
+  size_t StageLocked(const float* samples, size_t frames, float gain);
+  void SendStagedLocked(bool all);
+  size_t SendLocked(const float* samples, size_t frames);
+  void DropStagedLocked();
+  void WakeWriterLocked();
 
   static void OnContextState(pa_context* c, void* self);
   static void OnStreamState(pa_stream* s, void* self);
@@ -66,8 +77,16 @@ class PulseOutput : public SoundOutput {
   pa_context* context_ = nullptr;
   pa_stream* stream_ = nullptr;
   bool paused_ = false;
-  int64_t written_ = 0;  // frames taken by Write since the output opened
+  int64_t written_ = 0;  // frames given to the server since the output opened
   std::atomic<int64_t> writtenShared_{0};  // written_, for reads without the loop's lock
+  // The stage: frames taken by Write, scaled, that the server has not asked for yet.
+  // Guarded by stageMutex_, which is taken after the loop's lock, never before it.
+  std::mutex stageMutex_;
+  std::condition_variable stageRoom_;  // the stage was emptied, or the writer is woken
+  std::vector<float> stage_;
+  size_t staged_ = 0;  // frames in stage_
+  bool serverHasRoom_ = false;  // the server can take a whole piece now: Write sends it at once
+  std::atomic<bool> streamUp_{false};  // the stream is ready: Write may stage without the loop's lock
   int64_t streamBase_ = 0;  // written_ when the current stream opened
   int64_t startFrames_ = 0;  // frames written since the stream opened or flushed, until playback starts; then -1
   bool timedOut_ = false;
