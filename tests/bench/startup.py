@@ -7,7 +7,8 @@ untimed run so that files and libraries are in the page cache. "Drawn" is the
 first drawing each window takes, as the X server's Damage extension reports it
 (tests/bench/x11waitdrawn); without that tool only the map is timed. For
 scale, the same is measured for a bare Qt window (python is not used for that:
-a one-window Qt program is built alongside the tests as bare_qt_window).
+a one-window Qt program is built alongside the tests as bare_qt_window). The two
+take turns, run by run.
 With --pulse both run beside a private PulseAudio server with a null sink, as on a
 desktop (the player must not pay for the sound server before the first track).
 Both always run with a session bus of their own (dbus-daemon) where one can be
@@ -80,21 +81,29 @@ def session_bus(env, folder):
         daemon.wait()
 
 
-def measure(command, titles, runs, pulse=False):
+def measure(programs, runs, pulse=False):
+    """Medians per program of (mapped, CPU, drawn, CPU), the best map and the idle RSS.
+    The programs take turns run by run, so a change in the machine's load between
+    runs reaches all of them alike."""
     with Player(audio="pulse" if pulse else "null") as p, session_bus(p.env, p.home), \
             (private_pulse(p.env) if pulse else contextlib.nullcontext()):
-        rows, rss = [], []
+        rows = {name: [] for name, _, _ in programs}
+        rss = {name: [] for name, _, _ in programs}
         for i in range(runs + 1):
-            process, *row = time_to_map(p, [p.path(c) if c == "tarnello" else c for c in command], titles)
-            time.sleep(1.5)
-            with open("/proc/%d/status" % process.pid) as f:
-                rss += [int(l.split()[1]) for l in f if l.startswith("VmRSS")]
-            process.terminate()
-            process.wait()
-            if i:
-                rows.append(row)
-        medians = [statistics.median(column) if None not in column else None for column in zip(*rows)]
-        return medians, min(row[0] for row in rows), statistics.median(rss[1:]) / 1024
+            for name, command, titles in programs:
+                process, *row = time_to_map(p, [p.path(c) if c == "tarnello" else c for c in command], titles)
+                time.sleep(1.5)
+                with open("/proc/%d/status" % process.pid) as f:
+                    rss[name] += [int(l.split()[1]) for l in f if l.startswith("VmRSS")]
+                process.terminate()
+                process.wait()
+                if i:
+                    rows[name].append(row)
+        results = {}
+        for name, _, _ in programs:
+            medians = [statistics.median(column) if None not in column else None for column in zip(*rows[name])]
+            results[name] = (medians, min(row[0] for row in rows[name]), statistics.median(rss[name][1:]) / 1024)
+        return results
 
 
 def report(name, result):
@@ -110,10 +119,15 @@ def main():
     pulse = "--pulse" in args
     args = [a for a in args if a != "--pulse"]
     runs = int(args[0]) if args else 10
-    report("player", measure(["tarnello"], ["Tarnello", "Equalizer", "Playlist Editor"], runs, pulse))
+    programs = [("player", ["tarnello"], ["Tarnello", "Equalizer", "Playlist Editor"])]
     bare = os.path.join(BUILD, "tests/bench/bare_qt_window")
     if os.path.exists(bare):
-        report("bare Qt window", measure([bare], ["bare"], runs, pulse))
+        programs.append(("bare Qt window", [bare], ["bare"]))
+    results = measure(programs, runs, pulse)
+    for name, _, _ in programs:
+        report(name, results[name])
+    if len(programs) == 2 and results["player"][0][2] is not None:
+        print("player / bare Qt window, all windows drawn: %.2f" % (results["player"][0][2] / results["bare Qt window"][0][2]))
 
 
 if __name__ == "__main__":
