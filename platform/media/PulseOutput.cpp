@@ -127,6 +127,14 @@ bool PulseOutput::OpenStreamLocked() {
   }
   streamBase_ = written_;
   startFrames_ = 0;
+  // The pieces are at most what the server asks for at a time: a server that grants a
+  // smaller request than ours (a sound server with a short queue) still gets whole ones.
+  const pa_buffer_attr* granted = pa_stream_get_buffer_attr(stream_);
+  const size_t wanted = size_t(Format().rate) * kWriteMs / 1000;
+  const size_t frameBytes = size_t(spec.channels) * sizeof(float);
+  pieceFrames_ = granted && granted->minreq != uint32_t(-1) && granted->minreq >= frameBytes
+                     ? std::min(wanted, size_t(granted->minreq) / frameBytes)
+                     : wanted;
   streamUp_ = true;
   {
     // The new stream's queue is empty: the first pieces go to it at once.
@@ -333,7 +341,10 @@ bool PulseOutput::Rewrite(int64_t from, const float* samples, size_t frames) {
   return pa_stream_write(stream_, samples, size_t(toServer * frameBytes), nullptr, start, PA_SEEK_ABSOLUTE) >= 0;
 }
 
-size_t PulseOutput::PreferredWriteFrames() const { return size_t(Format().rate) * kWriteMs / 1000; }
+size_t PulseOutput::PreferredWriteFrames() const {
+  const size_t piece = pieceFrames_.load();
+  return piece > 0 ? piece : size_t(Format().rate) * kWriteMs / 1000;
+}
 
 bool PulseOutput::Drain(uint64_t epoch) {
   LoopLock lock(loop_);
