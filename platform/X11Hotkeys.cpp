@@ -4,7 +4,6 @@
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>
 #include <X11/keysym.h>
-#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -94,19 +93,23 @@ class X11Hotkeys : public QObject, public HotkeyService, public QAbstractNativeE
     for (size_t i = 0; i < keys.size(); ++i) {
       const HotkeyRequest& k = keys[i];
       const uint32_t keysym = Platform::KeysymForVirtualKey(k.virtualKey);
-      if (!keysym || !table_.CanAdd(window, k.id, k.modifiers, k.virtualKey) ||
-          PendingTakes(pending, window, k))
-        continue;
+      if (!keysym || !table_.CanAdd(window, k.id, k.modifiers, k.virtualKey)) continue;
       const xcb_keycode_t keycode = Map().Keycode(keysym);
       if (!keycode) continue;
+      // In the table until its grabs are checked, so a later key of the set is
+      // refused where a later registration would be.
       Pending p{i, {window, k.id, k.modifiers, k.virtualKey, keycode}, {}};
       SendGrabs(p);
+      table_.Add(p.registration);
       pending.push_back(p);
     }
     for (Pending& p : pending) {
-      if (!CheckGrabs(p)) continue;
+      HotkeyRegistration refused;
+      if (!CheckGrabs(p)) {
+        table_.Take(window, p.registration.id, &refused);
+        continue;
+      }
       repeats_.Forget(p.registration.keycode);
-      table_.Add(p.registration);
       results[p.index] = true;
     }
     xcb_flush(connection_);
@@ -155,14 +158,6 @@ class X11Hotkeys : public QObject, public HotkeyService, public QAbstractNativeE
     HotkeyRegistration registration;
     xcb_void_cookie_t cookies[4];
   };
-
-  // An earlier key of the same set already claims this id or this key.
-  static bool PendingTakes(const std::vector<Pending>& pending, Window* window, const HotkeyRequest& k) {
-    return std::any_of(pending.begin(), pending.end(), [&](const Pending& p) {
-      const HotkeyRegistration& r = p.registration;
-      return (r.window == window && r.id == k.id) || (r.modifiers == k.modifiers && r.virtualKey == k.virtualKey);
-    });
-  }
 
   // The server's keyboard map, read once and kept until the server says it changed.
   const KeyboardMap& Map() {

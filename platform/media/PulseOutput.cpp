@@ -187,47 +187,48 @@ size_t PulseOutput::WriteOfflineLocked(size_t frames) {
 }
 
 size_t PulseOutput::Write(const float* samples, size_t frames, uint64_t epoch, float gain) {
-  const size_t piece = PreferredWriteFrames();
   std::unique_lock stage(stageMutex_);
   for (;;) {
     if (WriteCancelled(epoch)) return 0;
     if (!streamUp_) {
       stage.unlock();
-      const size_t n = WriteUnstaged(samples, frames, epoch);
+      const size_t n = WriteUnstaged(frames, epoch);
       if (n > 0 || !streamUp_) return n;
       stage.lock();
       continue;
     }
     // Whole pieces: the server asks in large steps, and the writer sleeps until one is due.
+    const size_t piece = PreferredWriteFrames();
     const size_t room = piece > staged_ ? piece - staged_ : 0;
     if (room > 0 && room >= std::min(frames, piece)) {
       const size_t n = StageLocked(samples, std::min(frames, room), gain);
-      const bool send = serverHasRoom_;
-      stage.unlock();
-      if (send) {
-        LoopLock lock(loop_);
-        SendStagedLocked(false);
+      if (serverHasRoom_) {
+        stage.unlock();
+        SendStaged();
       }
       return n;
     }
-    // A full stage and a server with room (a new stream): it goes at once.
-    if (serverHasRoom_) {
-      stage.unlock();
-      {
-        LoopLock lock(loop_);
-        SendStagedLocked(false);
-      }
-      stage.lock();
+    if (!serverHasRoom_) {
+      stageRoom_.wait(stage);
       continue;
     }
-    stageRoom_.wait(stage);
+    // A full stage and a server with room (a new stream): it goes at once.
+    stage.unlock();
+    SendStaged();
+    stage.lock();
   }
+}
+
+// From the writer's thread, for a server that has room already.
+void PulseOutput::SendStaged() {
+  LoopLock lock(loop_);
+  SendStagedLocked(false);
 }
 
 // Without a ready stream: opens one (the first write, or after a close) and returns
 // 0 so the caller stages the frames. With the server gone it tries again at most
 // once a second and meanwhile takes the frames at real-time pace.
-size_t PulseOutput::WriteUnstaged(const float*, size_t frames, uint64_t epoch) {
+size_t PulseOutput::WriteUnstaged(size_t frames, uint64_t epoch) {
   LoopLock lock(loop_);
   if (ContextReadyLocked() && !stream_) OpenStreamLocked();
   if (ReadyLocked() || WriteCancelled(epoch)) return 0;

@@ -59,7 +59,8 @@ class PulseOutput : public SoundOutput {
   int64_t PlayedLocked();
   void StaleTimingLocked();
   size_t WriteOfflineLocked(size_t frames);
-  size_t WriteUnstaged(const float* samples, size_t frames, uint64_t epoch);
+  size_t WriteUnstaged(size_t frames, uint64_t epoch);
+  void SendStaged();
   size_t StageLocked(const float* samples, size_t frames, float gain);
   void SendStagedLocked(bool all);
   size_t SendLocked(const float* samples, size_t frames);
@@ -86,8 +87,8 @@ class PulseOutput : public SoundOutput {
   std::vector<float> stage_;
   size_t staged_ = 0;  // frames in stage_
   bool serverHasRoom_ = false;  // the server can take a whole piece now: Write sends it at once
-  std::atomic<bool> streamUp_{false};
-  std::atomic<size_t> pieceFrames_{0};  // frames the server asks for at a time (0: none asked yet)  // the stream is ready: Write may stage without the loop's lock
+  std::atomic<bool> streamUp_{false};  // the stream is ready: Write may stage without the loop's lock
+  std::atomic<size_t> pieceFrames_{0};  // frames the server asks for at a time (0: no stream yet)
   int64_t streamBase_ = 0;  // written_ when the current stream opened
   int64_t startFrames_ = 0;  // frames written since the stream opened or flushed, until playback starts; then -1
   bool timedOut_ = false;
