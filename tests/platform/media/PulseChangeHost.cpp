@@ -6,8 +6,10 @@
 // the recording departs from what was playing (the latency, in track time from the
 // position heard at the command), and that afterwards it follows the file again
 // frame for frame at the new level or place.
-// Usage: pulse_change_host play PLUGIN_FOLDER SOURCE LOG
-//        pulse_change_host check SOURCE RECORDING LOG   (exit 0 = all within bounds)
+// `drag` changes the volume every 25 ms for a while instead, as a slider drag does,
+// and `checkdrag` checks that the sound then goes on without a gap.
+// Usage: pulse_change_host play|drag PLUGIN_FOLDER SOURCE LOG
+//        pulse_change_host check|checkdrag SOURCE RECORDING LOG   (exit 0 = all within bounds)
 #include <QApplication>
 #include <QTimer>
 #include <algorithm>
@@ -35,7 +37,7 @@ class HostWindow : public Window {
   }
 };
 
-int Play(const char* plugins, const char* source, const char* logPath) {
+int Play(const char* plugins, const char* source, const char* logPath, bool drag) {
   HostWindow host;
   host.CreateTopLevel("host", Rect::FromSize(0, 0, 10, 10), 0, nullptr, false);
   PluginManager manager(host.GetHandle(), QString::fromLocal8Bit(plugins));
@@ -46,13 +48,25 @@ int Play(const char* plugins, const char* source, const char* logPath) {
   const int16_t flat[10] = {31, 31, 31, 31, 31, 31, 31, 31, 31, 31};
   manager.ApplyEqualizer(0, flat, 31);
   manager.ApplyVolume(250);
+  // Precise: a coarse timer of two seconds or more may fire out of order with its neighbours.
   auto at = [&](int ms, const char* name, std::function<void()> change) {
-    QTimer::singleShot(ms, [&manager, log, name, change] {
+    QTimer::singleShot(ms, Qt::PreciseTimer, [&manager, log, name, change] {
       std::fprintf(log, "%s %d\n", name, manager.PlayPositionMs());
       std::fflush(log);
       change();
     });
   };
+  if (drag) {
+    // A drag of the volume slider: a change every 25 ms, each rewriting the whole
+    // queue, ending where it began.
+    for (int i = 0; i < 24; ++i)
+      at(2000 + 25 * i, "drag", [&manager, i] { manager.ApplyVolume(i == 23 ? 250 : 200 + 2 * i); });
+    QTimer::singleShot(8000, [] { QCoreApplication::exit(0); });
+    const int code = QApplication::exec();
+    manager.UnloadAll();
+    std::fclose(log);
+    return code;
+  }
   at(2000, "volume", [&] { manager.ApplyVolume(150); });  // -40 dB
   at(3000, "volume", [&] { manager.ApplyVolume(250); });
   at(4000, "preamp", [&] { manager.ApplyEqualizer(1, flat, 63); });  // -12 dB
@@ -176,14 +190,37 @@ int Check(const char* sourcePath, const char* recordingPath, const char* logPath
   }
   return failures == 0 ? 0 : 1;
 }
+// After the drag the recording is the source again at its level and at the place it
+// had before the drag, for the next four seconds: no frame lost, repeated or late.
+int CheckDrag(const char* sourcePath, const char* recordingPath, const char* logPath) {
+  TestMedia::Wav src, rec;
+  if (!TestMedia::ReadWav(sourcePath, src) || !TestMedia::ReadWav(recordingPath, rec) || rec.channels != 2) return 5;
+  std::ifstream log(logPath);
+  std::vector<int64_t> changes;
+  std::string name;
+  int ms = 0;
+  while (log >> name >> ms) changes.push_back(int64_t(ms) * kRate / 1000);
+  if (changes.size() != 24) return 6;
+  Comparison c{src, rec};
+  const int64_t early = changes.front() / 2;
+  if (early < 2000 || !c.Realign(early, -early, int64_t(rec.Frames()) - int64_t(src.Frames()) / 2)) return 7;
+  const int64_t after = changes.back() + kRate / 5;
+  int64_t n = after;
+  while (n < after + 4 * kRate && c.Matches(n, 441, 1.0f)) n += 441;
+  const double followed = double(n - after) * 1000.0 / kRate;
+  Expect(n >= after + 4 * kRate, "after a drag of the volume, ms followed the source without a gap (of 4000)", followed);
+  return failures == 0 ? 0 : 1;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 5 && std::strcmp(argv[1], "play") == 0) {
+  const bool drag = argc == 5 && std::strcmp(argv[1], "drag") == 0;
+  if (argc == 5 && (drag || std::strcmp(argv[1], "play") == 0)) {
     QApplication app(argc, argv);
-    return Play(argv[2], argv[3], argv[4]);
+    return Play(argv[2], argv[3], argv[4], drag);
   }
   if (argc == 5 && std::strcmp(argv[1], "check") == 0) return Check(argv[2], argv[3], argv[4]);
-  std::fprintf(stderr, "usage: %s play PLUGIN_FOLDER SOURCE LOG | check SOURCE RECORDING LOG\n", argv[0]);
+  if (argc == 5 && std::strcmp(argv[1], "checkdrag") == 0) return CheckDrag(argv[2], argv[3], argv[4]);
+  std::fprintf(stderr, "usage: %s play|drag PLUGIN_FOLDER SOURCE LOG | check|checkdrag SOURCE RECORDING LOG\n", argv[0]);
   return 64;
 }

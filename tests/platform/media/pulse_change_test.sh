@@ -12,17 +12,26 @@ start_pulse_or_skip
 ffmpeg -nostdin -loglevel error -y -f lavfi -i "anoisesrc=duration=11.5:color=pink:amplitude=0.3:seed=7:sample_rate=44100" \
   -ac 2 -c:a pcm_s16le "$work/noise.wav" || fail "ffmpeg"
 # One round: record the monitor while the host plays and changes, then compare.
+# $1: play (each kind of change once) or drag (a burst of volume changes).
 attempt() {
+  local mode=${1:-play} check=check
+  [ "$mode" = drag ] && check=checkdrag
   rm -f "$work/rec.wav" "$work/changes.log"
   parec --latency-msec=10 -d null.monitor --file-format=wav "$work/rec.wav" &
   parec_pid=$!
   sleep 0.3
-  "$host" play "$plugins" "$work/noise.wav" "$work/changes.log" || fail "play exited with $?"
+  "$host" "$mode" "$plugins" "$work/noise.wav" "$work/changes.log" || fail "$mode exited with $?"
   sleep 0.5
   kill -INT "$parec_pid"; wait "$parec_pid" 2>/dev/null; parec_pid=""
-  cat "$work/changes.log"
-  "$host" check "$work/noise.wav" "$work/rec.wav" "$work/changes.log"
+  [ "$mode" = play ] && cat "$work/changes.log"
+  "$host" "$check" "$work/noise.wav" "$work/rec.wav" "$work/changes.log"
 }
+
+# A burst of changes must leave the server's requests for more sound in step:
+# no underrun, so no gap, in any round.
+for round in 1 2; do
+  attempt drag || fail "a gap after a drag of the volume (round $round)"
+done
 
 # How soon a change is heard also depends on when the scheduler runs the player's
 # threads; a machine busy with other work can delay one round, so up to three
