@@ -413,6 +413,7 @@ void MediaPlayer::Core::RunSession(uint64_t session, const std::string& source, 
       if (Cancelled(session)) break;
       // All of it is with the output; once the queue has played down to its last
       // fraction of a second, the next source may follow without a gap.
+      output->StartQueued();
       if (!WaitForTail(s)) continue;
       EndSession(session, MediaEvent::EndOfStream);
       return;

@@ -1,6 +1,7 @@
 #include "platform/media/PulseOutput.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -11,7 +12,9 @@ namespace {
 constexpr pa_usec_t kConnectTimeoutUs = 3 * PA_USEC_PER_SEC;
 // The server's queue: it asks for more when a third of it has played, so both
 // sides wake about twice a second. A changed setting is not held up by it: the
-// queued frames are rewritten.
+// queued frames are rewritten. What is beyond two requests the server gives to the
+// device's own buffer; TARNELLO_PULSE_QUEUE_MS chooses another length (a device
+// that holds more of it, or a server that needs a longer queue).
 constexpr int kQueueMs = 1500;
 constexpr int kRequestMs = 500;
 constexpr int kWriteMs = kRequestMs;  // the writer's pieces, one per request; playback starts with the first
@@ -25,6 +28,12 @@ struct LoopLock {
   ~LoopLock() { pa_threaded_mainloop_unlock(loop); }
   pa_threaded_mainloop* loop;
 };
+
+int QueueMs() {
+  const char* chosen = std::getenv("TARNELLO_PULSE_QUEUE_MS");
+  const long ms = chosen ? std::strtol(chosen, nullptr, 10) : 0;
+  return ms > 0 ? int(std::clamp<long>(ms, 3 * kRequestMs, 10000)) : kQueueMs;
+}
 
 uint32_t Bytes(int ms, const pa_sample_spec& spec) {
   return uint32_t(pa_usec_to_bytes(pa_usec_t(ms) * PA_USEC_PER_MSEC, &spec));
@@ -105,7 +114,7 @@ bool PulseOutput::OpenStreamLocked() {
   // A large queue and no low-latency request: the device runs at its relaxed pace.
   pa_buffer_attr attr;
   attr.maxlength = uint32_t(-1);
-  attr.tlength = Bytes(kQueueMs, spec);
+  attr.tlength = Bytes(QueueMs(), spec);
   attr.prebuf = Bytes(kWriteMs, spec);
   attr.minreq = Bytes(kRequestMs, spec);
   attr.fragsize = uint32_t(-1);
@@ -347,6 +356,17 @@ size_t PulseOutput::PreferredWriteFrames() const {
   return piece > 0 ? piece : size_t(Format().rate) * kWriteMs / 1000;
 }
 
+// A stream that ran short (the server played all it had) waits for a whole
+// prebuffer again before it plays on; the end of a source may be less than that,
+// and would then never be heard nor reported as heard. Asking the server to start
+// plays it out.
+void PulseOutput::StartQueued() {
+  LoopLock lock(loop_);
+  SendStagedLocked(true);
+  if (!ReadyLocked() || paused_) return;
+  if (pa_operation* op = pa_stream_trigger(stream_, nullptr, nullptr)) pa_operation_unref(op);
+}
+
 bool PulseOutput::Drain(uint64_t epoch) {
   LoopLock lock(loop_);
   if (!ReadyLocked()) {
@@ -420,14 +440,42 @@ int64_t PulseOutput::PlayedLocked() {
   int negative = 0;
   if (pa_stream_get_latency(stream_, &usec, &negative) != 0) return streamBase_;
   const int64_t pending = negative ? 0 : int64_t(usec * pa_usec_t(rate) / PA_USEC_PER_SEC);
+  const pa_timing_info* timing = pa_stream_get_timing_info(stream_);
+  if (const auto dry = DryPlayedLocked(timing)) return *dry;
   const int64_t played = std::max<int64_t>(streamBase_, written_ - pending);
   // Only an answer since the clock last changed, with the stream under way, tells
   // how it runs on.
-  const pa_timing_info* timing = pa_stream_get_timing_info(stream_);
   if (timingsDone_ <= staleTimings_ || paused_ || startFrames_ >= 0 || !timing || !timing->playing) return played;
   const auto now = std::chrono::steady_clock::now();
   clock_.Measured(now, played, rate);
   return clock_.Played(now, written_).value_or(played);
+}
+
+// A stream that ran dry (the end of the last track) is reported by the server as
+// never quite played: its last frames stay a device's latency short of it, as the
+// device fills up with silence behind them. What is left of them is counted down by
+// the clock from when the dry stream was first seen, at most the device's latency
+// then; the count ends late rather than early. Nothing while frames are staged or
+// the stream is paused (its frames wait at the server then).
+std::optional<int64_t> PulseOutput::DryPlayedLocked(const pa_timing_info* timing) {
+  const bool dry = timing && !paused_ && !timing->read_index_corrupt && !timing->write_index_corrupt &&
+                   timing->read_index >= timing->write_index && timingsDone_ > staleTimings_;
+  {
+    std::lock_guard stage(stageMutex_);
+    if (!dry || staged_ > 0) {
+      dryWritten_ = -1;
+      return std::nullopt;
+    }
+  }
+  const auto now = std::chrono::steady_clock::now();
+  const int rate = Format().rate;
+  if (dryWritten_ != written_) {
+    dryWritten_ = written_;
+    dryAt_ = now;
+    dryHeld_ = int64_t(timing->sink_usec * pa_usec_t(rate) / PA_USEC_PER_SEC);
+  }
+  const int64_t elapsed = std::chrono::duration_cast<std::chrono::microseconds>(now - dryAt_).count() * rate / 1000000;
+  return std::max<int64_t>(streamBase_, written_ - std::max<int64_t>(0, dryHeld_ - elapsed));
 }
 
 int64_t PulseOutput::PlayedFrames() {

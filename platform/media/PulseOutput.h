@@ -5,6 +5,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "platform/media/PlayClock.h"
@@ -34,6 +35,7 @@ class PulseOutput : public SoundOutput {
 
   size_t Write(const float* samples, size_t frames, uint64_t epoch, float gain) override;
   bool Drain(uint64_t epoch) override;
+  void StartQueued() override;
   void Flush() override;
   void SetPaused(bool paused) override;
   bool PausesExactly() const override { return false; }
@@ -57,6 +59,7 @@ class PulseOutput : public SoundOutput {
   bool ContextReadyLocked() const;
   bool UpdateTimingLocked(bool wait);
   int64_t PlayedLocked();
+  std::optional<int64_t> DryPlayedLocked(const pa_timing_info* timing);
   void StaleTimingLocked();
   size_t WriteOfflineLocked(size_t frames);
   size_t WriteUnstaged(size_t frames, uint64_t epoch);
@@ -100,5 +103,10 @@ class PulseOutput : public SoundOutput {
   bool timingPending_ = false;
   std::chrono::steady_clock::time_point lastTiming_{};
   std::chrono::steady_clock::time_point nextReconnect_{};
+  // The stream ran dry (the server handed all it had to the device): written_ then,
+  // when that was first seen and what the device still held (-1: not dry).
+  int64_t dryWritten_ = -1;
+  std::chrono::steady_clock::time_point dryAt_{};
+  int64_t dryHeld_ = 0;
   PlayClock clock_;
 };

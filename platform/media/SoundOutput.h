@@ -60,6 +60,9 @@ class SoundOutput {
   virtual bool Drain(uint64_t epoch) = 0;
   // Drops everything written and not yet heard.
   virtual void Flush() = 0;
+  // Nothing more follows for now (the source ended): what was written plays out even
+  // where it is less than the device waits for before it starts, as after an underrun.
+  virtual void StartQueued() {}
   virtual void SetPaused(bool paused) = 0;
   // Whether a pause stops the sound exactly after the last frame heard and a resume
   // goes on with the next one. A sound server may skip or repeat a few ms around a
