@@ -436,12 +436,12 @@ bool PulseOutput::UpdateTimingLocked(bool wait) {
 int64_t PulseOutput::PlayedLocked() {
   if (!ReadyLocked()) return written_;
   const int rate = Format().rate;
+  const pa_timing_info* timing = pa_stream_get_timing_info(stream_);
+  if (const auto dry = DryPlayedLocked(timing)) return *dry;
   pa_usec_t usec = 0;
   int negative = 0;
   if (pa_stream_get_latency(stream_, &usec, &negative) != 0) return streamBase_;
   const int64_t pending = negative ? 0 : int64_t(usec * pa_usec_t(rate) / PA_USEC_PER_SEC);
-  const pa_timing_info* timing = pa_stream_get_timing_info(stream_);
-  if (const auto dry = DryPlayedLocked(timing)) return *dry;
   const int64_t played = std::max<int64_t>(streamBase_, written_ - pending);
   // Only an answer since the clock last changed, with the stream under way, tells
   // how it runs on.

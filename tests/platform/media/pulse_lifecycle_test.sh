@@ -17,10 +17,10 @@ for kind in wma mp3; do
   echo "== $kind"
   "$host" "$plugins" "$work/a.$kind" "$work/b.$kind" || fail "$kind: the stream's life was not as expected"
 done
-# A device that holds a second of sound (the server gives it what the queue has
-# beyond two requests): the server then reports a stream that ran dry as never
-# quite played, and the end of a track must still come, once it has been heard.
+# A device that holds a second and a half of sound (the server gives it what the
+# queue has beyond two requests): the server then reports a stream that ran dry as
+# never quite played, and the end of a track must still come, once it was heard.
 echo "== mp3, a device with a long buffer"
 TARNELLO_PULSE_QUEUE_MS=2500 timeout 60 "$host" "$plugins" "$work/a.mp3" "$work/b.mp3" ||
-  fail "the end of a track never came with a device that holds a second"
+  fail "the end of a track never came with a device that holds a second and a half"
 echo "PASS"
