@@ -62,22 +62,19 @@ int Play(const char* plugins, const char* source, const char* logPath, bool drag
     for (int i = 0; i < 24; ++i)
       at(2000 + 25 * i, "drag", [&manager, i] { manager.ApplyVolume(i == 23 ? 250 : 200 + 2 * i); });
     QTimer::singleShot(8000, [] { QCoreApplication::exit(0); });
-    const int code = QApplication::exec();
-    manager.UnloadAll();
-    std::fclose(log);
-    return code;
+  } else {
+    at(2000, "volume", [&] { manager.ApplyVolume(150); });  // -40 dB
+    at(3000, "volume", [&] { manager.ApplyVolume(250); });
+    at(4000, "preamp", [&] { manager.ApplyEqualizer(1, flat, 63); });  // -12 dB
+    at(5000, "preamp", [&] { manager.ApplyEqualizer(0, flat, 63); });
+    at(5600, "balance", [&] { manager.ApplyBalance(127); });  // the left side silent
+    at(6200, "balance", [&] { manager.ApplyBalance(0); });
+    at(7000, "pause", [&] { manager.PausePlayback(); });
+    at(7500, "resume", [&] { manager.ResumePlayback(); });
+    at(8300, "seek", [&] { manager.SeekToMs(9000); });
+    at(9200, "speed", [&] { manager.ApplySpeed(1.3f); });
+    QTimer::singleShot(30000, [] { QCoreApplication::exit(4); });
   }
-  at(2000, "volume", [&] { manager.ApplyVolume(150); });  // -40 dB
-  at(3000, "volume", [&] { manager.ApplyVolume(250); });
-  at(4000, "preamp", [&] { manager.ApplyEqualizer(1, flat, 63); });  // -12 dB
-  at(5000, "preamp", [&] { manager.ApplyEqualizer(0, flat, 63); });
-  at(5600, "balance", [&] { manager.ApplyBalance(127); });  // the left side silent
-  at(6200, "balance", [&] { manager.ApplyBalance(0); });
-  at(7000, "pause", [&] { manager.PausePlayback(); });
-  at(7500, "resume", [&] { manager.ResumePlayback(); });
-  at(8300, "seek", [&] { manager.SeekToMs(9000); });
-  at(9200, "speed", [&] { manager.ApplySpeed(1.3f); });
-  QTimer::singleShot(30000, [] { QCoreApplication::exit(4); });
   const int code = QApplication::exec();
   manager.UnloadAll();
   std::fclose(log);
@@ -124,20 +121,30 @@ void Expect(bool ok, const char* what, double value) {
   if (!ok) ++failures;
 }
 
-int Check(const char* sourcePath, const char* recordingPath, const char* logPath) {
-  TestMedia::Wav src, rec;
-  if (!TestMedia::ReadWav(sourcePath, src) || !TestMedia::ReadWav(recordingPath, rec) || rec.channels != 2) return 5;
+// The commands of the log: name and the track frame heard at the command.
+std::vector<std::pair<std::string, int64_t>> ReadCommands(const char* logPath) {
   std::ifstream log(logPath);
-  std::vector<std::pair<std::string, int64_t>> commands;  // name, track frame heard at the command
+  std::vector<std::pair<std::string, int64_t>> commands;
   std::string name;
   int ms = 0;
   while (log >> name >> ms) commands.push_back({name, int64_t(ms) * kRate / 1000});
+  return commands;
+}
+
+// The recording may begin a little into the track: aligned on the middle of the
+// part before the first command.
+bool AlignBefore(Comparison& c, int64_t firstCommand) {
+  const int64_t early = firstCommand / 2;
+  return early >= 2000 && c.Realign(early, -early, int64_t(c.rec.Frames()) - int64_t(c.src.Frames()) / 2);
+}
+
+int Check(const char* sourcePath, const char* recordingPath, const char* logPath) {
+  TestMedia::Wav src, rec;
+  if (!TestMedia::ReadWav(sourcePath, src) || !TestMedia::ReadWav(recordingPath, rec) || rec.channels != 2) return 5;
+  const auto commands = ReadCommands(logPath);
   if (commands.size() != 10) return 6;
   Comparison c{src, rec};
-  // The recording may begin a little into the track: align on the middle of the
-  // part before the first command.
-  const int64_t early = commands[0].second / 2;
-  if (early < 2000 || !c.Realign(early, -early, int64_t(rec.Frames()) - int64_t(src.Frames()) / 2)) return 7;
+  if (!AlignBefore(c, commands[0].second)) return 7;
   auto ms_ = [](int64_t frames) { return double(frames) * 1000.0 / kRate; };
   const int64_t settle = kRate / 10;
   float gain = 1.0f;
@@ -195,16 +202,11 @@ int Check(const char* sourcePath, const char* recordingPath, const char* logPath
 int CheckDrag(const char* sourcePath, const char* recordingPath, const char* logPath) {
   TestMedia::Wav src, rec;
   if (!TestMedia::ReadWav(sourcePath, src) || !TestMedia::ReadWav(recordingPath, rec) || rec.channels != 2) return 5;
-  std::ifstream log(logPath);
-  std::vector<int64_t> changes;
-  std::string name;
-  int ms = 0;
-  while (log >> name >> ms) changes.push_back(int64_t(ms) * kRate / 1000);
+  const auto changes = ReadCommands(logPath);
   if (changes.size() != 24) return 6;
   Comparison c{src, rec};
-  const int64_t early = changes.front() / 2;
-  if (early < 2000 || !c.Realign(early, -early, int64_t(rec.Frames()) - int64_t(src.Frames()) / 2)) return 7;
-  const int64_t after = changes.back() + kRate / 5;
+  if (!AlignBefore(c, changes.front().second)) return 7;
+  const int64_t after = changes.back().second + kRate / 5;
   int64_t n = after;
   while (n < after + 4 * kRate && c.Matches(n, 441, 1.0f)) n += 441;
   const double followed = double(n - after) * 1000.0 / kRate;
