@@ -10,29 +10,19 @@
 
 namespace {
 constexpr pa_usec_t kConnectTimeoutUs = 3 * PA_USEC_PER_SEC;
-// The server's queue: it asks for more when a third of it has played, so both
-// sides wake about twice a second. A changed setting is not held up by it: the
-// queued frames are rewritten. What is beyond two requests the server gives to the
-// device's own buffer; TARNELLO_PULSE_QUEUE_MS chooses another length (a device
-// that holds more of it, or a server that needs a longer queue).
-constexpr int kQueueMs = 1500;
-constexpr int kRequestMs = 500;
+// The server's queue: it asks for a second more at a time, so the writer and the
+// sound library's thread wake about once a second. A changed setting is not held
+// up by it: the queued frames are rewritten. What is beyond two requests (half a
+// second here) the server gives to the device's own buffer;
+// TARNELLO_PULSE_QUEUE_MS chooses a longer queue (a device that holds more of it).
+constexpr int kQueueMs = 2500;
+constexpr int kRequestMs = 1000;
 constexpr int kWriteMs = kRequestMs;  // the writer's pieces, one per request; playback starts with the first
-// Timing is asked of the server at most this often while positions are read;
-// between two measurements the system clock carries the position forward (a sound
-// card's clock drifts from it by a few parts in 10,000: well under a millisecond).
-constexpr auto kTimingInterval = std::chrono::milliseconds(2000);
-
-struct LoopLock {
-  explicit LoopLock(pa_threaded_mainloop* l) : loop(l) { pa_threaded_mainloop_lock(loop); }
-  ~LoopLock() { pa_threaded_mainloop_unlock(loop); }
-  pa_threaded_mainloop* loop;
-};
 
 int QueueMs() {
   const char* chosen = std::getenv("TARNELLO_PULSE_QUEUE_MS");
   const long ms = chosen ? std::strtol(chosen, nullptr, 10) : 0;
-  return ms > 0 ? int(std::clamp<long>(ms, 3 * kRequestMs, 10000)) : kQueueMs;
+  return ms > 0 ? int(std::clamp<long>(ms, kQueueMs, 10000)) : kQueueMs;
 }
 
 uint32_t Bytes(int ms, const pa_sample_spec& spec) {
@@ -46,8 +36,6 @@ void LogFailure(const char* what, pa_context* context, bool timedOut) {
   Platform::Log("sound", std::string(what) + ": " + why);
 }
 }  // namespace
-
-PulseOutput::PulseOutput() : clock_(kTimingInterval) {}
 
 std::unique_ptr<PulseOutput> PulseOutput::Open() {
   auto output = std::unique_ptr<PulseOutput>(new PulseOutput());
@@ -156,6 +144,7 @@ bool PulseOutput::OpenStreamLocked() {
 }
 
 void PulseOutput::CloseStreamLocked() {
+  CancelTimingSoonLocked();
   if (!stream_) return;
   pa_stream_set_state_callback(stream_, nullptr, nullptr);
   pa_stream_set_write_callback(stream_, nullptr, nullptr);
@@ -414,96 +403,6 @@ void PulseOutput::CloseStream() {
   pa_threaded_mainloop_signal(loop_, 0);
 }
 
-// Asks the server for its timing; with wait, returns once the answer is in.
-bool PulseOutput::UpdateTimingLocked(bool wait) {
-  if (!ReadyLocked()) return false;
-  lastTiming_ = std::chrono::steady_clock::now();
-  if (timingPending_ && !wait) return true;
-  pa_operation* op = pa_stream_update_timing_info(stream_, OnTiming, this);
-  if (!op) return false;
-  ++timingsAsked_;
-  timingPending_ = true;
-  const int target = timingsDone_ + 1;
-  if (wait) ++timingWaiters_;
-  while (wait && timingsDone_ < target && ReadyLocked()) pa_threaded_mainloop_wait(loop_);
-  if (wait) --timingWaiters_;
-  pa_operation_unref(op);
-  return !wait || timingsDone_ >= target;
-}
-
-// What the stream reports as played now (the library interpolates since the
-// server's last answer); a report that can be carried forward by the clock is kept.
-int64_t PulseOutput::PlayedLocked() {
-  if (!ReadyLocked()) return written_;
-  const int rate = Format().rate;
-  const pa_timing_info* timing = pa_stream_get_timing_info(stream_);
-  if (const auto dry = DryPlayedLocked(timing)) return *dry;
-  pa_usec_t usec = 0;
-  int negative = 0;
-  if (pa_stream_get_latency(stream_, &usec, &negative) != 0) return streamBase_;
-  const int64_t pending = negative ? 0 : int64_t(usec * pa_usec_t(rate) / PA_USEC_PER_SEC);
-  const int64_t played = std::max<int64_t>(streamBase_, written_ - pending);
-  // Only an answer since the clock last changed, with the stream under way, tells
-  // how it runs on.
-  if (timingsDone_ <= staleTimings_ || paused_ || startFrames_ >= 0 || !timing || !timing->playing) return played;
-  const auto now = std::chrono::steady_clock::now();
-  clock_.Measured(now, played, rate);
-  return clock_.Played(now, written_).value_or(played);
-}
-
-// A stream that ran dry (the end of the last track) is reported by the server as
-// never quite played: its last frames stay a device's latency short of it, as the
-// device fills up with silence behind them. What is left of them is counted down by
-// the clock from when the dry stream was first seen, at most the device's latency
-// then; the count ends late rather than early. Nothing while frames are staged or
-// the stream is paused (its frames wait at the server then).
-std::optional<int64_t> PulseOutput::DryPlayedLocked(const pa_timing_info* timing) {
-  const bool dry = timing && !paused_ && !timing->read_index_corrupt && !timing->write_index_corrupt &&
-                   timing->read_index >= timing->write_index && timingsDone_ > staleTimings_;
-  {
-    std::lock_guard stage(stageMutex_);
-    if (!dry || staged_ > 0) {
-      dryWritten_ = -1;
-      return std::nullopt;
-    }
-  }
-  const auto now = std::chrono::steady_clock::now();
-  const int rate = Format().rate;
-  if (dryWritten_ != written_) {
-    dryWritten_ = written_;
-    dryAt_ = now;
-    dryHeld_ = int64_t(timing->sink_usec * pa_usec_t(rate) / PA_USEC_PER_SEC);
-  }
-  const int64_t elapsed = std::chrono::duration_cast<std::chrono::microseconds>(now - dryAt_).count() * rate / 1000000;
-  return std::max<int64_t>(streamBase_, written_ - std::max<int64_t>(0, dryHeld_ - elapsed));
-}
-
-int64_t PulseOutput::PlayedFrames() {
-  // Between the server's answers the clock carries the position forward without
-  // the sound library's lock.
-  if (const auto played = clock_.Played(std::chrono::steady_clock::now(), writtenShared_.load())) return *played;
-  LoopLock lock(loop_);
-  // A paused stream's clock stands still: asking the server again would only wake
-  // it and the sound library's thread (the resume asks afresh).
-  if (ReadyLocked() && !paused_ && std::chrono::steady_clock::now() - lastTiming_ >= kTimingInterval)
-    UpdateTimingLocked(false);
-  return PlayedLocked();
-}
-
-int64_t PulseOutput::MeasurePlayedFrames() {
-  LoopLock lock(loop_);
-  UpdateTimingLocked(true);
-  return PlayedLocked();
-}
-
-// The stream's clock stops, starts or moves: what was measured no longer tells
-// where it is, until the server answers again.
-void PulseOutput::StaleTimingLocked() {
-  lastTiming_ = {};
-  staleTimings_ = timingsAsked_;  // answers to what was asked so far tell the old clock
-  timingPending_ = false;
-  clock_.Forget();
-}
 
 int64_t PulseOutput::WrittenFrames() {
   LoopLock lock(loop_);
@@ -550,14 +449,6 @@ void PulseOutput::OnSuccess(pa_stream*, int, void* self) {
   pa_threaded_mainloop_signal(output->loop_, 0);
 }
 
-void PulseOutput::OnTiming(pa_stream*, int, void* self) {
-  auto* output = static_cast<PulseOutput*>(self);
-  ++output->timingsDone_;
-  output->timingPending_ = false;
-  // An answer nobody waits for (the position's periodic refresh) must not wake the
-  // writer, which waits for room in the queue.
-  if (output->timingWaiters_ > 0) pa_threaded_mainloop_signal(output->loop_, 0);
-}
 
 void PulseOutput::OnTimeout(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self) {
   auto* output = static_cast<PulseOutput*>(self);

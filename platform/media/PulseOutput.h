@@ -50,6 +50,12 @@ class PulseOutput : public SoundOutput {
   void Wake() override;
 
  private:
+  // The sound library's lock, held for a scope.
+  struct LoopLock {
+    explicit LoopLock(pa_threaded_mainloop* l) : loop(l) { pa_threaded_mainloop_lock(loop); }
+    ~LoopLock() { pa_threaded_mainloop_unlock(loop); }
+    pa_threaded_mainloop* loop;
+  };
   PulseOutput();
   bool ConnectLocked();
   bool OpenStreamLocked();
@@ -60,6 +66,9 @@ class PulseOutput : public SoundOutput {
   bool UpdateTimingLocked(bool wait);
   int64_t PlayedLocked();
   std::optional<int64_t> DryPlayedLocked(const pa_timing_info* timing);
+  int64_t PendingLocked(const pa_timing_info* timing);
+  void AskTimingSoonLocked();
+  void CancelTimingSoonLocked();
   void StaleTimingLocked();
   size_t WriteOfflineLocked(size_t frames);
   size_t WriteUnstaged(size_t frames, uint64_t epoch);
@@ -76,6 +85,7 @@ class PulseOutput : public SoundOutput {
   static void OnSuccess(pa_stream* s, int success, void* self);
   static void OnTiming(pa_stream* s, int success, void* self);
   static void OnTimeout(pa_mainloop_api* api, pa_time_event* e, const struct timeval* tv, void* self);
+  static void OnStartCheck(pa_mainloop_api* api, pa_time_event* e, const struct timeval* tv, void* self);
 
   pa_threaded_mainloop* loop_ = nullptr;
   pa_context* context_ = nullptr;
@@ -102,6 +112,9 @@ class PulseOutput : public SoundOutput {
   int timingWaiters_ = 0;  // threads waiting for a timing answer; only they are woken by one
   bool timingPending_ = false;
   std::chrono::steady_clock::time_point lastTiming_{};
+  std::chrono::steady_clock::time_point timingAt_{};  // when the last timing answer came
+  pa_time_event* startCheck_ = nullptr;  // the next timing asked while the device starts
+  std::chrono::steady_clock::time_point startCheckSince_{};  // the first answer while it started
   std::chrono::steady_clock::time_point nextReconnect_{};
   // The stream ran dry (the server handed all it had to the device): written_ then,
   // when that was first seen and what the device still held (-1: not dry).

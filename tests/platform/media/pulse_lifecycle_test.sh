@@ -21,6 +21,6 @@ done
 # queue has beyond two requests): the server then reports a stream that ran dry as
 # never quite played, and the end of a track must still come, once it was heard.
 echo "== mp3, a device with a long buffer"
-TARNELLO_PULSE_QUEUE_MS=2500 timeout 60 "$host" "$plugins" "$work/a.mp3" "$work/b.mp3" ||
+TARNELLO_PULSE_QUEUE_MS=3500 timeout 60 "$host" "$plugins" "$work/a.mp3" "$work/b.mp3" ||
   fail "the end of a track never came with a device that holds a second and a half"
 echo "PASS"
