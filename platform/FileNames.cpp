@@ -1,5 +1,7 @@
 #include "platform/FileNames.h"
 
+#include <QStringDecoder>
+
 namespace Platform {
 namespace {
 constexpr char16_t kRawByteBase = 0xDC00;
@@ -30,6 +32,11 @@ bool IsRawByte(QStringView text, qsizetype i) {
   return i == 0 || !text[i - 1].isHighSurrogate();
 }
 
+QString Utf8Exactly(QByteArrayView bytes) {
+  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom | QStringDecoder::Flag::Stateless);
+  return decoder.decode(bytes);
+}
+
 QString PathFromBytes(QByteArrayView bytes) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const auto* end = p + bytes.size();
@@ -39,7 +46,7 @@ QString PathFromBytes(QByteArrayView bytes) {
     const auto* run = p;
     int n = 0;
     while (p < end && (n = Utf8SequenceLength(p, end)) > 0) p += n;
-    if (p > run) path += QString::fromUtf8(reinterpret_cast<const char*>(run), p - run);
+    if (p > run) path += Utf8Exactly(QByteArrayView(run, p - run));
     if (p < end) path += QChar(char16_t(kRawByteBase + *p++));
   }
   return path;

@@ -14,6 +14,9 @@ QByteArray PathToBytes(QStringView path);
 bool HasRawBytes(QStringView path);
 // True at index i when text[i] stands for such a byte.
 bool IsRawByte(QStringView text, qsizetype i);
+// Valid UTF-8 as text with every character kept: a byte-order mark at the start
+// stays U+FEFF (QString::fromUtf8 drops it), as it is part of a name or a line.
+QString Utf8Exactly(QByteArrayView bytes);
 // Length of the valid UTF-8 sequence at p (shortest form, no surrogates), or 0.
 int Utf8SequenceLength(const unsigned char* p, const unsigned char* end);
 

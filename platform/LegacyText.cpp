@@ -10,6 +10,7 @@
 
 #include <QIODevice>
 
+#include "platform/FileNames.h"
 #include "platform/System.h"
 
 namespace {
@@ -155,7 +156,7 @@ void LegacyTextDecoder::AddToSample(QByteArrayView line) {
 }
 
 QString LegacyTextDecoder::Decode(QByteArrayView line) {
-  if (Platform::IsValidUtf8(line)) return QString::fromUtf8(line);
+  if (Platform::IsValidUtf8(line)) return Platform::Utf8Exactly(line);
   const qsizetype before = sample_.size();
   AddToSample(line);
   if (file_ && !lookedAhead_) {

@@ -110,8 +110,12 @@ TEST_F(Lists, NoTextCanAddLinesToTheSavedList) {
   const QString rawPath = PathFromBytes("/music/caf\xE9\x01.mp3");
   ASSERT_TRUE(HasRawBytes(rawPath));
   EXPECT_EQ(PathToBytes(rawPath), QByteArray("/music/caf\xE9\x01.mp3"));
+  // A byte-order mark in a name is part of it, also where a run of UTF-8 starts.
+  for (const QByteArray& bytes : {QByteArray("\xEF\xBB\xBF" "a.mp3"), QByteArray("/m/\xE9\xEF\xBB\xBF\x9F\x94.mp3")})
+    EXPECT_EQ(PathToBytes(PathFromBytes(bytes)), bytes);
+  const QString bomPath = QString(QChar(0xFEFF)) + "/music/bom.mp3";
   const QStringList paths{"/a\n#EXTINF:1,injected\n/etc/passwd", "rel\r\nx.mp3", "#EXTM3U.mp3",
-                          "/m/#EXTINF:2,x.mp3", rawPath, "file:///lit%0Aeral.mp3", ""};
+                          "/m/#EXTINF:2,x.mp3", rawPath, "file:///lit%0Aeral.mp3", bomPath, ""};
   for (const QString& path : paths) playlist.AddEntry(3, "x\n#EXTINF:1,injected\t/some/other/file\x7f", path);
   playlist.SetTitle(1, "tag\r\ntitle");
   EXPECT_EQ(playlist.GetTitle(0), "x #EXTINF:1,injected /some/other/file ");
