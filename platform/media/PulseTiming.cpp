@@ -17,6 +17,12 @@ constexpr auto kStartingInterval = std::chrono::milliseconds(100);
 // holds back is then asked as usual).
 constexpr pa_usec_t kStartCheckUs = 50 * PA_USEC_PER_MSEC;
 constexpr auto kStartCheckFor = std::chrono::seconds(5);
+
+// Frames at rate in a server's span of microseconds, and in a span of the clock.
+int64_t FramesIn(pa_usec_t usec, int rate) { return int64_t(usec * pa_usec_t(rate) / PA_USEC_PER_SEC); }
+int64_t FramesIn(std::chrono::steady_clock::duration span, int rate) {
+  return std::chrono::duration_cast<std::chrono::microseconds>(span).count() * rate / 1000000;
+}
 }  // namespace
 
 // A measurement is carried forward by the clock until the next is due.
@@ -66,14 +72,13 @@ int64_t PulseOutput::PendingLocked(const pa_timing_info* timing) {
     pa_usec_t usec = 0;
     int negative = 0;
     if (pa_stream_get_latency(stream_, &usec, &negative) != 0) return written_ - streamBase_;
-    return negative ? 0 : int64_t(usec * pa_usec_t(rate) / PA_USEC_PER_SEC);
+    return negative ? 0 : FramesIn(usec, rate);
   }
   const int64_t frameBytes = int64_t(Format().channels) * int64_t(sizeof(float));
   const int64_t held = std::max<int64_t>(0, (timing->write_index - timing->read_index) / frameBytes);
-  int64_t pending = held + int64_t(timing->sink_usec * pa_usec_t(rate) / PA_USEC_PER_SEC);
+  int64_t pending = held + FramesIn(timing->sink_usec, rate);
   if (timing->playing && !paused_) {
-    const auto since = std::chrono::steady_clock::now() - timingAt_;
-    pending -= std::chrono::duration_cast<std::chrono::microseconds>(since).count() * rate / 1000000;
+    pending -= FramesIn(std::chrono::steady_clock::now() - timingAt_, rate);
   }
   return std::max<int64_t>(0, pending);
 }
@@ -99,9 +104,9 @@ std::optional<int64_t> PulseOutput::DryPlayedLocked(const pa_timing_info* timing
   if (dryWritten_ != written_) {
     dryWritten_ = written_;
     dryAt_ = now;
-    dryHeld_ = int64_t(timing->sink_usec * pa_usec_t(rate) / PA_USEC_PER_SEC);
+    dryHeld_ = FramesIn(timing->sink_usec, rate);
   }
-  const int64_t elapsed = std::chrono::duration_cast<std::chrono::microseconds>(now - dryAt_).count() * rate / 1000000;
+  const int64_t elapsed = FramesIn(now - dryAt_, rate);
   return std::max<int64_t>(streamBase_, written_ - std::max<int64_t>(0, dryHeld_ - elapsed));
 }
 
