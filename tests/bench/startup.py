@@ -7,8 +7,11 @@ untimed run so that files and libraries are in the page cache. "Drawn" is the
 first drawing each window takes, as the X server's Damage extension reports it
 (tests/bench/x11waitdrawn); without that tool only the map is timed. For
 scale, the same is measured for a bare Qt window (python is not used for that:
-a one-window Qt program is built alongside the tests as bare_qt_window). The two
-take turns, run by run.
+a one-window Qt program is built alongside the tests as bare_qt_window), for
+three bare windows of the player's sizes (bare_qt_window 3), the floor of any Qt
+program that shows three windows, and for the same with a line of text drawn in
+one of them (bare_qt_window 3text), as a playlist draws: the first text a Qt
+program draws loads the system's font configuration. They take turns, run by run.
 With --pulse both run beside a private PulseAudio server with a null sink, as on a
 desktop (the player must not pay for the sound server before the first track).
 Both always run with a session bus of their own (dbus-daemon) where one can be
@@ -123,11 +126,15 @@ def main():
     bare = os.path.join(BUILD, "tests/bench/bare_qt_window")
     if os.path.exists(bare):
         programs.append(("bare Qt window", [bare], ["bare"]))
+        programs.append(("three bare Qt windows", [bare, "3"], ["bare 1", "bare 2", "bare 3"]))
+        programs.append(("three bare windows, one line of text", [bare, "3text"], ["bare 1", "bare 2", "bare 3"]))
     results = measure(programs, runs, pulse)
     for name, _, _ in programs:
         report(name, results[name])
-    if len(programs) == 2 and results["player"][0][2] is not None:
-        print("player / bare Qt window, all windows drawn: %.2f" % (results["player"][0][2] / results["bare Qt window"][0][2]))
+    if len(programs) > 1 and results["player"][0][2] is not None:
+        one = results["bare Qt window"][0][2]
+        print("all windows drawn, against one bare Qt window: " +
+              ", ".join("%s %.2f" % (name, results[name][0][2] / one) for name, _, _ in programs if name != "bare Qt window"))
 
 
 if __name__ == "__main__":
