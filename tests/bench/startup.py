@@ -30,6 +30,7 @@ from harness import BUILD, Player  # noqa: E402
 from playback_cpu import private_pulse  # noqa: E402
 
 WAITMAP = os.path.join(BUILD, "tests/system/x11waitmap")
+FIRST_START = os.path.join(os.path.dirname(__file__), "../../resources/firststart/tarnello.txt")
 WAITDRAWN = os.path.join(BUILD, "tests/bench/x11waitdrawn")
 
 
@@ -90,6 +91,10 @@ def measure(programs, runs, pulse=False):
     runs reaches all of them alike."""
     with Player(audio="pulse" if pulse else "null") as p, session_bus(p.env, p.home), \
             (private_pulse(p.env) if pulse else contextlib.nullcontext()):
+        # A user's start: the options a first start leaves and a playlist with a track.
+        with open(FIRST_START, encoding="utf-8") as f:
+            p.write("tarnello.txt", f.read())
+        p.write("tarnello.m3u", "#EXTM3U\n#EXTINF:12,Tarnello - First Light\n%s\n" % p.path("First Light.wma"))
         rows = {name: [] for name, _, _ in programs}
         rss = {name: [] for name, _, _ in programs}
         for i in range(runs + 1):
