@@ -8,7 +8,6 @@
 #include "playlist/RowText.h"
 
 int main(int argc, char** argv) {
-  const Platform::Warmup fontConfiguration = Platform::WarmFontConfiguration();
   // Skins are drawn in device pixels: one skin pixel is one screen pixel at scale 100.
   if (qEnvironmentVariableIsEmpty("QT_ENABLE_HIGHDPI_SCALING")) qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
   // Unless the user chose Qt's scaling, QT_SCALE_FACTOR only tells the player's own scale.

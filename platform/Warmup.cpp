@@ -1,7 +1,5 @@
 #include "platform/Warmup.h"
 
-#include <fontconfig/fontconfig.h>
-
 #include <QFontDatabase>
 
 #include "platform/Canvas.h"
@@ -14,10 +12,6 @@ Warmup::Warmup(const std::function<void()>& work) {
 
 Warmup::~Warmup() {
   if (thread_.joinable()) thread_.join();
-}
-
-Warmup WarmFontConfiguration() {
-  return Warmup([] { FcInit(); });
 }
 
 Warmup WarmFonts() {

@@ -6,7 +6,7 @@ set -euo pipefail
 
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev zlib1g-dev libminizip-dev
   libcurl4-openssl-dev libavformat-dev libavcodec-dev libavfilter-dev libswresample-dev libavutil-dev
-  libpulse-dev libx11-dev libxext-dev libuchardet-dev libfontconfig-dev fonts-dejavu-core fonts-noto-cjk)
+  libpulse-dev libx11-dev libxext-dev libuchardet-dev fonts-dejavu-core fonts-noto-cjk)
 test_packages=(googletest libgtest-dev libbenchmark-dev libxdamage-dev xvfb xdotool imagemagick x11-utils ffmpeg
   sox zip pulseaudio pulseaudio-utils dbus playerctl xclip python3 clang libclang-rt-14-dev
   weston xwayland qt6-wayland)
