@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-300}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(settings buttons m3u pls filter open_filter add_folder url bmp colours unpack)
+[ ${#targets[@]} -gt 0 ] || targets=(settings buttons m3u pls filter open_filter add_folder url bmp colours unpack cue icy)
 fuzz=build/fuzz
 [ -x $fuzz/fuzz_settings ] || { scripts/deps.sh test && scripts/build.sh -DTARNELLO_TESTS=ON >/dev/null; }
 [ -d $fuzz/corpus/bmp ] || build/tests/skin/make_fuzz_seeds $fuzz/corpus

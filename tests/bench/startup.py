@@ -12,9 +12,9 @@ three bare windows of the player's sizes (bare_qt_window 3), the floor of any Qt
 program that shows three windows, and for the same with a line of text drawn in
 one of them (bare_qt_window 3text), as a playlist draws: the first text a Qt
 program draws loads the system's font configuration. They take turns, run by run.
-With --pulse both run beside a private PulseAudio server with a null sink, as on a
+With --pulse they all run beside a private PulseAudio server with a null sink, as on a
 desktop (the player must not pay for the sound server before the first track).
-Both always run with a session bus of their own (dbus-daemon) where one can be
+They always run with a session bus of their own (dbus-daemon) where one can be
 started, as on a desktop, where the player offers its media controls on it.
 Usage: python3 tests/bench/startup.py [--pulse] [runs]
 """
