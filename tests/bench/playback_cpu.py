@@ -18,11 +18,15 @@ With --only=mp3 only the MP3 run with the equalizer off is made; --only=eq and
 --only=speed make only the MP3 run with the equalizer on (at speed 1.0 or 1.2).
 Each run also lists the player's threads with their CPU time and how often they
 were scheduled in (about how often they woke up).
+With --pulse, where Audacious is installed, it plays the same MP3 in the same run
+with its skinned interface, for comparison (the run does not need it).
 Usage: python3 tests/bench/playback_cpu.py [--pulse] [--only=mp3|eq|speed] [seconds]   (takes about 4 x (seconds + 8))
 """
 import os
 import contextlib
+import re
 import resource
+import shutil
 import subprocess
 import sys
 import time
@@ -175,6 +179,56 @@ def measure(track, seconds, hidden, processing=False, pulse=False):
         return player_cpu, xvfb_cpu, server_cpu, wall, rss, player_exact, server_exact, threads
 
 
+def skinned_audacious(config):
+    """Turns on Audacious's skinned interface in the plug-in registry its first start
+    wrote under config, and the other interfaces off."""
+    path = os.path.join(config, "audacious", "plugin-registry")
+    with open(path) as f:
+        text = f.read()
+
+    def choose(block):
+        lines = block.split("\n")
+        iface = [line for line in lines if line.startswith("iface ")]
+        if not iface:
+            return block
+        wanted = os.path.basename(iface[0].split(" ", 1)[1]) == "skins-qt.so"
+        return "\n".join(("enabled %d" % wanted) if line.startswith("enabled ") else line for line in lines)
+
+    # The registry is a list of blocks, each starting with the plug-in's type and file.
+    blocks = re.split(r"(?m)^(?=[a-z]+ /)", text)
+    with open(path, "w") as f:
+        f.write("".join(choose(block) for block in blocks))
+
+
+def measure_audacious(track, seconds):
+    """Audacious's CPU and the sound server's while it plays track through the same
+    kind of private PulseAudio, its skinned interface shown, per minute of playback."""
+    with Player(audio="pulse") as p, private_pulse(p.env) as server:
+        env = dict(p.env, HOME=p.home, XDG_CONFIG_HOME=os.path.join(p.home, "audacious-config"))
+        first = subprocess.Popen(["audacious", "-H"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        time.sleep(2)
+        first.terminate()
+        first.wait()
+        skinned_audacious(env["XDG_CONFIG_HOME"])
+        player = subprocess.Popen(["audacious", "-p", track], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            deadline = time.monotonic() + 10
+            while not subprocess.run(["pactl", "list", "short", "sink-inputs"], env=env, capture_output=True,
+                                     text=True).stdout.strip():
+                if time.monotonic() > deadline:
+                    raise RuntimeError("Audacious never played")
+                time.sleep(0.1)
+            time.sleep(LEAD_IN)
+            start = exact_cpu_seconds(player.pid), exact_cpu_seconds(server.pid), time.monotonic()
+            time.sleep(seconds)
+            wall = time.monotonic() - start[2]
+            return ((exact_cpu_seconds(player.pid) - start[0]) * 60.0 / wall,
+                    (exact_cpu_seconds(server.pid) - start[1]) * 60.0 / wall)
+        finally:
+            player.terminate()
+            player.wait()
+
+
 def main():
     args = sys.argv[1:]
     pulse = "--pulse" in args
@@ -196,6 +250,9 @@ def main():
         make_track(tracks["mp3"], seconds + 10, "libmp3lame")
         reference = {kind: decode_only(path) for kind, path in tracks.items()}
         results = [measure(tracks[kind], seconds, hidden, processing, pulse) for _, kind, hidden, processing in runs]
+        audacious = None
+        if pulse and shutil.which("audacious") and (not only or only[0] == "mp3"):
+            audacious = measure_audacious(tracks["mp3"], seconds)
     print("output: %s" % ("private PulseAudio, null sink" if pulse else "TARNELLO_AUDIO=null"))
     for (label, _, _, _), (cpu, xvfb, server, wall, rss, exact, server_exact, threads) in zip(runs, results):
         print("player, %-34s: %.3f s CPU over %.1f s of playback = %.3f s per minute, %.3f s counted exactly "
@@ -203,6 +260,13 @@ def main():
               % (label, cpu, wall, cpu * 60.0 / wall, exact * 60.0 / wall, server * 60.0 / wall,
                  server_exact * 60.0 / wall, xvfb * 60.0 / wall, rss))
         print(threads)
+    if audacious:
+        print("Audacious (skinned), MP3: %.3f s per minute counted exactly, sound server %.3f s; together %.3f s"
+              % (audacious[0], audacious[1], sum(audacious)))
+        for (label, kind, hidden, processing), row in zip(runs, results):
+            if kind == "mp3" and not processing:
+                ours = (row[5] + row[6]) * 60.0 / row[3]
+                print("player and sound server together, MP3: %.3f s per minute, %.2f of Audacious's" % (ours, ours / sum(audacious)))
     for kind, cpu in reference.items():
         print("ffmpeg -i same.%s -f null - (%d s of audio): %.3f s CPU = %.3f s per minute of audio"
               % (kind, seconds + 10, cpu, cpu * 60.0 / (seconds + 10)))
