@@ -181,23 +181,25 @@ def measure(track, seconds, hidden, processing=False, pulse=False):
 
 def skinned_audacious(config):
     """Turns on Audacious's skinned interface in the plug-in registry its first start
-    wrote under config, and the other interfaces off."""
+    wrote under config, and the other interfaces off; returns the option that starts
+    Audacious in that interface's toolkit."""
     path = os.path.join(config, "audacious", "plugin-registry")
     with open(path) as f:
         text = f.read()
-
-    def choose(block):
-        lines = block.split("\n")
-        iface = [line for line in lines if line.startswith("iface ")]
-        if not iface:
-            return block
-        wanted = os.path.basename(iface[0].split(" ", 1)[1]) == "skins-qt.so"
-        return "\n".join(("enabled %d" % wanted) if line.startswith("enabled ") else line for line in lines)
-
     # The registry is a list of blocks, each starting with the plug-in's type and file.
     blocks = re.split(r"(?m)^(?=[a-z]+ /)", text)
+    interfaces = {os.path.basename(block.split("\n", 1)[0]): i for i, block in enumerate(blocks) if block.startswith("iface ")}
+    # The GTK build of the skinned interface (Audacious's default toolkit) where there
+    # is one, else the Qt one.
+    choice = next(((name, option) for name, option in (("skins.so", "--gtk"), ("skins-qt.so", "--qt"))
+                   if name in interfaces), None)
+    if choice is None:
+        raise RuntimeError("this Audacious has no skinned interface")
+    for name, i in interfaces.items():
+        blocks[i] = re.sub(r"(?m)^enabled \d+$", "enabled %d" % (name == choice[0]), blocks[i])
     with open(path, "w") as f:
-        f.write("".join(choose(block) for block in blocks))
+        f.write("".join(blocks))
+    return choice[1]
 
 
 def measure_audacious(track, seconds):
@@ -209,8 +211,9 @@ def measure_audacious(track, seconds):
         time.sleep(2)
         first.terminate()
         first.wait()
-        skinned_audacious(env["XDG_CONFIG_HOME"])
-        player = subprocess.Popen(["audacious", "-p", track], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        toolkit = skinned_audacious(env["XDG_CONFIG_HOME"])
+        player = subprocess.Popen(["audacious", toolkit, "-p", track], env=env, stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL)
         try:
             deadline = time.monotonic() + 10
             while not subprocess.run(["pactl", "list", "short", "sink-inputs"], env=env, capture_output=True,

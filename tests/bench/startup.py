@@ -30,8 +30,8 @@ from harness import BUILD, Player  # noqa: E402
 from playback_cpu import private_pulse  # noqa: E402
 
 WAITMAP = os.path.join(BUILD, "tests/system/x11waitmap")
-FIRST_START = os.path.join(os.path.dirname(__file__), "../../resources/firststart/tarnello.txt")
 WAITDRAWN = os.path.join(BUILD, "tests/bench/x11waitdrawn")
+FIRST_START = os.path.join(os.path.dirname(__file__), "../../resources/firststart/tarnello.txt")
 
 
 def cpu_ns(pid):
